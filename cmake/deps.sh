@@ -1,0 +1,62 @@
+# Sourced by ./run: builds third-party libraries from Debian's source packages with the
+# project's cross toolchain into $TW_DEPS_DIR. Each one is rebuilt only when its source
+# version or its build options change.
+
+MINGW_SYSROOT=/usr/x86_64-w64-mingw32
+
+dep_log() { printf '[deps] %s\n' "$*" >&2; }
+
+source_versions() { # newest first
+  apt-cache showsrc "$1" 2>/dev/null | awk '/^Version:/{print $2}' | sort -V -r -u
+}
+
+# build_dep NAME SOURCE-PACKAGE [extra cmake arguments...]
+build_dep() {
+  local name=$1 src=$2; shift 2
+  local versions version="" stamp work srcdir v
+  versions=$(source_versions "$src")
+  if [ -z "$versions" ]; then
+    dep_log "$name: no source package '$src' known to apt (is the deb-src entry there?)"
+    return 1
+  fi
+  stamp=$TW_DEPS_DIR/stamps/$name
+  if [ -f "$stamp" ]; then
+    local built_version built_opts
+    built_version=$(head -n 1 "$stamp"); built_opts=$(tail -n +2 "$stamp")
+    if [ "$built_opts" = "$*" ] && grep -qxF "$built_version" <<<"$versions"; then
+      dep_log "$name $built_version: up to date"
+      return 0
+    fi
+  fi
+  work=$TW_DEPS_DIR/src/$name
+  rm -rf "$work"
+  mkdir -p "$work" "$TW_DEPS_DIR/stamps"
+  # A mirror may list a newer version than it serves: take the newest that downloads.
+  for v in $versions; do
+    if (cd "$work" && apt-get source -qq "$src=$v" >"$work/fetch.log" 2>&1); then version=$v; break; fi
+    rm -rf "${work:?}"/*
+  done
+  if [ -z "$version" ]; then
+    dep_log "$name: no version of '$src' could be fetched"; tail -n 5 "$work/fetch.log" >&2; return 1
+  fi
+  dep_log "$name $version: building"
+  srcdir=$(find "$work" -mindepth 1 -maxdepth 1 -type d | head -n 1)
+  cmake -S "$srcdir" -B "$work/build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" \
+    -DCMAKE_INSTALL_PREFIX="$TW_DEPS_DIR" -DCMAKE_PREFIX_PATH="$TW_DEPS_DIR" \
+    -DCMAKE_FIND_ROOT_PATH="$TW_DEPS_DIR;$MINGW_SYSROOT" \
+    -DCMAKE_POLICY_DEFAULT_CMP0074=NEW "$@" >"$work/configure.log" 2>&1 \
+    || { tail -n 30 "$work/configure.log" >&2; return 1; }
+  cmake --build "$work/build" >"$work/build.log" 2>&1 || { tail -n 30 "$work/build.log" >&2; return 1; }
+  cmake --install "$work/build" >/dev/null
+  rm -rf "$work/build"
+  printf '%s\n%s' "$version" "$*" > "$stamp"
+}
+
+ZLIB_STATIC=(-DZLIB_LIBRARY="$MINGW_SYSROOT/lib/libz.a" -DZLIB_INCLUDE_DIR="$MINGW_SYSROOT/include")
+
+build_all_deps() {
+  mkdir -p "$TW_DEPS_DIR"
+  build_dep libpng libpng1.6 -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TESTS=OFF -DPNG_EXECUTABLES=OFF \
+    "${ZLIB_STATIC[@]}"
+}
