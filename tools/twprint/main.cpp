@@ -1,2 +1,130 @@
+// twprint: drives the port monitor as the spooler does and reports what happened.
 #include <windows.h>
-int wmain(int, wchar_t**) { return 0; }
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "HostPaths.h"
+#include "JobRecorder.h"
+#include "MonitorSession.h"
+#include "Options.h"
+#include "Report.h"
+#include "base/WideString.h"
+
+using namespace twprint;
+
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+
+int Fail(const std::wstring& message) {
+    std::fprintf(stderr, "twprint: %s\n", tw::ToUtf8(message).c_str());
+    return kExitFailed;
+}
+
+bool ReadWholeFile(const std::wstring& path, std::vector<BYTE>& out) {
+    tw::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart > 0x7FFFFFFF) return false;
+    out.resize(static_cast<size_t>(size.QuadPart));
+    DWORD read = 0;
+    return out.empty() ||
+           (::ReadFile(file.get(), out.data(), static_cast<DWORD>(out.size()), &read, nullptr) && read == out.size());
+}
+
+int RunPorts(MonitorSession& session, const Options& o) {
+    if (o.command == Command::PortsAdd) {
+        if (session.HasPort(o.portArgument)) return Fail(L"port '" + o.portArgument + L"' exists already");
+        if (!session.AddPort(o.portArgument) || !session.HasPort(o.portArgument))
+            return Fail(L"the monitor did not add port '" + o.portArgument + L"'");
+        std::printf("added %s\n", tw::ToUtf8(o.portArgument).c_str());
+        return kExitOk;
+    }
+    if (o.command == Command::PortsDelete) {
+        if (!session.HasPort(o.portArgument)) return Fail(L"no port '" + o.portArgument + L"'");
+        if (!session.DeletePort(o.portArgument) || session.HasPort(o.portArgument))
+            return Fail(L"the monitor did not delete port '" + o.portArgument + L"'");
+        std::printf("deleted %s\n", tw::ToUtf8(o.portArgument).c_str());
+        return kExitOk;
+    }
+    std::vector<PortEntry> ports;
+    if (!session.EnumPorts(ports)) return Fail(L"EnumPorts failed");
+    for (const auto& p : ports)
+        std::printf("%s\t%s\t%s\n", tw::ToUtf8(p.name).c_str(), tw::ToUtf8(p.monitor).c_str(),
+                    tw::ToUtf8(p.description).c_str());
+    return kExitOk;
+}
+
+int RunStream(MonitorSession& session, const Options& o) {
+    std::vector<BYTE> stream;
+    std::wstring streamPath = HostPath(o.streamFile);
+    if (!ReadWholeFile(streamPath, stream)) return Fail(L"cannot read stream file '" + o.streamFile + L"'");
+    std::wstring document = o.document.empty() ? FileNameOf(o.streamFile) : o.document;
+
+    auto& spooler = session.Host().Spooler();
+    if (!spooler.FindPrinter(o.printer)) {
+        twhost::SimPrinter printer;
+        printer.name = o.printer;
+        printer.portName = o.port;
+        printer.driverName = L"Tarnwell Printer Driver";
+        if (!spooler.AddPrinter(printer)) return Fail(L"cannot set up printer '" + o.printer + L"'");
+    }
+    twhost::SimJob job;
+    job.id = o.jobId;
+    job.document = document;
+    job.size = static_cast<DWORD>(stream.size());
+    if (spooler.AddJob(o.printer, job) != o.jobId) return Fail(L"cannot queue job " + std::to_wstring(o.jobId));
+
+    if (!session.HasPort(o.port) && !session.AddPort(o.port)) return Fail(L"cannot add port '" + o.port + L"'");
+
+    JobRecorder recorder;
+    HANDLE port = session.OpenPort(o.port);
+    if (!port) return Fail(L"OpenPort failed for '" + o.port + L"'");
+    if (session.StartDocPort(port, o.printer, o.jobId, document)) {
+        for (size_t done = 0; done < stream.size();) {
+            DWORD cb = static_cast<DWORD>(std::min<size_t>(o.chunk, stream.size() - done));
+            session.WritePort(port, stream.data() + done, cb);
+            done += cb;
+        }
+        session.EndDocPort(port);
+    }
+    session.ClosePort(port);
+    spooler.FinishJob(o.jobId);
+
+    if (o.report) {
+        RunFacts facts{o.jobId};
+        std::wstring target = *o.report == L"-" ? *o.report : HostPath(*o.report);
+        if (!WriteReport(target, BuildReport(session, recorder, facts)))
+            return Fail(L"cannot write report '" + *o.report + L"'");
+    }
+    return kExitOk;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    Options options;
+    try {
+        options = ParseOptions(argc, argv);
+    } catch (const UsageError& e) {
+        std::fprintf(stderr, "twprint: %s\n%s", tw::ToUtf8(e.message).c_str(), tw::ToUtf8(UsageText()).c_str());
+        return kExitUsage;
+    }
+    MonitorSession session;
+    std::wstring error;
+    if (!session.Initialize(error)) return Fail(error);
+    switch (options.command) {
+    case Command::PortsList:
+    case Command::PortsAdd:
+    case Command::PortsDelete:
+        return RunPorts(session, options);
+    case Command::Stream:
+        return RunStream(session, options);
+    }
+    return kExitUsage;
+}

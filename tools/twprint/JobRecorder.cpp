@@ -1,0 +1,17 @@
+#include "JobRecorder.h"
+
+#include "job/TWJob.h"
+
+namespace twprint {
+
+void JobRecorder::OnJobOperation(const tw::CTWJob&, const wchar_t* operation, const wchar_t* detail, BOOL result) {
+    m_operations.push_back({operation ? operation : L"", detail ? detail : L"", result != FALSE});
+}
+
+void JobRecorder::OnJobFinished(const tw::CTWJob& job) {
+    m_outcome.seen = true;
+    m_outcome.status = job.StatusText();
+    m_outcome.failed = job.HasError();
+}
+
+}  // namespace twprint

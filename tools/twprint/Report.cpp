@@ -1,0 +1,81 @@
+#include "Report.h"
+
+#include <cstdio>
+
+#include "JsonWriter.h"
+#include "base/UniqueHandle.h"
+
+namespace twprint {
+namespace {
+
+const char* EventTypeName(WORD type) {
+    switch (type) {
+    case EVENTLOG_ERROR_TYPE: return "error";
+    case EVENTLOG_WARNING_TYPE: return "warning";
+    case EVENTLOG_INFORMATION_TYPE: return "information";
+    case EVENTLOG_AUDIT_SUCCESS: return "audit_success";
+    case EVENTLOG_AUDIT_FAILURE: return "audit_failure";
+    }
+    return "success";
+}
+
+}  // namespace
+
+std::string BuildReport(MonitorSession& session, const JobRecorder& recorder, const RunFacts& facts) {
+    JsonWriter w;
+    w.BeginObject();
+
+    w.BeginArray("calls");
+    for (const CallRecord& c : session.Calls()) {
+        w.BeginObject().String("fn", c.fn).Bool("result", c.result);
+        if (!c.result) w.Number("error", c.error);
+        if (c.written >= 0) w.Number("written", c.written);
+        w.EndObject();
+    }
+    w.EndArray();
+
+    auto job = session.Host().Spooler().FindJob(facts.jobId);
+    w.BeginObject("spooler")
+        .Bool("job_cancelled", job && job->cancelled)
+        .Bool("job_deleted", job && job->deleted)
+        .EndObject();
+
+    const JobOutcome& outcome = recorder.Outcome();
+    w.BeginObject("job").String("status", outcome.status).Bool("failed", outcome.failed);
+    w.BeginArray("operations");
+    for (const JobOperation& op : recorder.Operations())
+        w.BeginObject().String("op", op.name).String("detail", op.detail).Bool("result", op.result).EndObject();
+    w.EndArray();
+    w.EndObject();
+
+    w.BeginArray("files").EndArray();
+
+    w.BeginArray("events");
+    for (const auto& e : session.Host().EventLog().Reports()) {
+        w.BeginObject().String("type", EventTypeName(e.type)).Number("id", e.eventId).String("source", e.source);
+        w.BeginArray("strings");
+        for (const auto& s : e.strings) w.String({}, s);
+        w.EndArray().EndObject();
+    }
+    w.EndArray();
+
+    w.BeginArray("messages").EndArray();
+    w.EndObject();
+    return w.str();
+}
+
+bool WriteReport(const std::wstring& target, const std::string& json) {
+    if (target == L"-") {
+        std::fwrite(json.data(), 1, json.size(), stdout);
+        std::fflush(stdout);
+        return true;
+    }
+    tw::UniqueFile file(::CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    DWORD written = 0;
+    return ::WriteFile(file.get(), json.data(), static_cast<DWORD>(json.size()), &written, nullptr) &&
+           written == json.size();
+}
+
+}  // namespace twprint

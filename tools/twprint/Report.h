@@ -1,0 +1,18 @@
+#pragma once
+// twprint's JSON report of one run.
+#include <string>
+
+#include "JobRecorder.h"
+#include "MonitorSession.h"
+
+namespace twprint {
+
+struct RunFacts {
+    DWORD jobId = 0;
+};
+
+std::string BuildReport(MonitorSession& session, const JobRecorder& recorder, const RunFacts& facts);
+// Writes to `target`, or to standard output for "-"; false when the file cannot be written.
+bool WriteReport(const std::wstring& target, const std::string& json);
+
+}  // namespace twprint
