@@ -1,8 +1,11 @@
 #pragma once
 // Owners for Win32 resources. Every handle the monitor opens lives in one of these, so no
 // return path can leak it; destructors keep the thread's last error intact because callers
-// often set it just before the owner goes out of scope.
+// often set it just before the owner goes out of scope. Event sources are deregistered through
+// the event-log seam (EventLog.h), so they have their own owner there.
 #include <windows.h>
+
+#include <cstdio>
 #include <utility>
 
 namespace tw {
@@ -94,10 +97,10 @@ struct LocalMem {
     static type invalid() { return nullptr; }
     static void close(type h) { ::LocalFree(h); }
 };
-struct EventSource {
-    using type = HANDLE;
+struct CrtFile {  // FILE* from _wfopen
+    using type = FILE*;
     static type invalid() { return nullptr; }
-    static void close(type h) { ::DeregisterEventSource(h); }
+    static void close(type f) { std::fclose(f); }
 };
 struct FindFile {
     using type = HANDLE;
@@ -124,7 +127,7 @@ using UniqueDC = UniqueHandle<traits::Dc>;
 using UniqueGdiObject = UniqueHandle<traits::GdiObject>;
 using UniqueHGlobal = UniqueHandle<traits::GlobalMem>;
 using UniqueHLocal = UniqueHandle<traits::LocalMem>;
-using UniqueEventSource = UniqueHandle<traits::EventSource>;
+using UniqueCrtFile = UniqueHandle<traits::CrtFile>;
 using UniqueFindFile = UniqueHandle<traits::FindFile>;
 using UniqueEnhMetaFile = UniqueHandle<traits::EnhMetaFile>;
 using UniqueSid = UniqueHandle<traits::Sid>;

@@ -2,28 +2,30 @@
 
 #include "job/JobObserver.h"
 #include "monitor/Trace.h"
+#include "portcmd/PortCmd.h"
 
 namespace tw {
 
 CTWJob::CTWJob() { TW_TRACE(L"> CTWJob::CTWJob"); }
 CTWJob::~CTWJob() {
     TW_TRACE(L"> CTWJob::~CTWJob");
+    if (m_pActCmd) TW_TRACE(L"CTWJob::~CTWJob: dropping an incomplete command of type %u", m_pActCmd->Type());
     if (IJobObserver* observer = JobObserver()) observer->OnJobFinished(*this);
 }
 
 void CTWJob::SetPrinterName(const wchar_t* printerName) { m_szPrinterName = printerName ? printerName : L""; }
 void CTWJob::SetDocumentName(const wchar_t* documentName) { m_szDocumentName = documentName ? documentName : L""; }
 
-BOOL CTWJob::WritePort(const BYTE*, DWORD cbBuf, DWORD* pcbDone) {
-    // The command stream reader replaces this.
-    if (pcbDone) *pcbDone = cbBuf;
-    return TRUE;
-}
-
 BOOL CTWJob::AbortDoc() {
     TW_TRACE(L"> CTWJob::AbortDoc");
     if (IJobObserver* observer = JobObserver()) observer->OnJobOperation(*this, L"AbortDoc", L"", TRUE);
     return TRUE;
+}
+
+void CTWJob::ReportCommandError(const wchar_t* text) {
+    TW_TRACE(L"> CTWJob::ReportCommandError: %s", text ? text : L"");
+    m_bError = true;
+    m_szStatus = text ? text : L"";
 }
 
 }  // namespace tw

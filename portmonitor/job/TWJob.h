@@ -3,9 +3,16 @@
 // port, cuts it into driver commands and acts on them.
 #include <windows.h>
 
+#include <memory>
 #include <string>
+#include <vector>
+
+#include "job/TWJobTextRun.h"
+#include "portcmd/TarnwellDEVMODE.h"
 
 namespace tw {
+
+class CPortCmd;
 
 class CTWJob {
 public:
@@ -26,19 +33,52 @@ public:
 
     // Consumes a WritePort buffer; FALSE makes the port cancel the spooler job.
     BOOL WritePort(const BYTE* pBuffer, DWORD cbBuf, DWORD* pcbDone);
+    // The command whose header has arrived but not yet all of its data; null between commands.
+    const CPortCmd* ActiveCommand() const { return m_pActCmd.get(); }
+
+    // The operations the driver's commands run.
+    BOOL SetDevMode(const BYTE* devmode, DWORD cb, BOOL bStartOfDocument);
+    BOOL StartDoc();
+    BOOL StartPage();
+    // hData is the command's block: read it during the call, never keep it.
+    BOOL EndPage(HGLOBAL hData);
+    BOOL EndPageRaw(HGLOBAL hData);
+    BOOL EndDoc();
+    BOOL AddTextRun(TWTextRun run);
+
+    // dwDataSize of the last END_PAGE or END_PAGE_RAW.
+    void SetPageDataSize(DWORD cb) { m_dwPageDataSize = cb; }
+    DWORD PageDataSize() const { return m_dwPageDataSize; }
+    // The job's DEVMODE as last given by SetDevMode; null before the first one.
+    const TarnwellDEVMODE* DevMode() const { return m_bHasDevMode ? &m_sDevMode : nullptr; }
+    const std::vector<TWTextRun>& TextRuns() const { return m_textRuns; }
+    // The "Add Space" setting given to text runs.
+    bool AddSpace() const { return m_bAddSpace; }
 
     BOOL AbortDoc();
+    // A command of the stream had to be refused: marks the job failed with `text` as status.
+    void ReportCommandError(const wchar_t* text);
     // True once an error has been reported for this document.
     bool HasError() const { return m_bError; }
     const std::wstring& StatusText() const { return m_szStatus; }
 
 private:
+    BOOL RefuseActiveCommand(const std::wstring& text);
+    void ReportOperation(const wchar_t* operation, const wchar_t* detail, BOOL result);
+
     DWORD m_dwJobID = 0;
     std::wstring m_szPrinterName;
     std::wstring m_szDocumentName;
     SYSTEMTIME m_stSubmitted{};
     bool m_bError = false;
     std::wstring m_szStatus;
+
+    std::unique_ptr<CPortCmd> m_pActCmd;
+    DWORD m_dwPageDataSize = 0;
+    TarnwellDEVMODE m_sDevMode{};
+    bool m_bHasDevMode = false;
+    std::vector<TWTextRun> m_textRuns;
+    bool m_bAddSpace = false;
 };
 
 }  // namespace tw

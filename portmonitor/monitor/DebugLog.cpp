@@ -12,12 +12,7 @@
 namespace tw {
 namespace {
 
-struct CrtFileTraits {
-    using type = FILE*;
-    static type invalid() { return nullptr; }
-    static void close(type f) { std::fclose(f); }
-};
-using UniqueCrtFile = UniqueHandle<CrtFileTraits>;
+
 
 // The banner is written once per process, by whichever log has the first enabled line.
 std::atomic<bool> g_bannerWritten{false};

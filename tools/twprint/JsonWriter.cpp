@@ -32,6 +32,10 @@ std::string JsonEscape(std::string_view s) {
 }
 
 void JsonWriter::Newline() {
+    if (m_inlineDepth && m_first.size() >= m_inlineDepth) {
+        m_out += ' ';
+        return;
+    }
     m_out += '\n';
     m_out.append(m_first.size() * 2, ' ');
 }
@@ -49,16 +53,23 @@ void JsonWriter::Member(std::string_view key) {
 }
 
 JsonWriter& JsonWriter::BeginObject(std::string_view key) {
+    bool elementOfArray = key.empty() && !m_first.empty();
     Member(key);
     m_out += '{';
     m_first.push_back(true);
+    if (elementOfArray && !m_inlineDepth) m_inlineDepth = m_first.size();
     return *this;
 }
 
 JsonWriter& JsonWriter::EndObject() {
     bool empty = m_first.back();
-    m_first.pop_back();
-    if (!empty) Newline();
+    if (!empty && !(m_inlineDepth && m_first.size() >= m_inlineDepth)) {
+        m_first.pop_back();
+        Newline();
+    } else {
+        m_first.pop_back();
+    }
+    if (m_inlineDepth > m_first.size()) m_inlineDepth = 0;
     m_out += '}';
     if (m_first.empty()) m_out += '\n';
     return *this;
@@ -73,8 +84,9 @@ JsonWriter& JsonWriter::BeginArray(std::string_view key) {
 
 JsonWriter& JsonWriter::EndArray() {
     bool empty = m_first.back();
+    bool inlined = m_inlineDepth && m_first.size() >= m_inlineDepth;
     m_first.pop_back();
-    if (!empty) Newline();
+    if (!empty && !inlined) Newline();
     m_out += ']';
     return *this;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // A small streaming JSON writer for twprint's report: objects, arrays, strings (UTF-16 in,
-// UTF-8 out, escaped), numbers and booleans, pretty-printed one member per line.
+// UTF-8 out, escaped), numbers and booleans; one member per line, and each element of an array
+// on a line of its own.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -27,6 +28,7 @@ private:
 
     std::string m_out;
     std::vector<bool> m_first;  // per open container: no member written yet
+    size_t m_inlineDepth = 0;   // containers from this depth on are written on one line
 };
 
 std::string JsonEscape(std::string_view utf8);

@@ -21,8 +21,12 @@ unsigned long ParseNumber(const std::wstring& option, const std::wstring& text, 
 
 const wchar_t* UsageText() {
     return L"usage: twprint ports list | ports add NAME | ports delete NAME\n"
-           L"       twprint --stream FILE [--chunk BYTES] [--port NAME] [--printer NAME] [--job-id N]\n"
-           L"               [--doc NAME] [--report FILE|-]\n";
+           L"       twprint dump FILE\n"
+           L"       twprint [options] PAGE.emf|PAGE.bmp ...\n"
+           L"       twprint --stream FILE [options]\n"
+           L"options: --chunk BYTES --port NAME --printer NAME --job-id N --doc NAME --report FILE|-\n"
+           L"         --format CODE --out DIR --dpi X[,Y] --color N --dither N --paper CODE|WIDTHxLENGTH\n"
+           L"         --landscape --dm NAME=VALUE --devmode FILE --save-stream FILE --placeable\n";
 }
 
 Options ParseOptions(int argc, wchar_t** argv) {
@@ -30,6 +34,12 @@ Options ParseOptions(int argc, wchar_t** argv) {
     std::vector<std::wstring> args(argv + 1, argv + argc);
     if (args.empty()) throw UsageError{L"nothing to do"};
 
+    if (args[0] == L"dump") {
+        if (args.size() != 2 || args[1].empty()) throw UsageError{L"dump takes one stream file"};
+        o.command = Command::Dump;
+        o.dumpFile = args[1];
+        return o;
+    }
     if (args[0] == L"ports") {
         if (args.size() == 2 && args[1] == L"list") {
             o.command = Command::PortsList;
@@ -56,11 +66,24 @@ Options ParseOptions(int argc, wchar_t** argv) {
         else if (a == L"--job-id") o.jobId = ParseNumber(a, value(), 1, 0x7FFFFFFF);
         else if (a == L"--doc") o.document = value();
         else if (a == L"--report") o.report = value();
-        else throw UsageError{L"unknown argument '" + a + L"'"};
+        else if (a == L"--devmode") o.devmodeFile = value();
+        else if (a == L"--save-stream") o.saveStream = value();
+        else if (a == L"--placeable") o.placeable = true;
+        else if (a == L"--landscape") o.devmodeSettings.emplace_back(a, L"");
+        else if (a == L"--format" || a == L"--out" || a == L"--dpi" || a == L"--color" || a == L"--dither" ||
+                 a == L"--paper" || a == L"--dm")
+            o.devmodeSettings.emplace_back(a, value());
+        else if (a.size() > 1 && a[0] == L'-') throw UsageError{L"unknown option '" + a + L"'"};
+        else o.pages.push_back(a);
     }
-    if (o.streamFile.empty()) throw UsageError{L"--stream FILE is required"};
     if (o.port.empty() || o.printer.empty()) throw UsageError{L"port and printer names must not be empty"};
-    o.command = Command::Stream;
+    if (!o.streamFile.empty()) {
+        if (!o.pages.empty()) throw UsageError{L"--stream replays a stream: it takes no pages"};
+        o.command = Command::Stream;
+    } else {
+        if (o.pages.empty()) throw UsageError{L"no pages to print (or --stream FILE)"};
+        o.command = Command::Pages;
+    }
     return o;
 }
 

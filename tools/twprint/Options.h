@@ -6,7 +6,7 @@
 
 namespace twprint {
 
-enum class Command { PortsList, PortsAdd, PortsDelete, Stream };
+enum class Command { PortsList, PortsAdd, PortsDelete, Stream, Pages, Dump };
 
 struct Options {
     Command command = Command::Stream;
@@ -19,6 +19,15 @@ struct Options {
     unsigned long jobId = 1;
     std::wstring document;  // empty: the stream's file name
     std::optional<std::wstring> report;  // "-" for standard output
+
+    // Printing pages: the DEVMODE options in the order given, then the pages.
+    std::vector<std::wstring> pages;           // .emf or .bmp files
+    std::vector<std::pair<std::wstring, std::wstring>> devmodeSettings;  // (option, value)
+    std::optional<std::wstring> devmodeFile;   // a raw record to start from
+    std::optional<std::wstring> saveStream;    // also keep the stream built
+    bool placeable = false;                    // EMF pages carry the 24-byte placeable prefix
+
+    std::wstring dumpFile;  // twprint dump FILE
 };
 
 // Throws UsageError with a one-line message for bad arguments.

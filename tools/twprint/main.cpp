@@ -9,6 +9,7 @@
 #include "JobRecorder.h"
 #include "MonitorSession.h"
 #include "Options.h"
+#include "PageStream.h"
 #include "Report.h"
 #include "base/WideString.h"
 
@@ -60,11 +61,25 @@ int RunPorts(MonitorSession& session, const Options& o) {
     return kExitOk;
 }
 
-int RunStream(MonitorSession& session, const Options& o) {
+bool WriteWholeFile(const std::wstring& path, const std::vector<BYTE>& bytes) {
+    tw::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                      nullptr));
+    DWORD written = 0;
+    return file && (bytes.empty() || (::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                                                  nullptr) &&
+                                      written == bytes.size()));
+}
+
+int RunDump(const Options& o) {
     std::vector<BYTE> stream;
-    std::wstring streamPath = HostPath(o.streamFile);
-    if (!ReadWholeFile(streamPath, stream)) return Fail(L"cannot read stream file '" + o.streamFile + L"'");
-    std::wstring document = o.document.empty() ? FileNameOf(o.streamFile) : o.document;
+    if (!ReadWholeFile(HostPath(o.dumpFile), stream)) return Fail(L"cannot read stream file '" + o.dumpFile + L"'");
+    std::string text = tw::ToUtf8(DumpStream(stream));
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    return kExitOk;
+}
+
+// Sends `stream` through the port as the spooler would, and reports the run.
+int SendStream(MonitorSession& session, const Options& o, const std::vector<BYTE>& stream, const std::wstring& document) {
 
     auto& spooler = session.Host().Spooler();
     if (!spooler.FindPrinter(o.printer)) {
@@ -105,6 +120,26 @@ int RunStream(MonitorSession& session, const Options& o) {
     return kExitOk;
 }
 
+int RunStream(MonitorSession& session, const Options& o) {
+    std::vector<BYTE> stream;
+    if (!ReadWholeFile(HostPath(o.streamFile), stream)) return Fail(L"cannot read stream file '" + o.streamFile + L"'");
+    return SendStream(session, o, stream, o.document.empty() ? FileNameOf(o.streamFile) : o.document);
+}
+
+int RunPages(MonitorSession& session, const Options& o) {
+    twhost::DevModeBuilder devmode(o.printer.substr(0, CCHDEVICENAME - 1));
+    std::wstring error;
+    if (!BuildDevMode(o, devmode, error)) {
+        std::fprintf(stderr, "twprint: %s\n%s", tw::ToUtf8(error).c_str(), tw::ToUtf8(UsageText()).c_str());
+        return kExitUsage;
+    }
+    std::vector<BYTE> stream;
+    if (!BuildPageStream(o, devmode, stream, error)) return Fail(error);
+    if (o.saveStream && !WriteWholeFile(HostPath(*o.saveStream), stream))
+        return Fail(L"cannot write stream file '" + *o.saveStream + L"'");
+    return SendStream(session, o, stream, o.document.empty() ? FileNameOf(o.pages.front()) : o.document);
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -115,6 +150,7 @@ int wmain(int argc, wchar_t** argv) {
         std::fprintf(stderr, "twprint: %s\n%s", tw::ToUtf8(e.message).c_str(), tw::ToUtf8(UsageText()).c_str());
         return kExitUsage;
     }
+    if (options.command == Command::Dump) return RunDump(options);
     MonitorSession session;
     std::wstring error;
     if (!session.Initialize(error)) return Fail(error);
@@ -125,6 +161,10 @@ int wmain(int argc, wchar_t** argv) {
         return RunPorts(session, options);
     case Command::Stream:
         return RunStream(session, options);
+    case Command::Pages:
+        return RunPages(session, options);
+    case Command::Dump:
+        break;
     }
     return kExitUsage;
 }
