@@ -23,17 +23,6 @@ bool ParseInt(const std::wstring& text, long& out) {
     return *end == L'\0' && errno == 0;
 }
 
-bool ReadFileBytes(const std::wstring& path, std::vector<BYTE>& out) {
-    tw::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
-    LARGE_INTEGER size{};
-    if (!file || !::GetFileSizeEx(file.get(), &size) || size.QuadPart > 0x7FFFFFFF) return false;
-    out.resize(static_cast<size_t>(size.QuadPart));
-    DWORD read = 0;
-    return out.empty() ||
-           (::ReadFile(file.get(), out.data(), static_cast<DWORD>(out.size()), &read, nullptr) && read == out.size());
-}
-
 bool EndsWithNoCase(const std::wstring& s, const wchar_t* suffix) {
     size_t n = std::wcslen(suffix);
     return s.size() >= n && tw::EqualsNoCase(std::wstring_view(s).substr(s.size() - n), suffix);
@@ -116,7 +105,7 @@ bool BuildPageStream(const Options& o, const twhost::DevModeBuilder& devmode, st
     writer.StartDoc(devmode.View());
     for (const std::wstring& page : o.pages) {
         std::vector<BYTE> bytes;
-        if (!ReadFileBytes(HostPath(page), bytes)) {
+        if (!ReadWholeFile(HostPath(page), bytes)) {
             error = L"cannot read page '" + page + L"'";
             return false;
         }

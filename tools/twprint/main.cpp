@@ -26,18 +26,6 @@ int Fail(const std::wstring& message) {
     return kExitFailed;
 }
 
-bool ReadWholeFile(const std::wstring& path, std::vector<BYTE>& out) {
-    tw::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return false;
-    LARGE_INTEGER size{};
-    if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart > 0x7FFFFFFF) return false;
-    out.resize(static_cast<size_t>(size.QuadPart));
-    DWORD read = 0;
-    return out.empty() ||
-           (::ReadFile(file.get(), out.data(), static_cast<DWORD>(out.size()), &read, nullptr) && read == out.size());
-}
-
 int RunPorts(MonitorSession& session, const Options& o) {
     if (o.command == Command::PortsAdd) {
         if (session.HasPort(o.portArgument)) return Fail(L"port '" + o.portArgument + L"' exists already");
@@ -59,15 +47,6 @@ int RunPorts(MonitorSession& session, const Options& o) {
         std::printf("%s\t%s\t%s\n", tw::ToUtf8(p.name).c_str(), tw::ToUtf8(p.monitor).c_str(),
                     tw::ToUtf8(p.description).c_str());
     return kExitOk;
-}
-
-bool WriteWholeFile(const std::wstring& path, const std::vector<BYTE>& bytes) {
-    tw::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                      nullptr));
-    DWORD written = 0;
-    return file && (bytes.empty() || (::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                                                  nullptr) &&
-                                      written == bytes.size()));
 }
 
 int RunDump(const Options& o) {
