@@ -1,4 +1,5 @@
 #include "job/TWJob.h"
+#include "monitor/SpoolerSeam.h"
 
 #include "job/JobObserver.h"
 #include "monitor/Trace.h"
@@ -11,6 +12,8 @@ CTWJob::~CTWJob() {
     TW_TRACE(L"> CTWJob::~CTWJob");
     if (m_pActCmd) TW_TRACE(L"CTWJob::~CTWJob: dropping an incomplete command of type %u", m_pActCmd->Type());
     if (IJobObserver* observer = JobObserver()) observer->OnJobFinished(*this);
+    // Back to the client's security context the job left for the spooler's own.
+    if (m_hClientToken) Spooler().ImpersonatePrinterClient(m_hClientToken);
 }
 
 void CTWJob::SetPrinterName(const wchar_t* printerName) { m_szPrinterName = printerName ? printerName : L""; }

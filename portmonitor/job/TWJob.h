@@ -7,7 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "base/UniqueHandle.h"
+#include "job/JobSettings.h"
 #include "job/TWJobTextRun.h"
+#include "notify/JobEnvironment.h"
 #include "portcmd/TarnwellDEVMODE.h"
 
 namespace tw {
@@ -55,6 +58,18 @@ public:
     // The "Add Space" setting given to text runs.
     bool AddSpace() const { return m_bAddSpace; }
 
+    // What SetDevMode settled for the document.
+    const JobSettings& Settings() const { return m_settings; }
+    const JobEnvironment& Environment() const { return m_environment; }
+    // The printer driver's data file, looked up again at each record.
+    const std::wstring& PrinterIniFile() const { return m_szPrinterIniFile; }
+    // Corrects the job's DEVMODE; returns the effective file format.
+    DWORD CorrectDevMode();
+    // The temporary group files of the upload routes (empty when a route has none).
+    const std::wstring& HttpGroupFile() const { return m_szHttpGroupFile; }
+    const std::wstring& DatabaseGroupFile() const { return m_szDatabaseGroupFile; }
+    const std::wstring& MFilesGroupFile() const { return m_szMFilesGroupFile; }
+
     BOOL AbortDoc();
     // A command of the stream had to be refused: marks the job failed with `text` as status.
     void ReportCommandError(const wchar_t* text);
@@ -64,6 +79,15 @@ public:
 
 private:
     BOOL RefuseActiveCommand(const std::wstring& text);
+    std::wstring GetPrinterINIFile() const;
+    void ReplaceWithPrinterDefault(const TarnwellDEVMODE& incoming);
+    void ReadDataType(const TarnwellDEVMODE& dm);
+    void RevertToSpoolerForJob();
+    void ReadPageSelection();
+    void CheckMergeWindow();
+    void ReadMessagingNames();
+    void ReadTimeouts();
+    void CreateTemporaryGroupFiles();
     void ReportOperation(const wchar_t* operation, const wchar_t* detail, BOOL result);
 
     DWORD m_dwJobID = 0;
@@ -79,6 +103,14 @@ private:
     bool m_bHasDevMode = false;
     std::vector<TWTextRun> m_textRuns;
     bool m_bAddSpace = false;
+
+    JobSettings m_settings;
+    JobEnvironment m_environment;
+    std::wstring m_szPrinterIniFile;
+    // The client's token while the job runs as the spooler itself (raw data, shared printers).
+    HANDLE m_hClientToken = nullptr;
+    UniqueKernelObject m_hMessagingEvent;
+    std::wstring m_szHttpGroupFile, m_szDatabaseGroupFile, m_szMFilesGroupFile;
 };
 
 }  // namespace tw

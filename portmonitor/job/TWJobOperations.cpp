@@ -13,20 +13,6 @@ void CTWJob::ReportOperation(const wchar_t* operation, const wchar_t* detail, BO
     if (IJobObserver* observer = JobObserver()) observer->OnJobOperation(*this, operation, detail, result);
 }
 
-BOOL CTWJob::SetDevMode(const BYTE* devmode, DWORD cb, BOOL bStartOfDocument) {
-    TW_TRACE(L"> CTWJob::SetDevMode %s", bStartOfDocument ? L"start" : L"page");
-    if (!devmode || cb != kDevModeSize) {
-        ReportOperation(L"SetDevMode", bStartOfDocument ? L"start" : L"page", FALSE);
-        TW_TRACE_FAILED(L"CTWJob::SetDevMode", L"DevMode");
-        return FALSE;
-    }
-    m_sDevMode.CopyFrom(devmode);
-    m_bHasDevMode = true;
-    ReportOperation(L"SetDevMode", bStartOfDocument ? L"start" : L"page", TRUE);
-    TW_TRACE_RESULT(L"CTWJob::SetDevMode", TRUE);
-    return TRUE;
-}
-
 BOOL CTWJob::StartDoc() {
     TW_TRACE(L"> CTWJob::StartDoc");
     ReportOperation(L"StartDoc", L"", TRUE);

@@ -3,6 +3,8 @@
 #include <thread>
 
 #include "CommandStreamFixture.h"
+#include "host/DevModeBuilder.h"
+#include "portcmd/DevModeLayout.h"
 #include "portcmd/PortCmdLayout.h"
 #include "portcmd/PortCmds.h"
 
@@ -86,14 +88,18 @@ TEST_F(CommandStreamTest, InvalidHeaderDropsTheRestOfTheBufferOnly) {
 }
 
 TEST_F(CommandStreamTest, StartDocAndStartPageGiveTheDevModeToTheJob) {
+    twhost::DevModeBuilder docBuilder(L"Stream test"), pageBuilder(L"Stream test");
+    docBuilder.Dithering(1);
+    pageBuilder.Dithering(2);
     StreamWriter w;
-    ByteVector docMode = DevMode(0x21), pageMode = DevMode(0x42);
-    w.StartDoc(docMode);
-    w.StartPage(pageMode);
+    w.StartDoc(docBuilder.Bytes());
+    w.StartPage(pageBuilder.Bytes());
     tw::CTWJob job;
     EXPECT_TRUE(Write(job, w.Bytes()));
     EXPECT_EQ(observer.ops, (Ops{L"SetDevMode(start)", L"StartDoc()", L"SetDevMode(page)", L"StartPage()"}));
-    EXPECT_EQ(JobDevMode(job), pageMode);
+    ASSERT_NE(job.DevMode(), nullptr);
+    // The page's own record, of the document's format, became the job's.
+    EXPECT_EQ(job.DevMode()->Read<LONG>(tw::dmoff::Dithering), 2);
 }
 
 TEST_F(CommandStreamTest, DevModeOfTheWrongSizeFailsWithoutTouchingTheJob) {

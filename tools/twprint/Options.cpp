@@ -17,6 +17,20 @@ unsigned long ParseNumber(const std::wstring& option, const std::wstring& text, 
     return static_cast<unsigned long>(v);
 }
 
+RegistrySetting SetArgument(const std::wstring& text) {
+    RegistrySetting setting;
+    std::wstring error;
+    if (!ParseRegistrySetting(text, setting, error)) throw UsageError{error};
+    return setting;
+}
+
+IniSetting IniArgument(const std::wstring& text) {
+    IniSetting setting;
+    std::wstring error;
+    if (!ParseIniSetting(text, setting, error)) throw UsageError{error};
+    return setting;
+}
+
 }  // namespace
 
 const wchar_t* UsageText() {
@@ -26,7 +40,14 @@ const wchar_t* UsageText() {
            L"       twprint --stream FILE [options]\n"
            L"options: --chunk BYTES --port NAME --printer NAME --job-id N --doc NAME --report FILE|-\n"
            L"         --format CODE --out DIR --dpi X[,Y] --color N --dither N --paper CODE|WIDTHxLENGTH\n"
-           L"         --landscape --dm NAME=VALUE --devmode FILE --save-stream FILE --placeable\n";
+           L"         --landscape --dm NAME=VALUE --devmode FILE --save-stream FILE --placeable\n"
+           L"         --set 'GROUP\\VALUE=TYPE:DATA' --ini 'SECTION\\KEY=VALUE' --keep-settings\n"
+           L"--set writes a value below the printer's registry key before the job; GROUP may hold %d\n"
+           L"  (the job id) and may be left out ('Printer ID=dword:3'). TYPE is dword or qword (decimal,\n"
+           L"  0x hex or negative), sz, expand_sz or binary (hex bytes). The first '=' followed by TYPE:\n"
+           L"  ends the value name, the last '\\' before it ends GROUP.\n"
+           L"--ini writes an entry of the driver's data file; the first '=' ends KEY, the last '\\'\n"
+           L"  before it ends SECTION. Both are undone after the run unless --keep-settings is given.\n";
 }
 
 Options ParseOptions(int argc, wchar_t** argv) {
@@ -69,6 +90,9 @@ Options ParseOptions(int argc, wchar_t** argv) {
         else if (a == L"--devmode") o.devmodeFile = value();
         else if (a == L"--save-stream") o.saveStream = value();
         else if (a == L"--placeable") o.placeable = true;
+        else if (a == L"--keep-settings") o.keepSettings = true;
+        else if (a == L"--set") o.registrySettings.push_back(SetArgument(value()));
+        else if (a == L"--ini") o.iniSettings.push_back(IniArgument(value()));
         else if (a == L"--landscape") o.devmodeSettings.emplace_back(a, L"");
         else if (a == L"--format" || a == L"--out" || a == L"--dpi" || a == L"--color" || a == L"--dither" ||
                  a == L"--paper" || a == L"--dm")
@@ -77,6 +101,7 @@ Options ParseOptions(int argc, wchar_t** argv) {
         else o.pages.push_back(a);
     }
     if (o.port.empty() || o.printer.empty()) throw UsageError{L"port and printer names must not be empty"};
+    for (auto& setting : o.registrySettings) setting.group = ExpandJobId(setting.group, o.jobId);
     if (!o.streamFile.empty()) {
         if (!o.pages.empty()) throw UsageError{L"--stream replays a stream: it takes no pages"};
         o.command = Command::Stream;

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "SettingSpec.h"
+
 namespace twprint {
 
 enum class Command { PortsList, PortsAdd, PortsDelete, Stream, Pages, Dump };
@@ -26,6 +28,12 @@ struct Options {
     std::optional<std::wstring> devmodeFile;   // a raw record to start from
     std::optional<std::wstring> saveStream;    // also keep the stream built
     bool placeable = false;                    // EMF pages carry the 24-byte placeable prefix
+
+    // Settings written before the job and, unless kept, undone after it. "%d" in a group is
+    // already the job id.
+    std::vector<RegistrySetting> registrySettings;  // --set, in the order given
+    std::vector<IniSetting> iniSettings;            // --ini, in the order given
+    bool keepSettings = false;
 
     std::wstring dumpFile;  // twprint dump FILE
 };

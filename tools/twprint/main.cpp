@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "MonitorSession.h"
 #include "Options.h"
 #include "PageStream.h"
+#include "PrinterSettings.h"
 #include "Report.h"
 #include "base/WideString.h"
 
@@ -57,8 +59,19 @@ int RunDump(const Options& o) {
     return kExitOk;
 }
 
-// Sends `stream` through the port as the spooler would, and reports the run.
-int SendStream(MonitorSession& session, const Options& o, const std::vector<BYTE>& stream, const std::wstring& document) {
+// Sends `stream` through the port as the spooler would, and reports the run. `dm` is the
+// job's DEVMODE, which names the printer's registry key; the settings written for the run are
+// undone when this returns, on every path, unless they are to be kept.
+int SendStream(MonitorSession& session, const Options& o, const std::vector<BYTE>& stream, const std::wstring& document,
+               const tw::TarnwellDEVMODE* dm) {
+    SettingsWriter settings;
+    std::wstring dataFile, error;
+    if (!WriteRunSettings(o, dm, settings, dataFile, error)) return Fail(error);
+    if (o.keepSettings) {
+        settings.Keep();
+        if (!dataFile.empty())
+            std::fprintf(stderr, "twprint: driver data file kept: %s\n", tw::ToUtf8(dataFile).c_str());
+    }
 
     auto& spooler = session.Host().Spooler();
     if (!spooler.FindPrinter(o.printer)) {
@@ -66,6 +79,7 @@ int SendStream(MonitorSession& session, const Options& o, const std::vector<BYTE
         printer.name = o.printer;
         printer.portName = o.port;
         printer.driverName = L"Tarnwell Printer Driver";
+        printer.dataFile = dataFile;
         if (!spooler.AddPrinter(printer)) return Fail(L"cannot set up printer '" + o.printer + L"'");
     }
     twhost::SimJob job;
@@ -102,7 +116,9 @@ int SendStream(MonitorSession& session, const Options& o, const std::vector<BYTE
 int RunStream(MonitorSession& session, const Options& o) {
     std::vector<BYTE> stream;
     if (!ReadWholeFile(HostPath(o.streamFile), stream)) return Fail(L"cannot read stream file '" + o.streamFile + L"'");
-    return SendStream(session, o, stream, o.document.empty() ? FileNameOf(o.streamFile) : o.document);
+    std::optional<tw::TarnwellDEVMODE> dm = StartDocDevMode(stream);
+    return SendStream(session, o, stream, o.document.empty() ? FileNameOf(o.streamFile) : o.document,
+                      dm ? &*dm : nullptr);
 }
 
 int RunPages(MonitorSession& session, const Options& o) {
@@ -116,7 +132,8 @@ int RunPages(MonitorSession& session, const Options& o) {
     if (!BuildPageStream(o, devmode, stream, error)) return Fail(error);
     if (o.saveStream && !WriteWholeFile(HostPath(*o.saveStream), stream))
         return Fail(L"cannot write stream file '" + *o.saveStream + L"'");
-    return SendStream(session, o, stream, o.document.empty() ? FileNameOf(o.pages.front()) : o.document);
+    return SendStream(session, o, stream, o.document.empty() ? FileNameOf(o.pages.front()) : o.document,
+                      &devmode.Record());
 }
 
 }  // namespace

@@ -1,0 +1,320 @@
+// How a job adopts the DEVMODE of its document and of each page, and settles its settings.
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "base/IniFile.h"
+#include "base/WideString.h"
+#include "job/DevModeCorrection.h"
+#include "job/ForcePaper.h"
+#include "job/JobOptions.h"
+#include "job/SettingsStore.h"
+#include "job/SharedPrinter.h"
+#include "job/TWJob.h"
+#include "monitor/DebugLog.h"
+#include "monitor/SpoolerSeam.h"
+#include "monitor/Trace.h"
+#include "notify/JobEnvironment.h"
+#include "portcmd/DevModeLayout.h"
+
+namespace tw {
+namespace {
+
+namespace ini {
+constexpr wchar_t kDefaultSettings[] = L"Default Settings";
+constexpr wchar_t kSharingSettings[] = L"Sharing Settings";
+constexpr wchar_t kOcrSettings[] = L"OCR Settings";
+constexpr wchar_t kIgnoreDevMode[] = L"Ignore DEVMODE from clients";
+constexpr wchar_t kIgnoreExtendedDevMode[] = L"Ignore extended DEVMODE from clients";
+constexpr wchar_t kBitmapDirectory[] = L"Bitmap Directory";
+constexpr wchar_t kWriteBitmaps[] = L"Write Bitmaps";
+constexpr wchar_t kInterfaceName[] = L"InterfaceName";
+constexpr wchar_t kSessionId[] = L"SessionID";
+constexpr wchar_t kStartApplicationTimeout[] = L"Start Application Timeout";
+constexpr wchar_t kMessagingTimeout[] = L"Messaging Timeout";
+constexpr wchar_t kMessagingTimeout2[] = L"Messaging Timeout 2";
+constexpr wchar_t kAllowAnisotropicDpi[] = L"Allow Anisotropic DPI";
+constexpr DWORD kBitmapDirectoryChars = 2048;
+}  // namespace ini
+
+namespace reg {
+constexpr wchar_t kRemoveTextFromDocumentName[] = L"Remove Text from Document Name";
+constexpr wchar_t kJobDataType[] = L"Job %lu Data Type";
+constexpr wchar_t kPrintSelectedPagesOnly[] = L"Print Selected Pages Only";
+constexpr wchar_t kSelectedPages[] = L"Selected Pages";
+constexpr wchar_t kMergeUtility[] = L"Merge Utility";
+constexpr wchar_t kMessagingInterfaceName[] = L"Messaging Interface Name";
+constexpr wchar_t kMessagingSessionId[] = L"Messaging Session ID";
+constexpr wchar_t kHttpUpload[] = L"HTTP upload";
+constexpr wchar_t kDatabaseUpload[] = L"Database upload";
+constexpr wchar_t kMFilesUpload[] = L"M-Files upload";
+}  // namespace reg
+
+constexpr wchar_t kClientPipeFormat[] = L"\\\\.\\pipe\\%s%lu";
+constexpr wchar_t kMessagingEventFormat[] = L"Global\\%s_%lu";
+constexpr BYTE kMergeWindowBit = 0x2;
+constexpr BYTE kSheetColumnFirst = 0x1;
+constexpr BYTE kSheetCellBorder = 0x2;
+
+bool IsFullRecord(const TarnwellDEVMODE& dm) {
+    return static_cast<size_t>(dm.Read<WORD>(dmoff::dmSize)) + dm.Read<WORD>(dmoff::dmDriverExtra) == kDevModeSize;
+}
+
+void RemoveAll(std::wstring& text, const std::wstring& what) {
+    if (what.empty()) return;
+    for (size_t pos; (pos = text.find(what)) != std::wstring::npos;) text.erase(pos, what.size());
+}
+
+bool FileExists(const std::wstring& path) {
+    DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+}  // namespace
+
+std::wstring CTWJob::GetPrinterINIFile() const {
+    UniquePrinter printer;
+    if (!printer.open(m_szPrinterName.c_str())) return {};
+    DWORD needed = 0;
+    Spooler().GetPrinterDriver(printer.get(), nullptr, 2, nullptr, 0, &needed);
+    if (needed < sizeof(DRIVER_INFO_2W)) return {};
+    std::vector<BYTE> buf(needed);
+    if (!Spooler().GetPrinterDriver(printer.get(), nullptr, 2, buf.data(), needed, &needed)) return {};
+    const wchar_t* dataFile = reinterpret_cast<const DRIVER_INFO_2W*>(buf.data())->pDataFile;
+    return dataFile ? dataFile : L"";
+}
+
+// Takes the record's paper, orientation and resolution into the printer's own default record,
+// for records that are not whole.
+void CTWJob::ReplaceWithPrinterDefault(const TarnwellDEVMODE& incoming) {
+    UniquePrinter printer;
+    if (!printer.open(m_szPrinterName.c_str())) return;
+    DWORD needed = 0;
+    Spooler().GetPrinter(printer.get(), 9, nullptr, 0, &needed);
+    if (needed < sizeof(PRINTER_INFO_9W)) return;
+    std::vector<BYTE> buf(needed);
+    if (!Spooler().GetPrinter(printer.get(), 9, buf.data(), needed, &needed)) return;
+    const DEVMODEW* def = reinterpret_cast<const PRINTER_INFO_9W*>(buf.data())->pDevMode;
+    if (!def) return;
+    const size_t defSize = static_cast<size_t>(def->dmSize) + def->dmDriverExtra;
+    const DWORD printerId = m_sDevMode.Read<DWORD>(dmoff::PrinterId);
+    m_sDevMode.Clear();
+    std::memcpy(m_sDevMode.Bytes(), def, std::min(defSize, kDevModeSize));
+    m_sDevMode.Write<DWORD>(dmoff::PrinterId, printerId);
+
+    short orientation = incoming.Read<short>(dmoff::dmOrientation);
+    if (orientation == DMORIENT_PORTRAIT || orientation == DMORIENT_LANDSCAPE)
+        m_sDevMode.Write<short>(dmoff::dmOrientation, orientation);
+    if (incoming.Read<short>(dmoff::dmPaperSize) > 0)
+        m_sDevMode.Write<short>(dmoff::dmPaperSize, incoming.Read<short>(dmoff::dmPaperSize));
+    if (incoming.Read<short>(dmoff::dmPaperLength) > 0 && incoming.Read<short>(dmoff::dmPaperWidth) > 0) {
+        m_sDevMode.Write<short>(dmoff::dmPaperLength, incoming.Read<short>(dmoff::dmPaperLength));
+        m_sDevMode.Write<short>(dmoff::dmPaperWidth, incoming.Read<short>(dmoff::dmPaperWidth));
+        m_sDevMode.Write<short>(dmoff::dmScale, incoming.Read<short>(dmoff::dmScale));
+    }
+    if (incoming.Read<short>(dmoff::dmPrintQuality) > 0 && incoming.Read<short>(dmoff::dmYResolution) > 0) {
+        m_sDevMode.Write<short>(dmoff::dmPrintQuality, incoming.Read<short>(dmoff::dmPrintQuality));
+        m_sDevMode.Write<short>(dmoff::dmYResolution, incoming.Read<short>(dmoff::dmYResolution));
+    }
+}
+
+// The spooler's data type, which the driver leaves for the monitor under the printer's key.
+void CTWJob::ReadDataType(const TarnwellDEVMODE& dm) {
+    std::wstring valueName = FormatW(reg::kJobDataType, m_dwJobID);
+    auto type = settings::ReadString(&dm, settings::kPrinterGroup, valueName.c_str());
+    settings::DeletePrinterValue(&dm, valueName.c_str());
+    m_settings.bRawData = type && (EqualsNoCase(*type, L"RAW") || EqualsNoCase(*type, L"TEXT"));
+}
+
+void CTWJob::RevertToSpoolerForJob() {
+    if (m_hClientToken) return;
+    m_hClientToken = Spooler().RevertToPrinterSelf();
+}
+
+void CTWJob::ReadPageSelection() {
+    if (settings::ReadDwordOr(&m_sDevMode, settings::kPageSettings, reg::kPrintSelectedPagesOnly, 0) == 0) return;
+    auto text = settings::ReadString(&m_sDevMode, settings::kPageSettings, reg::kSelectedPages);
+    m_settings.pageSelection.Parse(text ? *text : L"");
+}
+
+void CTWJob::CheckMergeWindow() {
+    const BYTE extra = m_sDevMode.Read<BYTE>(dmoff::ExtraFlags);
+    if (!(extra & kMergeWindowBit) || m_settings.bSharedPrinter || m_sDevMode.HasFlag(dmflag::PrintedFromSession0))
+        return;
+    auto utility = settings::ReadString(&m_sDevMode, settings::kFilenameGenerationSettings, reg::kMergeUtility);
+    if (!utility || utility->empty() || !FileExists(*utility)) {
+        m_sDevMode.Write<BYTE>(dmoff::ExtraFlags, static_cast<BYTE>(extra & ~kMergeWindowBit));
+        return;
+    }
+    // Joining the merge utility's job table comes with the shared memory of the merge window.
+    TW_TRACE(L"CTWJob::CheckMergeWindow: merge utility %s", utility->c_str());
+}
+
+void CTWJob::ReadMessagingNames() {
+    std::wstring jobGroup = settings::JobGroupFormat(m_dwJobID);
+    auto fromGroup = [&](const wchar_t* group) {
+        auto name = settings::ReadString(&m_sDevMode, group, reg::kMessagingInterfaceName);
+        if (!name || name->empty()) return false;
+        m_settings.messagingInterfaceName = *name;
+        m_settings.dwMessagingSessionId = settings::ReadDwordOr(&m_sDevMode, group, reg::kMessagingSessionId, 0);
+        return true;
+    };
+    if (!fromGroup(jobGroup.c_str()) && !fromGroup(settings::kMessagingInterfaceSettings)) {
+        IniFile printerIni(m_szPrinterIniFile);
+        std::wstring name = m_szPrinterIniFile.empty() ? L"" : printerIni.GetString(ini::kDefaultSettings, ini::kInterfaceName, L"");
+        if (!name.empty()) {
+            m_settings.messagingInterfaceName = name;
+            m_settings.dwMessagingSessionId = static_cast<DWORD>(printerIni.GetInt(ini::kDefaultSettings, ini::kSessionId, 0));
+        } else {
+            m_settings.messagingInterfaceName = m_sDevMode.GetText(dmtext::MessagingInterfaceName);
+            m_settings.dwMessagingSessionId = m_sDevMode.Read<DWORD>(dmoff::MessagingSessionId);
+        }
+    }
+    const DWORD session = m_settings.dwMessagingSessionId;
+    m_settings.clientPipeName = FormatW(kClientPipeFormat, m_settings.messagingInterfaceName.c_str(), session);
+    const std::wstring suffix = L"_" + CleanObjectName(m_szPrinterName);
+    const DWORD tick = ::GetTickCount();
+    m_settings.httpPipeName = FormatW(L"\\\\.\\pipe\\TW_HTTP_%lu_%lu_%lu", session, m_dwJobID, tick) + suffix;
+    m_settings.databasePipeName = FormatW(L"\\\\.\\pipe\\TW_DB_%lu_%lu_%lu", session, m_dwJobID, tick) + suffix;
+    m_settings.mfilesPipeName = FormatW(L"\\\\.\\pipe\\TW_MFiles_%lu_%lu_%lu", session, m_dwJobID, tick) + suffix;
+}
+
+void CTWJob::ReadTimeouts() {
+    IniFile printerIni(m_szPrinterIniFile);
+    auto read = [&](const wchar_t* key, int def) {
+        int value = m_szPrinterIniFile.empty() ? def : printerIni.GetInt(ini::kDefaultSettings, key, def);
+        MessageCaptureLog().print(diag::kLevelInfo, L"%s = %d", key, value);
+        return value;
+    };
+    m_settings.startApplicationTimeout = read(ini::kStartApplicationTimeout, kDefaultStartApplicationTimeout);
+    m_settings.messagingTimeout = read(ini::kMessagingTimeout, kDefaultMessagingTimeout);
+    m_settings.messagingTimeout2 = read(ini::kMessagingTimeout2, kDefaultMessagingTimeout);
+    m_settings.bAllowAnisotropicDpi = read(ini::kAllowAnisotropicDpi, 0) != 0;
+}
+
+void CTWJob::CreateTemporaryGroupFiles() {
+    struct Route {
+        const wchar_t* setting;
+        const wchar_t* format;
+        std::wstring* path;
+    };
+    Route routes[] = {{reg::kHttpUpload, L"%sTW_HTTP_%lu_%lu_%lu", &m_szHttpGroupFile},
+                      {reg::kDatabaseUpload, L"%sTW_DB_%lu_%lu_%lu", &m_szDatabaseGroupFile},
+                      {reg::kMFilesUpload, L"%sTW_MFiles_%lu_%lu_%lu", &m_szMFilesGroupFile}};
+    if (m_settings.bOutputInMemory || !m_sDevMode.HasFlag(dmflag::IsGroupFileDisabled)) return;
+    wchar_t temp[MAX_PATH + 1] = {};
+    if (!::GetTempPathW(MAX_PATH + 1, temp)) return;
+    for (Route& route : routes) {
+        if (!route.path->empty() || !settings::ReadYesFlag(&m_sDevMode, settings::kPostPrintSettings, route.setting))
+            continue;
+        std::wstring path = FormatW(route.format, temp, m_settings.dwMessagingSessionId, m_dwJobID, ::GetTickCount()) +
+                            L"_" + CleanObjectName(m_szPrinterName) + L".grp";
+        UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                      nullptr));
+        if (!file) continue;
+        static constexpr BYTE kUtf16Bom[] = {0xFF, 0xFE};
+        DWORD written = 0;
+        ::WriteFile(file.get(), kUtf16Bom, sizeof(kUtf16Bom), &written, nullptr);
+        file.reset();
+        IniFile(path).WriteString(m_szPrinterName.c_str(), L"Temporary", L"1");
+        *route.path = path;
+    }
+}
+
+DWORD CTWJob::CorrectDevMode() {
+    TW_TRACE(L"> CTWJob::CorrectDevMode");
+    CreateTemporaryGroupFiles();
+    DWORD forceDialog = 0;
+    if (settings::ReadSaveAsDword(&m_sDevMode, L"Force Save As Dialog", m_dwJobID, forceDialog) && forceDialog == 1)
+        m_sDevMode.SetBits(dmoff::Flags, sizeof(DWORD), dmflag::PrintedFromSession0, true);
+    const DWORD format = EffectiveOutputFormat(&m_sDevMode, m_dwJobID);
+    CorrectDevModeGeometry(m_sDevMode, format);
+    TW_TRACE(L"< CTWJob::CorrectDevMode: format %lu", format);
+    return format;
+}
+
+BOOL CTWJob::SetDevMode(const BYTE* devmode, DWORD cb, BOOL bStartOfDocument) {
+    const wchar_t* detail = bStartOfDocument ? L"start" : L"page";
+    TW_TRACE(L"> CTWJob::SetDevMode %s", detail);
+    if (!devmode || cb != kDevModeSize) {
+        ReportOperation(L"SetDevMode", detail, FALSE);
+        TW_TRACE_FAILED(L"CTWJob::SetDevMode", L"DevMode");
+        return FALSE;
+    }
+    TarnwellDEVMODE incoming;
+    incoming.CopyFrom(devmode);
+
+    if (bStartOfDocument) {
+        auto remove = settings::ReadString(&incoming, settings::kFilenameGenerationSettings,
+                                           reg::kRemoveTextFromDocumentName);
+        if (remove) RemoveAll(m_szDocumentName, *remove);
+        ReadDataType(incoming);
+        m_settings.bSharedPrinter = IsSharedPrinter(m_szPrinterName, m_dwJobID, incoming);
+        if (m_settings.bRawData || m_settings.bSharedPrinter) RevertToSpoolerForJob();
+    }
+
+    DWORD printerId = 0;
+    if (settings::ReadPrinterId(m_szPrinterName.c_str(), printerId)) incoming.Write<DWORD>(dmoff::PrinterId, printerId);
+
+    const bool adopt = bStartOfDocument || !m_bHasDevMode ||
+                       EffectiveOutputFormat(&incoming, m_dwJobID) == EffectiveOutputFormat(&m_sDevMode, m_dwJobID);
+    if (adopt) {
+        m_sDevMode.CopyFrom(incoming.Bytes());
+        m_bHasDevMode = true;
+    } else {
+        TW_TRACE(L"CTWJob::SetDevMode: a page record may not change the file format; ignored");
+    }
+    if (!IsFullRecord(m_sDevMode)) ReplaceWithPrinterDefault(incoming);
+    ApplyForcePaperSettings(m_sDevMode);
+    m_szPrinterIniFile = GetPrinterINIFile();
+
+    if (bStartOfDocument) {
+        m_environment = CollectJobEnvironment(&m_sDevMode, m_szPrinterName, m_dwJobID, m_settings.bSharedPrinter);
+        ReadPageSelection();
+        CheckMergeWindow();
+    }
+
+    IniFile printerIni(m_szPrinterIniFile);
+    if (m_settings.bSharedPrinter) {
+        bool ignoreDm = !m_szPrinterIniFile.empty() && printerIni.GetInt(ini::kSharingSettings, ini::kIgnoreDevMode, 0);
+        bool ignoreExt =
+            !m_szPrinterIniFile.empty() && printerIni.GetInt(ini::kSharingSettings, ini::kIgnoreExtendedDevMode, 0);
+        CopySettingsForSharedPrinter(m_szPrinterName, m_sDevMode, ignoreDm, ignoreExt);
+    }
+    if (bStartOfDocument) {
+        if (!m_szPrinterIniFile.empty()) {
+            m_settings.ocrBitmapDirectory =
+                printerIni.GetString(ini::kOcrSettings, ini::kBitmapDirectory, L"", ini::kBitmapDirectoryChars);
+            m_settings.bOcrWriteBitmaps =
+                EqualsNoCase(printerIni.GetString(ini::kOcrSettings, ini::kWriteBitmaps, L"No"), L"yes");
+        }
+        ReadMessagingNames();
+        m_settings.bOutputInMemory = m_sDevMode.HasFlag(dmflag::OutputInMemory);
+        if (m_settings.bOutputInMemory)
+            m_sDevMode.SetBits(dmoff::Flags, sizeof(DWORD), dmflag::ImageGenerationDisabled, false);
+        m_settings.bImageGenerationDisabled = m_sDevMode.HasFlag(dmflag::ImageGenerationDisabled);
+    }
+
+    const DWORD format = CorrectDevMode();
+    if (bStartOfDocument) m_settings.dwEffectiveFormat = format;
+    ReadTimeouts();
+
+    if (bStartOfDocument && (m_sDevMode.Read<DWORD>(dmoff::StartFlags) & dmstart::IsStartForMessaging) &&
+        !(m_sDevMode.Read<DWORD>(dmoff::StartFlags) & dmstart::StartFromMonitor)) {
+        std::wstring eventName = FormatW(kMessagingEventFormat, m_settings.messagingInterfaceName.c_str(), m_dwJobID);
+        m_hMessagingEvent.reset(::CreateEventW(nullptr, TRUE, FALSE, eventName.c_str()));
+    }
+
+    if (bStartOfDocument) {
+        BYTE perSheet = m_sDevMode.Read<BYTE>(dmoff::PagesPerSheet);
+        BYTE sheet = m_sDevMode.Read<BYTE>(dmoff::SheetOptions);
+        m_settings.pagesPerSheet = perSheet == 1 ? 0 : perSheet;
+        m_settings.bColumnFirst = (sheet & kSheetColumnFirst) != 0;
+        m_settings.bCellBorder = (sheet & kSheetCellBorder) != 0;
+    }
+    ReportOperation(L"SetDevMode", detail, TRUE);
+    TW_TRACE_RESULT(L"CTWJob::SetDevMode", TRUE);
+    return TRUE;
+}
+
+}  // namespace tw

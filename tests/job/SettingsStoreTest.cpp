@@ -1,0 +1,139 @@
+// The printer registry name, key paths and the printer-scoped accessors on the real registry.
+#include <cstring>
+
+#include "job/SettingsNames.h"
+#include "job/SettingsTestPrinter.h"
+
+using namespace tw;
+using namespace tw::settings;
+
+namespace {
+class SettingsStore : public twtest::SettingsPrinter {};
+}  // namespace
+
+TEST_F(SettingsStore, RegistryNameFromPrinterIdsElseDeviceName) {
+    EXPECT_EQ(PrinterRegistryName(&dm), name);
+    EXPECT_TRUE(PrinterRegistryName(nullptr).empty());
+
+    // A device name that fills its field without a terminator gives exactly 32 characters.
+    std::wstring longName(40, L'Q');
+    std::memcpy(dm.Bytes() + dmoff::dmDeviceName, longName.data(), 32 * sizeof(wchar_t));
+    EXPECT_EQ(PrinterRegistryName(&dm), longName.substr(0, 32));
+
+    SetText(IdKey(), kPrinterNameValue, L"");  // an empty entry names no printer
+    EXPECT_EQ(PrinterRegistryName(&dm), longName.substr(0, 32));
+    SetText(IdKey(), kPrinterNameValue, name);
+    EXPECT_EQ(PrinterRegistryName(&dm), name);
+}
+
+TEST_F(SettingsStore, GroupPathsSubstituteTheNameLiterally) {
+    EXPECT_EQ(GroupPath(&dm, kRoot, kHeaderSettings), PrinterKey() + L"\\Header Settings");
+    EXPECT_EQ(JobGroupFormat(42), L"%s\\42");
+    EXPECT_EQ(GroupPath(&dm, kRoot, JobGroupFormat(42).c_str()), PrinterKey() + L"\\42");
+    // Printer names are not formats.
+    SetText(IdKey(), kPrinterNameValue, L"Odd %d %s name");
+    EXPECT_EQ(GroupPath(&dm, kRoot, kPageSettings), std::wstring(kRoot) + L"\\Odd %d %s name\\Page Settings");
+    // Without any name there is no printer key to read.
+    TarnwellDEVMODE blank;
+    EXPECT_TRUE(GroupPath(&blank, kRoot, kPageSettings).empty());
+    DWORD out = 5;
+    EXPECT_FALSE(ReadDword(HKEY_CURRENT_USER, &blank, kRoot, kPrinterGroup, kPrinterIdValue, out));
+}
+
+TEST_F(SettingsStore, ReadDwordNeedsARealDword) {
+    SetDword(Group(kPageSettings), kForcePaperWidth, 1234);
+    SetText(Group(kPageSettings), kForcePaperHeight, L"1");  // four bytes of text
+    DWORD out = 7;
+    EXPECT_TRUE(ReadDword(HKEY_CURRENT_USER, &dm, kRoot, kPageSettings, kForcePaperWidth, out));
+    EXPECT_EQ(out, 1234u);
+    out = 7;
+    EXPECT_FALSE(ReadDword(HKEY_CURRENT_USER, &dm, kRoot, kPageSettings, kForcePaperHeight, out));
+    EXPECT_FALSE(ReadDword(HKEY_CURRENT_USER, &dm, kRoot, kPageSettings, kForcePaperXDpi, out));
+    EXPECT_FALSE(ReadDword(HKEY_CURRENT_USER, &dm, kRoot, kOcrSettings, kOcrAreaUnit, out));
+    EXPECT_EQ(out, 7u);
+    EXPECT_EQ(ReadDwordOr(&dm, kPageSettings, kForcePaperXDpi, kForcePaperXDpiDefault), 300u);
+    EXPECT_EQ(ReadDwordOr(&dm, kPageSettings, kForcePaperWidth, kForcePaperWidthDefault), 1234u);
+}
+
+TEST_F(SettingsStore, ReadTextSizeProtocol) {
+    SetText(Group(kEmailSettings), kMailvaneData, L"abcdef");
+    const DWORD needed = 7 * sizeof(wchar_t);
+    DWORD size = 0;
+    EXPECT_FALSE(ReadText(&dm, kRoot, kEmailSettings, kMailvaneData, nullptr, size));
+    EXPECT_EQ(size, needed);
+    size = 100;
+    EXPECT_FALSE(ReadText(&dm, kRoot, kEmailSettings, kMailvaneData, nullptr, size));
+    EXPECT_EQ(size, needed);
+
+    wchar_t buf[16];
+    size = needed - 2;
+    EXPECT_FALSE(ReadText(&dm, kRoot, kEmailSettings, kMailvaneData, buf, size));
+    EXPECT_EQ(size, needed);
+    size = sizeof(buf);
+    ASSERT_TRUE(ReadText(&dm, kRoot, kEmailSettings, kMailvaneData, buf, size));
+    EXPECT_EQ(size, needed);
+    EXPECT_STREQ(buf, L"abcdef");
+
+    size = 0;
+    EXPECT_FALSE(ReadText(&dm, kRoot, kEmailSettings, L"Missing", nullptr, size));
+    EXPECT_EQ(size, 0u);
+    EXPECT_EQ(ReadString(&dm, kEmailSettings, kMailvaneData), L"abcdef");
+    EXPECT_FALSE(ReadString(&dm, kEmailSettings, L"Missing"));
+}
+
+TEST_F(SettingsStore, ReadTextAlwaysTerminates) {
+    // Stored without its terminator: the exact size asks for room for one.
+    SetRaw(Group(kStartApplication), kCustomParameter, REG_SZ, L"xyz", 3 * sizeof(wchar_t));
+    wchar_t buf[8];
+    std::fill(std::begin(buf), std::end(buf), L'#');
+    DWORD size = 3 * sizeof(wchar_t);
+    EXPECT_FALSE(ReadText(&dm, kRoot, kStartApplication, kCustomParameter, buf, size));
+    EXPECT_EQ(size, 4 * sizeof(wchar_t));
+    ASSERT_TRUE(ReadText(&dm, kRoot, kStartApplication, kCustomParameter, buf, size));
+    EXPECT_STREQ(buf, L"xyz");
+    EXPECT_EQ(ReadString(&dm, kStartApplication, kCustomParameter), L"xyz");
+}
+
+TEST_F(SettingsStore, WritesCreateKeysAndDeletesRemoveValues) {
+    ASSERT_TRUE(WriteDword(&dm, kRoot, kMessagingInterfaceSettings, kMessagingInterfaceId, 4711));
+    EXPECT_EQ(ReadDwordOr(&dm, kMessagingInterfaceSettings, kMessagingInterfaceId, 0), 4711u);
+    auto [type, data] = Raw(Group(kMessagingInterfaceSettings), kMessagingInterfaceId);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
+
+    ASSERT_TRUE(ResetReadEmfData(&dm));
+    auto [emfType, emfData] = Raw(Group(kTroubleshootingSettings), kReadEmfData);
+    EXPECT_EQ(emfType, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(emfData, std::vector<BYTE>(2, 0));  // empty, terminator counted
+
+    SetDword(PrinterKey(), kPrinterIdValue, 99);
+    DWORD id = 0;
+    ASSERT_TRUE(ReadPrinterId(name.c_str(), id));
+    EXPECT_EQ(id, 99u);
+    EXPECT_TRUE(DeletePrinterValue(&dm, kPrinterIdValue));
+    EXPECT_FALSE(ReadPrinterId(name.c_str(), id));
+    EXPECT_FALSE(DeletePrinterValue(&dm, kPrinterIdValue));
+    EXPECT_FALSE(ReadPrinterId(L"", id));
+}
+
+TEST_F(SettingsStore, NullArgumentsFailWithoutTouchingTheRegistry) {
+    DWORD out = 3, size = 10;
+    char buf[10];
+    EXPECT_FALSE(ReadDword(nullptr, &dm, kRoot, kPageSettings, kForcePaperSize, out));
+    EXPECT_FALSE(ReadDword(HKEY_CURRENT_USER, nullptr, kRoot, kPageSettings, kForcePaperSize, out));
+    EXPECT_FALSE(ReadDword(HKEY_CURRENT_USER, &dm, nullptr, kPageSettings, kForcePaperSize, out));
+    EXPECT_FALSE(ReadDword(HKEY_CURRENT_USER, &dm, kRoot, nullptr, kForcePaperSize, out));
+    EXPECT_FALSE(ReadDword(HKEY_CURRENT_USER, &dm, kRoot, kPageSettings, nullptr, out));
+    EXPECT_FALSE(ReadText(nullptr, kRoot, kPageSettings, kPageRotation, buf, size));
+    EXPECT_FALSE(ReadText(&dm, kRoot, kPageSettings, nullptr, buf, size));
+    EXPECT_EQ(out, 3u);
+    EXPECT_EQ(size, 10u);
+    EXPECT_FALSE(WriteDword(nullptr, kRoot, kPageSettings, kForcePaperSize, 1));
+    EXPECT_FALSE(WriteDword(&dm, nullptr, kPageSettings, kForcePaperSize, 1));
+    EXPECT_FALSE(WriteDword(&dm, kRoot, nullptr, kForcePaperSize, 1));
+    EXPECT_FALSE(WriteDword(&dm, kRoot, kPageSettings, nullptr, 1));
+    EXPECT_FALSE(DeletePrinterValue(nullptr, kPrinterIdValue));
+    EXPECT_FALSE(DeletePrinterValue(&dm, nullptr));
+    EXPECT_FALSE(ResetReadEmfData(nullptr));
+    EXPECT_FALSE(ReadPrinterId(nullptr, out));
+    EXPECT_FALSE(Exists(PrinterKey()));  // nothing was created on the way
+}
