@@ -89,10 +89,10 @@ void CollectForSharedPrinter(const TarnwellDEVMODE* dm, const std::wstring& prin
         TW_TRACE_FAILED(L"CollectForSharedPrinter", L"ReadSpoolerJobNames");
         return;
     }
-    env.userName = Fit(names.user, kJobEnvValueChars);
+    if (env.userName.empty()) env.userName = Fit(names.user, kJobEnvValueChars);
     if (env.computerName.empty()) env.computerName = Fit(names.machine, kJobEnvValueChars);
     // Without a computer name the lookups would describe this server, not the printing client.
-    {
+    if (!env.computerName.empty()) {
         if (env.ipAddress.empty())
             env.ipAddress = Fit(network.HostByName(env.computerName).address, kJobEnvAddressChars);
         if (env.domain.empty()) env.domain = Fit(network.WorkstationDomain(env.computerName), kJobEnvValueChars);

@@ -23,7 +23,7 @@ UniqueKernelObject OpenUserToken(UserTokenSource source) {
     if (::OpenThreadToken(::GetCurrentThread(), kTokenAccess, TRUE, token.put())) return token;
     // A thread token that exists but cannot be opened belongs to someone else's identity: never
     // fall back to the process's in that case.
-    if (::GetLastError() == ERROR_NO_TOKEN &&
+    if (source == UserTokenSource::ThreadOrProcess && ::GetLastError() == ERROR_NO_TOKEN &&
         ::OpenProcessToken(::GetCurrentProcess(), kTokenAccess, token.put()))
         return token;
     return UniqueKernelObject();
@@ -68,7 +68,7 @@ bool ExpandUserVariable(std::wstring_view name, std::wstring& out, UserTokenSour
     }
     buffer.resize(length);
     // An undefined variable comes back as the text that named it: that is no value.
-    if (false) {
+    if (buffer == sourceText) {
         TW_TRACE_FAILED(L"ExpandUserVariable", L"Undefined");
         return false;
     }

@@ -47,13 +47,4 @@ TEST_F(UserVariable, UndefinedOrMalformedNamesAreNoValue) {
     EXPECT_EQ(out, L"untouched");
 }
 
-TEST_F(UserVariable, KeepsLongValuesWhole) {
-    std::wstring name = twtest::UniqueName(L"TwUserVar");
-    std::wstring value(2000, L'v');
-    SetUserVariable(name, value);
-    std::wstring out;
-    EXPECT_TRUE(tw::ExpandUserVariable(name, out, UserTokenSource::ThreadOrProcess));
-    EXPECT_EQ(out, value);
-}
-
 }  // namespace
