@@ -25,10 +25,5 @@ BOOL CTWJob::AbortDoc() {
     return TRUE;
 }
 
-void CTWJob::ReportCommandError(const wchar_t* text) {
-    TW_TRACE(L"> CTWJob::ReportCommandError: %s", text ? text : L"");
-    m_bError = true;
-    m_szStatus = text ? text : L"";
-}
 
 }  // namespace tw

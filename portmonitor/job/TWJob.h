@@ -71,11 +71,36 @@ public:
     const std::wstring& MFilesGroupFile() const { return m_szMFilesGroupFile; }
 
     BOOL AbortDoc();
-    // A command of the stream had to be refused: marks the job failed with `text` as status.
+    // A command of the stream had to be refused: reported like any error the user must see.
     void ReportCommandError(const wchar_t* text);
     // True once an error has been reported for this document.
     bool HasError() const { return m_bError; }
     const std::wstring& StatusText() const { return m_szStatus; }
+
+    // ---- Errors the user must see: status text, "Print status" in the group files, one status
+    // message to the client, and the event log (TWJobErrors.cpp).
+    void HandleError(const wchar_t* text, const char* sourceFile, int line);
+    void HandleError(int code, const char* sourceFile, int line);
+    void HandleTiffError(int code, const char* sourceFile, int line, int tiffCode, const char* tiffText);
+    // The cover page form filler's reporters.
+    void FormFillerWarning(const char* sourceFile, int line, const wchar_t* format, ...);
+    void FormFillerError(const char* sourceFile, int line, const wchar_t* format, ...);
+    // The event reports of the document's end, gated by the printer's "Event Logging Level".
+    void ReportFinishedEvent();
+    void ReportAbortedEvent();
+    void ReportWarningEvent(const wchar_t* text);
+    // Writes `key` = `value` into the printer's section of every enabled group file.
+    void WriteGroupFileEntry(const wchar_t* key, const wchar_t* value);
+    // Status message of kind 5 to the client; a job sends one at most, later ones are dropped.
+    void PostStatusMessage(const wchar_t* text);
+    bool StatusMessageSent() const { return m_bStatusMessageSent; }
+    int EventLoggingLevel() const { return m_nEventLoggingLevel; }
+
+    // ---- Group files: the main one and up to three more, each with its switch.
+    static constexpr size_t kGroupFileCount = 4;
+    void SetGroupFile(size_t index, const std::wstring& path, bool enabled);
+    bool HasGroupFile() const;
+    const std::wstring& MainGroupFile() const { return m_groupFiles[0].path; }
 
 private:
     BOOL RefuseActiveCommand(const std::wstring& text);
@@ -103,6 +128,14 @@ private:
     bool m_bHasDevMode = false;
     std::vector<TWTextRun> m_textRuns;
     bool m_bAddSpace = false;
+
+    struct GroupFile {
+        std::wstring path;
+        bool enabled = false;
+    };
+    GroupFile m_groupFiles[kGroupFileCount];
+    bool m_bStatusMessageSent = false;
+    int m_nEventLoggingLevel = 2;
 
     JobSettings m_settings;
     JobEnvironment m_environment;
