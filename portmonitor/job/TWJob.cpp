@@ -1,6 +1,8 @@
 #include "job/TWJob.h"
 #include "monitor/SpoolerSeam.h"
 
+#include "job/DocumentName.h"
+#include "monitor/MonitorTexts.h"
 #include "job/JobObserver.h"
 #include "monitor/Trace.h"
 #include "portcmd/PortCmd.h"
@@ -12,18 +14,28 @@ CTWJob::~CTWJob() {
     TW_TRACE(L"> CTWJob::~CTWJob");
     if (m_pActCmd) TW_TRACE(L"CTWJob::~CTWJob: dropping an incomplete command of type %u", m_pActCmd->Type());
     if (IJobObserver* observer = JobObserver()) observer->OnJobFinished(*this);
-    // Back to the client's security context the job left for the spooler's own.
+    // Back to the client's security context the job left for the spooler's own, then the
+    // unfinished command; members go in reverse order of declaration after this.
     if (m_hClientToken) Spooler().ImpersonatePrinterClient(m_hClientToken);
+    m_pActCmd.reset();
 }
 
-void CTWJob::SetPrinterName(const wchar_t* printerName) { m_szPrinterName = printerName ? printerName : L""; }
-void CTWJob::SetDocumentName(const wchar_t* documentName) { m_szDocumentName = documentName ? documentName : L""; }
-
-BOOL CTWJob::AbortDoc() {
-    TW_TRACE(L"> CTWJob::AbortDoc");
-    if (IJobObserver* observer = JobObserver()) observer->OnJobOperation(*this, L"AbortDoc", L"", TRUE);
-    return TRUE;
+void CTWJob::SetPrinterName(const wchar_t* printerName) {
+    m_szPrinterName = printerName ? printerName : L"";
+    if (!m_hGdiMutex) m_hGdiMutex.reset(::CreateMutexW(nullptr, FALSE, kGdiMutexName));
 }
+
+void CTWJob::SetDocumentName(const wchar_t* documentName) {
+    if (documentName) m_szDocumentName = CleanDocumentName(documentName);
+}
+
+void CTWJob::OnSpoolerJobDeleted() {
+    TW_TRACE(L"> CTWJob::OnSpoolerJobDeleted");
+    if (!m_bError) WriteGroupFileEntry(L"Print status", texts::kPrintJobAborted);
+    AbortDoc();
+    PostStatusMessage(texts::kPrintJobAborted);
+}
+
 
 
 }  // namespace tw

@@ -9,6 +9,8 @@
 
 #include "base/UniqueHandle.h"
 #include "job/JobSettings.h"
+#include "job/Plugin.h"
+#include "job/TextOutputSettings.h"
 #include "job/TWJobTextRun.h"
 #include "notify/JobEnvironment.h"
 #include "portcmd/TarnwellDEVMODE.h"
@@ -16,6 +18,8 @@
 namespace tw {
 
 class CPortCmd;
+
+inline constexpr wchar_t kGdiMutexName[] = L"Global\\TW_GDI_CBEC44B2-7451-47DD-ACAC-CC6C28C563D6";
 
 class CTWJob {
 public:
@@ -58,6 +62,17 @@ public:
     // The "Add Space" setting given to text runs.
     bool AddSpace() const { return m_bAddSpace; }
 
+    // ---- The document's progress.
+    DWORD ReceivedPages() const { return m_dwReceivedPages; }
+    // Pages produced so far, cover pages included.
+    DWORD OutputPageNumber() const { return m_dwActPage; }
+    DWORD DocumentNumber() const { return m_dwDocNumber; }
+    // The plug-in declined the document: every later page fails and nothing is produced.
+    bool AbortPrinting() const { return m_bAbortPrinting; }
+    const TextOutputSettings& TextOutput() const { return m_textOutput; }
+    // Serialises rendering across jobs and processes.
+    HANDLE GdiMutex() const { return m_hGdiMutex.get(); }
+
     // What SetDevMode settled for the document.
     const JobSettings& Settings() const { return m_settings; }
     const JobEnvironment& Environment() const { return m_environment; }
@@ -71,6 +86,8 @@ public:
     const std::wstring& MFilesGroupFile() const { return m_szMFilesGroupFile; }
 
     BOOL AbortDoc();
+    // EndDocPort found the spooler job being deleted: the document ends as aborted.
+    void OnSpoolerJobDeleted();
     // A command of the stream had to be refused: reported like any error the user must see.
     void ReportCommandError(const wchar_t* text);
     // True once an error has been reported for this document.
@@ -93,6 +110,30 @@ public:
     void WriteGroupFileEntry(const wchar_t* key, const wchar_t* value);
     // Status message of kind 5 to the client; a job sends one at most, later ones are dropped.
     void PostStatusMessage(const wchar_t* text);
+    // Every status message the job has sent, in order (one at most): what the client was told.
+    const std::vector<std::wstring>& StatusMessages() const { return m_statusMessages; }
+    // The output file checks have shown the user why the document fails (a message numbered 25):
+    // the internal errors that follow from it are not reported a second time.
+    void NoteValidationError() { m_bValidationReported = true; }
+    // A message of the output directory and file checks: through HandleError when `asError`, else
+    // to the event log only; either way the event leaves the finish date and time empty.
+    void ReportValidationError(const wchar_t* text, bool asError, const char* sourceFile, int line);
+    // "Event Logging Level" of the printer's troubleshooting settings (default 2).
+    void SetEventLoggingLevel(int level) { m_nEventLoggingLevel = level; }
+    // Replaces the "Debug" switch the error reporters read, for every job of the process (tests);
+    // RestoreDebugSwitch goes back to the switch file.
+    static void OverrideDebugSwitch(int debug);
+    static void RestoreDebugSwitch();
+
+private:
+    void HandleErrorText(const wchar_t* text, const char* sourceFile, int line, bool leaveFinishTimeEmpty);
+    void WriteErrorLocation(const char* sourceFile, int line);
+    void FinishErrorReport(const std::wstring& text, const wchar_t* eventText, bool leaveFinishTimeEmpty);
+    void ReportErrorEvent(const wchar_t* text, bool leaveFinishTimeEmpty);
+    std::vector<std::wstring> m_statusMessages;
+    bool m_bValidationReported = false;
+
+public:
     bool StatusMessageSent() const { return m_bStatusMessageSent; }
     int EventLoggingLevel() const { return m_nEventLoggingLevel; }
 
@@ -113,6 +154,35 @@ private:
     void ReadMessagingNames();
     void ReadTimeouts();
     void CreateTemporaryGroupFiles();
+    void ReadStartDocSettings();
+    bool PageIsSelected() const;
+    bool CheckDocumentPassword();
+    BOOL SaveAsCancelled();
+    BOOL ProducePage(HGLOBAL hData, bool raw);
+    BOOL PrintEmptyPage();
+
+    // Call points of the subsystems that produce and hand off the output (TWJobCallPoints.cpp).
+    BOOL GenerateFilenames(bool document);
+    BOOL CreateOutputFile();
+    BOOL OpenDocumentOutput();
+    void WriteStartRecords();
+    void PostWindowMessage(int kind, const std::wstring& text);
+    void StartOcrDocument();
+    void FinishOcrDocument();
+    BOOL AddFormFillerCoverPages();
+    BOOL RegisterPageFonts(HGLOBAL hData);
+    BOOL SavePageImage(HGLOBAL hData, bool raw);
+    BOOL CollectPageText(HGLOBAL hData, bool raw);
+    void ForwardPage(HGLOBAL hData, bool raw);
+    BOOL CloseFileGroup(bool raw);
+    void UpdateBatesNumber();
+    void SetLastOutputFile();
+    BOOL CloseMultipageTiff();
+    void DeleteTemporaryFiles();
+    void StartPostPrintApplication();
+    void WriteHandOffEndRecords();
+    void SendMemoryImage();
+    void CleanUp(bool aborted);
     void ReportOperation(const wchar_t* operation, const wchar_t* detail, BOOL result);
 
     DWORD m_dwJobID = 0;
@@ -136,6 +206,29 @@ private:
     GroupFile m_groupFiles[kGroupFileCount];
     bool m_bStatusMessageSent = false;
     int m_nEventLoggingLevel = 2;
+
+    DWORD m_dwReceivedPages = 0;
+    DWORD m_dwActPage = 0;
+    DWORD m_dwDocNumber = 0;
+    DWORD m_dwCoverPages = 0;  // form-filler cover pages before the document
+    DWORD m_dwGroupIndex = 0;  // index of the page within the document, for pages per sheet
+    bool m_bPageLeftOut = false;  // the current page is outside the page selection
+    bool m_bAbortPrinting = false;
+    bool m_bHasStatus = false;
+    bool m_bDocStarted = false;  // StartDoc ran for this document
+    UniqueKernelObject m_hGdiMutex;
+    CPlugin m_plugin;
+    DWORD m_dwStartDocDelay = 0, m_dwEndPageDelay = 0, m_dwEndDocDelay = 0;
+    bool m_bUppercaseExtensions = false;
+    bool m_bAlwaysReopenTiff = false;
+    bool m_bDuplexCapability = false;
+    bool m_bWriteCopiesToGroupFile = true;
+    bool m_bDisplayWordCoordinates = false;
+    int m_nLineAdjustment = 100;
+    int m_nBitmapMergingMode = 0;
+    TextOutputSettings m_textOutput;
+    std::vector<std::wstring> m_outputFileNames;  // one entry per output page
+    std::wstring m_szCurrentOutputFile;
 
     JobSettings m_settings;
     JobEnvironment m_environment;

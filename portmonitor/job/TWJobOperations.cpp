@@ -13,43 +13,6 @@ void CTWJob::ReportOperation(const wchar_t* operation, const wchar_t* detail, BO
     if (IJobObserver* observer = JobObserver()) observer->OnJobOperation(*this, operation, detail, result);
 }
 
-BOOL CTWJob::StartDoc() {
-    TW_TRACE(L"> CTWJob::StartDoc");
-    ReportOperation(L"StartDoc", L"", TRUE);
-    TW_TRACE_RESULT(L"CTWJob::StartDoc", TRUE);
-    return TRUE;
-}
-
-BOOL CTWJob::StartPage() {
-    TW_TRACE(L"> CTWJob::StartPage");
-    ReportOperation(L"StartPage", L"", TRUE);
-    TW_TRACE_RESULT(L"CTWJob::StartPage", TRUE);
-    return TRUE;
-}
-
-BOOL CTWJob::EndPage(HGLOBAL hData) {
-    TW_TRACE(L"> CTWJob::EndPage %u bytes", m_dwPageDataSize);
-    const BOOL result = hData ? TRUE : FALSE;
-    ReportOperation(L"EndPage", std::to_wstring(m_dwPageDataSize).c_str(), result);
-    TW_TRACE_RESULT(L"CTWJob::EndPage", result);
-    return result;
-}
-
-BOOL CTWJob::EndPageRaw(HGLOBAL hData) {
-    TW_TRACE(L"> CTWJob::EndPageRaw %u bytes", m_dwPageDataSize);
-    const BOOL result = hData ? TRUE : FALSE;
-    ReportOperation(L"EndPageRaw", std::to_wstring(m_dwPageDataSize).c_str(), result);
-    TW_TRACE_RESULT(L"CTWJob::EndPageRaw", result);
-    return result;
-}
-
-BOOL CTWJob::EndDoc() {
-    TW_TRACE(L"> CTWJob::EndDoc");
-    ReportOperation(L"EndDoc", L"", TRUE);
-    TW_TRACE_RESULT(L"CTWJob::EndDoc", TRUE);
-    return TRUE;
-}
-
 BOOL CTWJob::AddTextRun(TWTextRun run) {
     TW_TRACE(L"> CTWJob::AddTextRun at %d,%d, %d characters", run.x, run.y, run.nChars);
     const std::wstring detail = FormatW(L"%d,%d:", static_cast<int>(run.x), static_cast<int>(run.y)) + run.text;

@@ -118,7 +118,7 @@ BOOL CTWPortInfo::EndDocPort() {
         const auto* info = jobInfo.empty() ? nullptr : reinterpret_cast<const JOB_INFO_1W*>(jobInfo.data());
         if (info && (info->Status & JOB_STATUS_DELETING) && m_pJob) {
             TW_TRACE(L"CTWPortInfo::EndDocPort: %s", texts::kPrintJobAborted);
-            m_pJob->AbortDoc();
+            m_pJob->OnSpoolerJobDeleted();
         }
         Spooler().SetJob(m_hPrinter.get(), m_dwJobID, 0, nullptr, JOB_CONTROL_CANCEL);
         m_hPrinter.reset();

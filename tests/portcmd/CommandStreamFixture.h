@@ -22,6 +22,9 @@ namespace twtest {
 class RecordingObserver : public tw::IJobObserver {
 public:
     void OnJobOperation(const tw::CTWJob&, const wchar_t* operation, const wchar_t* detail, BOOL result) override {
+        // Only the operations the commands drive; what the job does inside them is not the stream's.
+        const std::wstring_view op(operation);
+        if (op == L"Plugin" || op == L"StatusMessage") return;
         std::wstring entry = std::wstring(operation) + L"(" + detail + L")";
         if (!result) entry += L"=FALSE";
         ops.push_back(entry);

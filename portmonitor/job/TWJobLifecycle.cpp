@@ -1,0 +1,188 @@
+// The document's two ends: StartDoc, EndDoc and AbortDoc.
+#include "base/IniFile.h"
+#include "base/WideString.h"
+#include "job/DocumentCounter.h"
+#include "job/JobObserver.h"
+#include "job/SettingsStore.h"
+#include "job/TWJob.h"
+#include "monitor/EventReporter.h"
+#include "monitor/SpoolerSeam.h"
+#include "monitor/Trace.h"
+#include "portcmd/DevModeLayout.h"
+
+namespace tw {
+namespace {
+
+namespace ini {
+constexpr wchar_t kDefaultSettings[] = L"Default Settings";
+constexpr wchar_t kUppercaseExtensions[] = L"Uppercase Extensions";
+constexpr wchar_t kPluginFilename[] = L"Plugin Filename";
+constexpr const wchar_t* kDefaultPlugin = twplugin::kDefaultLibraryName;
+constexpr wchar_t kEndPageDelay[] = L"EndPage Delay";
+constexpr wchar_t kStartDocDelay[] = L"StartDoc Delay";
+constexpr wchar_t kEndDocDelay[] = L"EndDoc Delay";
+constexpr wchar_t kAlwaysReopenTiff[] = L"Always Reopen TIFF File";
+constexpr wchar_t kDuplexCapability[] = L"Duplex Capability";
+constexpr wchar_t kWriteCopies[] = L"Write Number of Copies to Group File";
+constexpr wchar_t kTextOutputSettings[] = L"Text Output Settings";
+constexpr wchar_t kDisplayWordCoordinates[] = L"Display Word Coordinates";
+constexpr wchar_t kLineAdjustment[] = L"Line Adjustment";
+constexpr wchar_t kPdfSettings[] = L"PDF Settings";
+constexpr wchar_t kBitmapMergingMode[] = L"Bitmap Merging Mode";
+constexpr wchar_t kTroubleshootingSettings[] = L"Troubleshooting Settings";
+constexpr wchar_t kEventLoggingLevel[] = L"Event Logging Level";
+constexpr int kDefaultEventLoggingLevel = 2;
+constexpr int kDefaultLineAdjustment = 100;
+}  // namespace ini
+
+constexpr wchar_t kStatusStarted[] = L"Printing started";
+constexpr wchar_t kStatusFinished[] = L"Printing finished successfully";
+constexpr wchar_t kPrintStatusKey[] = L"Print status";
+// The advanced-text byte's value 3 is stored back as 2 at the start of the document.
+constexpr BYTE kAdvancedTextPending = 3;
+constexpr BYTE kAdvancedTextStored = 2;
+
+// A DWORD setting of the INI file read as milliseconds; negative values count as none.
+DWORD Delay(const IniFile& file, const wchar_t* key) {
+    int value = file.GetInt(ini::kDefaultSettings, key, 0);
+    return value > 0 ? static_cast<DWORD>(value) : 0;
+}
+
+}  // namespace
+
+void CTWJob::ReadStartDocSettings() {
+    IniFile file(m_szPrinterIniFile);
+    const bool haveIni = !m_szPrinterIniFile.empty();
+    auto flag = [&](const wchar_t* section, const wchar_t* key, int def) {
+        return (haveIni ? file.GetInt(section, key, def) : def) == 1;
+    };
+    m_dwEndPageDelay = haveIni ? Delay(file, ini::kEndPageDelay) : 0;
+    m_dwStartDocDelay = haveIni ? Delay(file, ini::kStartDocDelay) : 0;
+    m_dwEndDocDelay = haveIni ? Delay(file, ini::kEndDocDelay) : 0;
+    m_bAlwaysReopenTiff = flag(ini::kDefaultSettings, ini::kAlwaysReopenTiff, 0);
+    m_bDuplexCapability = flag(ini::kDefaultSettings, ini::kDuplexCapability, 0);
+    m_bWriteCopiesToGroupFile = flag(ini::kDefaultSettings, ini::kWriteCopies, 1);
+    m_bDisplayWordCoordinates = flag(ini::kTextOutputSettings, ini::kDisplayWordCoordinates, 0);
+    m_nLineAdjustment =
+        haveIni ? file.GetInt(ini::kTextOutputSettings, ini::kLineAdjustment, ini::kDefaultLineAdjustment)
+                : ini::kDefaultLineAdjustment;
+    m_nBitmapMergingMode = haveIni ? file.GetInt(ini::kPdfSettings, ini::kBitmapMergingMode, 0) : 0;
+    m_nEventLoggingLevel =
+        haveIni ? file.GetInt(ini::kTroubleshootingSettings, ini::kEventLoggingLevel, ini::kDefaultEventLoggingLevel)
+                : ini::kDefaultEventLoggingLevel;
+    m_textOutput = ReadTextOutputSettings(&m_sDevMode);
+    if (m_sDevMode.Read<BYTE>(dmoff::AdvancedText) == kAdvancedTextPending)
+        m_sDevMode.Write<BYTE>(dmoff::AdvancedText, kAdvancedTextStored);
+}
+
+BOOL CTWJob::StartDoc() {
+    TW_TRACE(L"> CTWJob::StartDoc");
+    m_bDocStarted = true;
+    auto done = [&](BOOL result, const wchar_t* step) {
+        ReportOperation(L"StartDoc", step, result);
+        if (!result) TW_TRACE(L"< CTWJob::StartDoc[!%s]: FALSE", step);
+        return result;
+    };
+    PrepareJobEventSource(m_szPrinterName, m_hClientToken != nullptr);
+
+    m_szPrinterIniFile = GetPrinterINIFile();
+    IniFile file(m_szPrinterIniFile);
+    const bool haveIni = !m_szPrinterIniFile.empty();
+    m_bUppercaseExtensions = haveIni && file.GetInt(ini::kDefaultSettings, ini::kUppercaseExtensions, 0) != 0;
+    std::wstring plugin = haveIni ? file.GetString(ini::kDefaultSettings, ini::kPluginFilename, ini::kDefaultPlugin)
+                                  : ini::kDefaultPlugin;
+    if (!plugin.empty() && m_plugin.Load(plugin) && m_plugin.HasStartDoc()) {
+        BOOL accepted = m_plugin.StartDoc(m_sDevMode);
+        ReportOperation(L"Plugin", L"TwStartDoc", accepted);
+        if (!accepted) {
+            // The document is consumed without output.
+            m_bAbortPrinting = true;
+            return done(TRUE, L"declined by the plug-in");
+        }
+    }
+
+    m_dwActPage = m_dwCoverPages + 1;
+    m_dwDocNumber = NextDocumentNumber(&m_sDevMode);
+    if (!GenerateFilenames(true)) return done(FALSE, L"GenerateFilenames");
+    --m_dwActPage;
+
+    ReadStartDocSettings();
+    if (m_dwStartDocDelay) ::Sleep(m_dwStartDocDelay);
+    m_szStatus = kStatusStarted;
+    m_bHasStatus = true;
+
+    if (!CreateOutputFile()) return done(FALSE, L"CreateOutputFile");
+    if (!OpenDocumentOutput()) return done(FALSE, L"OpenDocumentOutput");
+    WriteStartRecords();
+    PostWindowMessage(1, MainGroupFile());
+    StartOcrDocument();
+    if (!AddFormFillerCoverPages()) return done(FALSE, L"AddFormFillerCoverPages");
+    return done(TRUE, L"");
+}
+
+BOOL CTWJob::EndDoc() {
+    TW_TRACE(L"> CTWJob::EndDoc");
+    BOOL result = TRUE;
+    const wchar_t* failedStep = L"";
+    // An empty document still gives one page; an END_DOC without a document gives nothing.
+    if (m_bDocStarted && m_dwActPage == 0 && !m_bAbortPrinting) {
+        if (!PrintEmptyPage()) result = FALSE, failedStep = L"empty page";
+    }
+    if (result && m_settings.pagesPerSheet > 1 && m_dwActPage % m_settings.pagesPerSheet != 0 &&
+        !m_settings.bImageGenerationDisabled && !m_bAbortPrinting) {
+        if (!CloseFileGroup(false)) result = FALSE, failedStep = L"CloseFileGroup";
+    }
+    UpdateBatesNumber();
+    FinishOcrDocument();
+    if (result && !CloseMultipageTiff()) result = FALSE, failedStep = L"CloseMultipageTiff";
+    DeleteTemporaryFiles();
+    if (result && HasGroupFile()) {
+        m_szStatus = kStatusFinished;
+        WriteGroupFileEntry(kPrintStatusKey, kStatusFinished);
+    }
+    if (result) {
+        StartPostPrintApplication();
+        if (m_dwEndDocDelay) ::Sleep(m_dwEndDocDelay);
+        if (m_sDevMode.HasFlag(dmflag::IsDeleteGroupFileEnabled) && !MainGroupFile().empty())
+            ::DeleteFileW(MainGroupFile().c_str());
+        WriteHandOffEndRecords();
+        SendMemoryImage();
+        PostWindowMessage(4, MainGroupFile());
+        if (m_plugin.Loaded()) {
+            BOOL accepted = m_plugin.EndDoc(m_sDevMode, MainGroupFile());
+            ReportOperation(L"Plugin", L"TwEndDoc", accepted);
+            if (!accepted) result = FALSE, failedStep = L"TwEndDoc";
+        }
+    }
+    if (result && m_sDevMode.HasFlag(dmflag::PrintedFromSession0) &&
+        !m_sDevMode.HasFlag(dmflag::PrinterForwardingEnabled))
+        settings::DeleteSaveAsRecord(&m_sDevMode, m_dwJobID);
+    if (result && !m_bError) {
+        if (!HasGroupFile()) m_szStatus = kStatusFinished;
+        ReportFinishedEvent();
+    }
+    settings::ResetReadEmfData(&m_sDevMode);
+    CleanUp(false);
+    ReportOperation(L"EndDoc", failedStep, result);
+    TW_TRACE_RESULT(L"CTWJob::EndDoc", result);
+    return result;
+}
+
+BOOL CTWJob::AbortDoc() {
+    TW_TRACE(L"> CTWJob::AbortDoc");
+    ReportAbortedEvent();
+    DeleteTemporaryFiles();
+    FinishOcrDocument();
+    BOOL result = CloseMultipageTiff();
+    if (m_plugin.Loaded()) {
+        m_plugin.Abort(m_sDevMode);
+        ReportOperation(L"Plugin", L"TwAbort", TRUE);
+    }
+    if (m_bHasDevMode) settings::ResetReadEmfData(&m_sDevMode);
+    CleanUp(true);
+    ReportOperation(L"AbortDoc", L"", result);
+    TW_TRACE_RESULT(L"CTWJob::AbortDoc", result);
+    return result;
+}
+
+}  // namespace tw

@@ -1,0 +1,188 @@
+// The pages of a document: StartPage, EndPage and EndPageRaw.
+#include <cstring>
+#include <vector>
+
+#include "base/IniFile.h"
+#include "base/WideString.h"
+#include "job/JobOptions.h"
+#include "job/SettingsStore.h"
+#include "job/TWJob.h"
+#include "monitor/SpoolerSeam.h"
+#include "monitor/Trace.h"
+#include "portcmd/DevModeLayout.h"
+
+namespace tw {
+namespace {
+
+constexpr wchar_t kAbortJobValue[] = L"Abort Job";
+constexpr wchar_t kCancelWasPressed[] = L"Cancel was pressed";
+constexpr wchar_t kPasswordKey[] = L"Password";
+constexpr wchar_t kDefaultSettings[] = L"Default Settings";
+
+// Formats that cannot hold more than one page in a file.
+bool RefusesMultipage(DWORD format) {
+    switch (format) {
+    case 20: case 35: case 36: case 38: case 40: case 41:
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool CTWJob::PageIsSelected() const {
+    const PageSelection& sel = m_settings.pageSelection;
+    return !sel.Active() || sel.Contains(m_dwReceivedPages);
+}
+
+BOOL CTWJob::SaveAsCancelled() {
+    DWORD abort = 0, cancel = 0;
+    std::wstring jobGroup = settings::JobGroupFormat(m_dwJobID);
+    bool aborted = settings::ReadDword(HKEY_CURRENT_USER, &m_sDevMode, settings::kRoot, jobGroup.c_str(),
+                                       kAbortJobValue, abort) && abort != 0;
+    bool cancelled = m_sDevMode.HasFlag(dmflag::PrintedFromSession0) &&
+                     settings::ReadSaveAsDword(&m_sDevMode, kCancelWasPressed, m_dwJobID, cancel) && cancel != 0;
+    return aborted || cancelled;
+}
+
+// The document's password must occur in its name; it is then cut out of the name.
+bool CTWJob::CheckDocumentPassword() {
+    if (m_szPrinterIniFile.empty()) return true;
+    std::wstring password = IniFile(m_szPrinterIniFile).GetString(kDefaultSettings, kPasswordKey, L"");
+    if (password.empty()) return true;
+    size_t pos = m_szDocumentName.find(password);
+    if (pos == std::wstring::npos) return false;
+    m_szDocumentName.erase(pos, password.size());
+    return true;
+}
+
+BOOL CTWJob::StartPage() {
+    TW_TRACE(L"> CTWJob::StartPage");
+    auto done = [&](BOOL result, const wchar_t* step) {
+        ReportOperation(L"StartPage", step, result);
+        if (!result) TW_TRACE(L"< CTWJob::StartPage[!%s]: FALSE", step);
+        return result;
+    };
+    ++m_dwReceivedPages;
+    m_bPageLeftOut = !PageIsSelected();
+    if (m_bPageLeftOut) return done(TRUE, L"left out");
+
+    const DWORD previous = m_dwActPage;
+    ++m_dwActPage;
+    m_dwGroupIndex = previous;
+    m_outputFileNames.emplace_back();
+    m_szPrinterIniFile = GetPrinterINIFile();
+
+    if (SaveAsCancelled()) {
+        if (!MainGroupFile().empty()) ::DeleteFileW(MainGroupFile().c_str());
+        settings::DeleteSaveAsRecord(&m_sDevMode, m_dwJobID);
+        return done(FALSE, L"Save As cancelled");
+    }
+    if (!CheckDocumentPassword()) return done(FALSE, L"password");
+    if (m_bAbortPrinting) return done(FALSE, L"printing aborted");
+    if (m_plugin.Loaded()) {
+        BOOL accepted = m_plugin.StartPage(m_sDevMode);
+        ReportOperation(L"Plugin", L"TwStartPage", accepted);
+        if (!accepted) return done(FALSE, L"TwStartPage");
+    }
+
+    const int perSheet = m_settings.pagesPerSheet;
+    const bool opensGroup = perSheet < 2 || m_dwGroupIndex % static_cast<DWORD>(perSheet) == 0;
+    const bool multipage = IsMultiPageOutput(&m_sDevMode, m_dwJobID);
+    if (opensGroup && !multipage) m_szCurrentOutputFile.clear();
+    const bool firstPage = m_dwActPage == m_dwCoverPages + 1;
+    if (!firstPage && opensGroup && !GenerateFilenames(false)) return done(FALSE, L"GenerateFilenames");
+    if (opensGroup) PostWindowMessage(2, m_szCurrentOutputFile);
+    return done(TRUE, L"");
+}
+
+// The raster branch of a page: the checks of the monochrome build, then the writer.
+BOOL CTWJob::ProducePage(HGLOBAL hData, bool raw) {
+    const bool memory = m_settings.bOutputInMemory;
+    if (m_settings.bImageGenerationDisabled && !memory) return CollectPageText(hData, raw);
+    if (EffectiveBitsPerPixel(&m_sDevMode, m_dwJobID) != 1) {
+        TW_TRACE(L"CTWJob: a page of %d bits per pixel cannot be produced", EffectiveBitsPerPixel(&m_sDevMode, m_dwJobID));
+        return FALSE;
+    }
+    if (RefusesMultipage(m_settings.dwEffectiveFormat) && IsMultiPageOutput(&m_sDevMode, m_dwJobID)) return FALSE;
+    return SavePageImage(hData, raw);
+}
+
+BOOL CTWJob::EndPage(HGLOBAL hData) {
+    TW_TRACE(L"> CTWJob::EndPage %u bytes", m_dwPageDataSize);
+    auto done = [&](BOOL result, const wchar_t* step) {
+        ReportOperation(L"EndPage", step[0] ? step : std::to_wstring(m_dwPageDataSize).c_str(), result);
+        if (!result) TW_TRACE(L"< CTWJob::EndPage[!%s]: FALSE", step);
+        return result;
+    };
+    if (m_bPageLeftOut) {
+        // Fonts embedded in skipped pages may still be needed by later ones.
+        if (m_dwReceivedPages < m_settings.pageSelection.Highest()) RegisterPageFonts(hData);
+        return done(TRUE, L"left out");
+    }
+    if (!hData) return done(FALSE, L"no page data");
+    if (!ProducePage(hData, false)) return done(FALSE, L"ProducePage");
+    ForwardPage(hData, false);
+    const int perSheet = m_settings.pagesPerSheet;
+    if ((perSheet < 2 || (m_dwGroupIndex + 1) % static_cast<DWORD>(perSheet) == 0) && !CloseFileGroup(false))
+        return done(FALSE, L"CloseFileGroup");
+    if (m_plugin.Loaded()) {
+        BOOL accepted = m_plugin.EndPage(m_sDevMode, m_dwActPage);
+        ReportOperation(L"Plugin", L"TwEndPage", accepted);
+        if (!accepted) return done(FALSE, L"TwEndPage");
+    }
+    UpdateBatesNumber();
+    SetLastOutputFile();
+    if (m_dwEndPageDelay) ::Sleep(m_dwEndPageDelay);
+    return done(TRUE, L"");
+}
+
+BOOL CTWJob::EndPageRaw(HGLOBAL hData) {
+    TW_TRACE(L"> CTWJob::EndPageRaw %u bytes", m_dwPageDataSize);
+    auto done = [&](BOOL result, const wchar_t* step) {
+        ReportOperation(L"EndPageRaw", step[0] ? step : std::to_wstring(m_dwPageDataSize).c_str(), result);
+        if (!result) TW_TRACE(L"< CTWJob::EndPageRaw[!%s]: FALSE", step);
+        return result;
+    };
+    if (m_bPageLeftOut) return done(TRUE, L"left out");
+    if (!hData) return done(FALSE, L"no page data");
+    if (!ProducePage(hData, true)) return done(FALSE, L"ProducePage");
+    ForwardPage(hData, true);
+    const int perSheet = m_settings.pagesPerSheet;
+    if ((perSheet < 2 || (m_dwGroupIndex + 1) % static_cast<DWORD>(perSheet) == 0) && !CloseFileGroup(true))
+        return done(FALSE, L"CloseFileGroup");
+    if (m_plugin.Loaded()) {
+        BOOL accepted = m_plugin.EndPage(m_sDevMode, m_dwActPage);
+        ReportOperation(L"Plugin", L"TwEndPage", accepted);
+        if (!accepted) return done(FALSE, L"TwEndPage");
+    }
+    UpdateBatesNumber();
+    SetLastOutputFile();
+    if (m_dwEndPageDelay) ::Sleep(m_dwEndPageDelay);
+    return done(TRUE, L"");
+}
+
+// A document without pages still gives one page: an empty EMF recorded for the printer.
+BOOL CTWJob::PrintEmptyPage() {
+    TW_TRACE(L"> CTWJob::PrintEmptyPage");
+    UniqueDC reference(Spooler().CreatePrinterDC(m_szPrinterName.c_str(), m_sDevMode.AsDevModeW()));
+    HDC recorder = ::CreateEnhMetaFileW(reference.get(), nullptr, nullptr, nullptr);
+    if (!recorder) return FALSE;
+    UniqueEnhMetaFile emf(::CloseEnhMetaFile(recorder));
+    if (!emf) return FALSE;
+    UINT size = ::GetEnhMetaFileBits(emf.get(), 0, nullptr);
+    UniqueHGlobal block(::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size));
+    if (!block) return FALSE;
+    {
+        GlobalLockGuard<BYTE> bytes(block.get());
+        if (!bytes || ::GetEnhMetaFileBits(emf.get(), size, bytes.get()) != size) return FALSE;
+    }
+    PageSelection saved = m_settings.pageSelection;
+    m_settings.pageSelection = PageSelection();
+    m_dwPageDataSize = size;
+    BOOL result = StartPage() && EndPage(block.get());
+    m_settings.pageSelection = saved;
+    return result;
+}
+
+}  // namespace tw
