@@ -15,7 +15,7 @@ public:
     // device, orientation, paper size and, when the record is long enough, the driver's page
     // size in pixels; "devmode=null" for a null record.
     CallLine& DevMode(const DEVMODEW* pDevMode);
-    // A number, or "null" when the argument it came from was a null pointer.
+    // A decimal number; "null" stands for a pointer argument that was null.
     CallLine& Number(const char* name, std::uint64_t value);
     CallLine& Null(const char* name);
     // A quoted text, or null.
