@@ -12,6 +12,11 @@ void JobRecorder::OnJobFinished(const tw::CTWJob& job) {
     m_outcome.seen = true;
     m_outcome.status = job.StatusText();
     m_outcome.failed = job.HasError();
+    m_outcome.receivedPages = job.ReceivedPages();
+    m_outcome.outputPages = job.OutputPageNumber();
+    m_outcome.documentNumber = job.DocumentNumber();
+    m_outcome.abortPrinting = job.AbortPrinting();
+    m_outcome.statusMessages = job.StatusMessages();
 }
 
 }  // namespace twprint

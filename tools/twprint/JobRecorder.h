@@ -16,6 +16,11 @@ struct JobOutcome {
     bool seen = false;  // a job existed and ended
     std::wstring status;
     bool failed = false;
+    DWORD receivedPages = 0;
+    DWORD outputPages = 0;
+    DWORD documentNumber = 0;
+    bool abortPrinting = false;
+    std::vector<std::wstring> statusMessages;
 };
 
 class JobRecorder final : public tw::IJobObserver {

@@ -1,5 +1,7 @@
 #include "Options.h"
 
+#include "HostPaths.h"
+
 #include <cwchar>
 #include <cwctype>
 
@@ -42,6 +44,7 @@ const wchar_t* UsageText() {
            L"         --format CODE --out DIR --dpi X[,Y] --color N --dither N --paper CODE|WIDTHxLENGTH\n"
            L"         --landscape --dm NAME=VALUE --devmode FILE --save-stream FILE --placeable\n"
            L"         --set 'GROUP\\VALUE=TYPE:DATA' --ini 'SECTION\\KEY=VALUE' --keep-settings\n"
+           L"         --plugin PATH --password TEXT --pages LIST --cancel-after N\n"
            L"--set writes a value below the printer's registry key before the job; GROUP may hold %d\n"
            L"  (the job id) and may be left out ('Printer ID=dword:3'). TYPE is dword or qword (decimal,\n"
            L"  0x hex or negative), sz, expand_sz or binary (hex bytes). The first '=' followed by TYPE:\n"
@@ -91,6 +94,14 @@ Options ParseOptions(int argc, wchar_t** argv) {
         else if (a == L"--save-stream") o.saveStream = value();
         else if (a == L"--placeable") o.placeable = true;
         else if (a == L"--keep-settings") o.keepSettings = true;
+        else if (a == L"--plugin") o.iniSettings.push_back({L"Default Settings", L"Plugin Filename", HostPath(value())});
+        else if (a == L"--password") o.iniSettings.push_back({L"Default Settings", L"Password", value()});
+        else if (a == L"--pages") {
+            const std::wstring& list = value();
+            o.registrySettings.push_back(SetArgument(L"Page Settings\\Print Selected Pages Only=dword:1"));
+            o.registrySettings.push_back(SetArgument(L"Page Settings\\Selected Pages=sz:" + list));
+        }
+        else if (a == L"--cancel-after") o.cancelAfter = ParseNumber(a, value(), 1, 0x7FFFFFFF);
         else if (a == L"--set") o.registrySettings.push_back(SetArgument(value()));
         else if (a == L"--ini") o.iniSettings.push_back(IniArgument(value()));
         else if (a == L"--landscape") o.devmodeSettings.emplace_back(a, L"");

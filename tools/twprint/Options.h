@@ -34,6 +34,8 @@ struct Options {
     std::vector<RegistrySetting> registrySettings;  // --set, in the order given
     std::vector<IniSetting> iniSettings;            // --ini, in the order given
     bool keepSettings = false;
+    // The simulated spooler marks the job as being deleted after this many WritePort calls.
+    unsigned long cancelAfter = 0;
 
     std::wstring dumpFile;  // twprint dump FILE
 };

@@ -42,9 +42,18 @@ std::string BuildReport(MonitorSession& session, const JobRecorder& recorder, co
 
     const JobOutcome& outcome = recorder.Outcome();
     w.BeginObject("job").String("status", outcome.status).Bool("failed", outcome.failed);
+    w.Number("received_pages", outcome.receivedPages).Number("output_pages", outcome.outputPages);
+    w.Number("document_number", outcome.documentNumber).Bool("declined_by_plugin", outcome.abortPrinting);
     w.BeginArray("operations");
     for (const JobOperation& op : recorder.Operations())
         w.BeginObject().String("op", op.name).String("detail", op.detail).Bool("result", op.result).EndObject();
+    w.EndArray();
+    w.BeginArray("plugin_calls");
+    for (const JobOperation& op : recorder.Operations())
+        if (op.name == L"Plugin") w.BeginObject().String("fn", op.detail).Bool("result", op.result).EndObject();
+    w.EndArray();
+    w.BeginArray("status_messages");
+    for (const std::wstring& text : outcome.statusMessages) w.String({}, text);
     w.EndArray();
     w.EndObject();
 

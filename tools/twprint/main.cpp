@@ -94,10 +94,13 @@ int SendStream(MonitorSession& session, const Options& o, const std::vector<BYTE
     HANDLE port = session.OpenPort(o.port);
     if (!port) return Fail(L"OpenPort failed for '" + o.port + L"'");
     if (session.StartDocPort(port, o.printer, o.jobId, document)) {
+        unsigned long writes = 0;
         for (size_t done = 0; done < stream.size();) {
             DWORD cb = static_cast<DWORD>(std::min<size_t>(o.chunk, stream.size() - done));
             session.WritePort(port, stream.data() + done, cb);
             done += cb;
+            // A user deleting the job from the queue while it prints.
+            if (o.cancelAfter && ++writes == o.cancelAfter) spooler.MarkJobDeleting(o.jobId);
         }
         session.EndDocPort(port);
     }
