@@ -216,6 +216,7 @@ private:
     bool m_bAbortPrinting = false;
     bool m_bHasStatus = false;
     bool m_bDocStarted = false;  // StartDoc ran for this document
+    bool m_bPasswordAccepted = false;
     UniqueKernelObject m_hGdiMutex;
     CPlugin m_plugin;
     DWORD m_dwStartDocDelay = 0, m_dwEndPageDelay = 0, m_dwEndDocDelay = 0;

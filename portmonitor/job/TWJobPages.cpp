@@ -45,14 +45,16 @@ BOOL CTWJob::SaveAsCancelled() {
     return aborted || cancelled;
 }
 
-// The document's password must occur in its name; it is then cut out of the name.
+// The document's password must occur in its name; it is then cut out of the name. Once found it
+// stays accepted for the document: the later pages no longer carry it in the cleaned name.
 bool CTWJob::CheckDocumentPassword() {
-    if (m_szPrinterIniFile.empty()) return true;
+    if (m_bPasswordAccepted || m_szPrinterIniFile.empty()) return true;
     std::wstring password = IniFile(m_szPrinterIniFile).GetString(kDefaultSettings, kPasswordKey, L"");
     if (password.empty()) return true;
     size_t pos = m_szDocumentName.find(password);
     if (pos == std::wstring::npos) return false;
     m_szDocumentName.erase(pos, password.size());
+    m_bPasswordAccepted = true;
     return true;
 }
 

@@ -99,8 +99,12 @@ int SendStream(MonitorSession& session, const Options& o, const std::vector<BYTE
             DWORD cb = static_cast<DWORD>(std::min<size_t>(o.chunk, stream.size() - done));
             session.WritePort(port, stream.data() + done, cb);
             done += cb;
-            // A user deleting the job from the queue while it prints.
-            if (o.cancelAfter && ++writes == o.cancelAfter) spooler.MarkJobDeleting(o.jobId);
+            // A user deletes the job from the queue while it prints: the spooler sends no more
+            // of it and ends the document.
+            if (o.cancelAfter && ++writes == o.cancelAfter) {
+                spooler.MarkJobDeleting(o.jobId);
+                break;
+            }
         }
         session.EndDocPort(port);
     }
