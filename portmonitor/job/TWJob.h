@@ -159,6 +159,7 @@ private:
     bool CheckDocumentPassword();
     BOOL SaveAsCancelled();
     BOOL ProducePage(HGLOBAL hData, bool raw);
+    BOOL FinishPage(HGLOBAL hData, bool raw);
     BOOL PrintEmptyPage();
 
     // Call points of the subsystems that produce and hand off the output (TWJobCallPoints.cpp).

@@ -2,6 +2,7 @@
 #include "base/IniFile.h"
 #include "base/WideString.h"
 #include "job/DocumentCounter.h"
+#include "job/PrinterIniNames.h"
 #include "job/JobObserver.h"
 #include "job/SettingsStore.h"
 #include "job/TWJob.h"
@@ -13,27 +14,7 @@
 namespace tw {
 namespace {
 
-namespace ini {
-constexpr wchar_t kDefaultSettings[] = L"Default Settings";
-constexpr wchar_t kUppercaseExtensions[] = L"Uppercase Extensions";
-constexpr wchar_t kPluginFilename[] = L"Plugin Filename";
-constexpr const wchar_t* kDefaultPlugin = twplugin::kDefaultLibraryName;
-constexpr wchar_t kEndPageDelay[] = L"EndPage Delay";
-constexpr wchar_t kStartDocDelay[] = L"StartDoc Delay";
-constexpr wchar_t kEndDocDelay[] = L"EndDoc Delay";
-constexpr wchar_t kAlwaysReopenTiff[] = L"Always Reopen TIFF File";
-constexpr wchar_t kDuplexCapability[] = L"Duplex Capability";
-constexpr wchar_t kWriteCopies[] = L"Write Number of Copies to Group File";
-constexpr wchar_t kTextOutputSettings[] = L"Text Output Settings";
-constexpr wchar_t kDisplayWordCoordinates[] = L"Display Word Coordinates";
-constexpr wchar_t kLineAdjustment[] = L"Line Adjustment";
-constexpr wchar_t kPdfSettings[] = L"PDF Settings";
-constexpr wchar_t kBitmapMergingMode[] = L"Bitmap Merging Mode";
-constexpr wchar_t kTroubleshootingSettings[] = L"Troubleshooting Settings";
-constexpr wchar_t kEventLoggingLevel[] = L"Event Logging Level";
-constexpr int kDefaultEventLoggingLevel = 2;
-constexpr int kDefaultLineAdjustment = 100;
-}  // namespace ini
+namespace ini = printerini;
 
 constexpr wchar_t kStatusStarted[] = L"Printing started";
 constexpr wchar_t kStatusFinished[] = L"Printing finished successfully";

@@ -5,6 +5,7 @@
 #include "base/IniFile.h"
 #include "base/WideString.h"
 #include "job/JobOptions.h"
+#include "job/PrinterIniNames.h"
 #include "job/SettingsStore.h"
 #include "job/TWJob.h"
 #include "monitor/SpoolerSeam.h"
@@ -16,8 +17,6 @@ namespace {
 
 constexpr wchar_t kAbortJobValue[] = L"Abort Job";
 constexpr wchar_t kCancelWasPressed[] = L"Cancel was pressed";
-constexpr wchar_t kPasswordKey[] = L"Password";
-constexpr wchar_t kDefaultSettings[] = L"Default Settings";
 
 // Formats that cannot hold more than one page in a file.
 bool RefusesMultipage(DWORD format) {
@@ -49,7 +48,7 @@ BOOL CTWJob::SaveAsCancelled() {
 // stays accepted for the document: the later pages no longer carry it in the cleaned name.
 bool CTWJob::CheckDocumentPassword() {
     if (m_bPasswordAccepted || m_szPrinterIniFile.empty()) return true;
-    std::wstring password = IniFile(m_szPrinterIniFile).GetString(kDefaultSettings, kPasswordKey, L"");
+    std::wstring password = IniFile(m_szPrinterIniFile).GetString(printerini::kDefaultSettings, printerini::kPassword, L"");
     if (password.empty()) return true;
     size_t pos = m_szDocumentName.find(password);
     if (pos == std::wstring::npos) return false;
@@ -110,23 +109,26 @@ BOOL CTWJob::ProducePage(HGLOBAL hData, bool raw) {
     return SavePageImage(hData, raw);
 }
 
-BOOL CTWJob::EndPage(HGLOBAL hData) {
-    TW_TRACE(L"> CTWJob::EndPage %u bytes", m_dwPageDataSize);
+// The work after a page's image: forwarding, the file group, the plug-in and the records
+// that follow every produced page. Shared by EMF pages and raw pages.
+BOOL CTWJob::FinishPage(HGLOBAL hData, bool raw) {
+    const wchar_t* operation = raw ? L"EndPageRaw" : L"EndPage";
+    TW_TRACE(L"> CTWJob::%s %u bytes", operation, m_dwPageDataSize);
     auto done = [&](BOOL result, const wchar_t* step) {
-        ReportOperation(L"EndPage", step[0] ? step : std::to_wstring(m_dwPageDataSize).c_str(), result);
-        if (!result) TW_TRACE(L"< CTWJob::EndPage[!%s]: FALSE", step);
+        ReportOperation(operation, step[0] ? step : std::to_wstring(m_dwPageDataSize).c_str(), result);
+        if (!result) TW_TRACE(L"< CTWJob::%s[!%s]: FALSE", operation, step);
         return result;
     };
     if (m_bPageLeftOut) {
-        // Fonts embedded in skipped pages may still be needed by later ones.
-        if (m_dwReceivedPages < m_settings.pageSelection.Highest()) RegisterPageFonts(hData);
+        // Fonts embedded in skipped EMF pages may still be needed by later ones.
+        if (!raw && m_dwReceivedPages < m_settings.pageSelection.Highest()) RegisterPageFonts(hData);
         return done(TRUE, L"left out");
     }
     if (!hData) return done(FALSE, L"no page data");
-    if (!ProducePage(hData, false)) return done(FALSE, L"ProducePage");
-    ForwardPage(hData, false);
+    if (!ProducePage(hData, raw)) return done(FALSE, L"ProducePage");
+    ForwardPage(hData, raw);
     const int perSheet = m_settings.pagesPerSheet;
-    if ((perSheet < 2 || (m_dwGroupIndex + 1) % static_cast<DWORD>(perSheet) == 0) && !CloseFileGroup(false))
+    if ((perSheet < 2 || (m_dwGroupIndex + 1) % static_cast<DWORD>(perSheet) == 0) && !CloseFileGroup(raw))
         return done(FALSE, L"CloseFileGroup");
     if (m_plugin.Loaded()) {
         BOOL accepted = m_plugin.EndPage(m_sDevMode, m_dwActPage);
@@ -139,30 +141,8 @@ BOOL CTWJob::EndPage(HGLOBAL hData) {
     return done(TRUE, L"");
 }
 
-BOOL CTWJob::EndPageRaw(HGLOBAL hData) {
-    TW_TRACE(L"> CTWJob::EndPageRaw %u bytes", m_dwPageDataSize);
-    auto done = [&](BOOL result, const wchar_t* step) {
-        ReportOperation(L"EndPageRaw", step[0] ? step : std::to_wstring(m_dwPageDataSize).c_str(), result);
-        if (!result) TW_TRACE(L"< CTWJob::EndPageRaw[!%s]: FALSE", step);
-        return result;
-    };
-    if (m_bPageLeftOut) return done(TRUE, L"left out");
-    if (!hData) return done(FALSE, L"no page data");
-    if (!ProducePage(hData, true)) return done(FALSE, L"ProducePage");
-    ForwardPage(hData, true);
-    const int perSheet = m_settings.pagesPerSheet;
-    if ((perSheet < 2 || (m_dwGroupIndex + 1) % static_cast<DWORD>(perSheet) == 0) && !CloseFileGroup(true))
-        return done(FALSE, L"CloseFileGroup");
-    if (m_plugin.Loaded()) {
-        BOOL accepted = m_plugin.EndPage(m_sDevMode, m_dwActPage);
-        ReportOperation(L"Plugin", L"TwEndPage", accepted);
-        if (!accepted) return done(FALSE, L"TwEndPage");
-    }
-    UpdateBatesNumber();
-    SetLastOutputFile();
-    if (m_dwEndPageDelay) ::Sleep(m_dwEndPageDelay);
-    return done(TRUE, L"");
-}
+BOOL CTWJob::EndPage(HGLOBAL hData) { return FinishPage(hData, false); }
+BOOL CTWJob::EndPageRaw(HGLOBAL hData) { return FinishPage(hData, true); }
 
 // A document without pages still gives one page: an empty EMF recorded for the printer.
 BOOL CTWJob::PrintEmptyPage() {

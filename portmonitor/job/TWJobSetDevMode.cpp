@@ -8,6 +8,7 @@
 #include "job/DevModeCorrection.h"
 #include "job/ForcePaper.h"
 #include "job/JobOptions.h"
+#include "job/PrinterIniNames.h"
 #include "job/SettingsStore.h"
 #include "job/SharedPrinter.h"
 #include "job/TWJob.h"
@@ -20,22 +21,7 @@
 namespace tw {
 namespace {
 
-namespace ini {
-constexpr wchar_t kDefaultSettings[] = L"Default Settings";
-constexpr wchar_t kSharingSettings[] = L"Sharing Settings";
-constexpr wchar_t kOcrSettings[] = L"OCR Settings";
-constexpr wchar_t kIgnoreDevMode[] = L"Ignore DEVMODE from clients";
-constexpr wchar_t kIgnoreExtendedDevMode[] = L"Ignore extended DEVMODE from clients";
-constexpr wchar_t kBitmapDirectory[] = L"Bitmap Directory";
-constexpr wchar_t kWriteBitmaps[] = L"Write Bitmaps";
-constexpr wchar_t kInterfaceName[] = L"InterfaceName";
-constexpr wchar_t kSessionId[] = L"SessionID";
-constexpr wchar_t kStartApplicationTimeout[] = L"Start Application Timeout";
-constexpr wchar_t kMessagingTimeout[] = L"Messaging Timeout";
-constexpr wchar_t kMessagingTimeout2[] = L"Messaging Timeout 2";
-constexpr wchar_t kAllowAnisotropicDpi[] = L"Allow Anisotropic DPI";
-constexpr DWORD kBitmapDirectoryChars = 2048;
-}  // namespace ini
+namespace ini = printerini;
 
 namespace reg {
 constexpr wchar_t kRemoveTextFromDocumentName[] = L"Remove Text from Document Name";
