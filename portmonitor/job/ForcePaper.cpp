@@ -1,37 +1,26 @@
 #include "job/ForcePaper.h"
 
+#include "job/SettingsNames.h"
 #include "job/SettingsStore.h"
 #include "monitor/Trace.h"
 #include "portcmd/DevModeLayout.h"
 
 namespace tw {
-namespace {
-namespace names {
-constexpr wchar_t kEnabled[] = L"Force Paper Enabled";
-constexpr wchar_t kSize[] = L"Force Paper Size";
-constexpr wchar_t kWidth[] = L"Force Paper Width";
-constexpr wchar_t kHeight[] = L"Force Paper Height";
-constexpr wchar_t kXDpi[] = L"Force Paper X DPI";
-constexpr wchar_t kYDpi[] = L"Force Paper Y DPI";
-constexpr wchar_t kWidthPixels[] = L"Force Paper Width in Pixels";
-constexpr wchar_t kHeightPixels[] = L"Force Paper Height in Pixels";
-}  // namespace names
-}  // namespace
 
 void ApplyForcePaperSettings(TarnwellDEVMODE& dm) {
-    using settings::ReadDwordOr;
-    using settings::kPageSettings;
-    if (ReadDwordOr(&dm, kPageSettings, names::kEnabled, 0) == 0) return;
+    using namespace settings;
+    auto read = [&](const wchar_t* name, DWORD def) { return ReadDwordOr(&dm, kPageSettings, name, def); };
+    if (read(kForcePaperEnabled, kForcePaperEnabledDefault) == 0) return;
     TW_TRACE(L"> ApplyForcePaperSettings");
-    dm.Write<short>(dmoff::dmPaperSize, static_cast<short>(ReadDwordOr(&dm, kPageSettings, names::kSize, 1)));
-    DmSetPaperWidth(&dm, static_cast<int>(ReadDwordOr(&dm, kPageSettings, names::kWidth, 2159)));
-    DmSetPaperLength(&dm, static_cast<int>(ReadDwordOr(&dm, kPageSettings, names::kHeight, 2794)));
-    DmSetXDpi(&dm, static_cast<int>(ReadDwordOr(&dm, kPageSettings, names::kXDpi, 300)));
-    DmSetYDpi(&dm, static_cast<int>(ReadDwordOr(&dm, kPageSettings, names::kYDpi, 300)));
+    dm.Write<short>(dmoff::dmPaperSize, static_cast<short>(read(kForcePaperSize, kForcePaperSizeDefault)));
+    DmSetPaperWidth(&dm, static_cast<int>(read(kForcePaperWidth, kForcePaperWidthDefault)));
+    DmSetPaperLength(&dm, static_cast<int>(read(kForcePaperHeight, kForcePaperHeightDefault)));
+    DmSetXDpi(&dm, static_cast<int>(read(kForcePaperXDpi, kForcePaperXDpiDefault)));
+    DmSetYDpi(&dm, static_cast<int>(read(kForcePaperYDpi, kForcePaperYDpiDefault)));
     dm.Write<LONG>(dmoff::PageWidthInPixels,
-                   static_cast<LONG>(ReadDwordOr(&dm, kPageSettings, names::kWidthPixels, 2550)));
+                   static_cast<LONG>(read(kForcePaperWidthInPixels, kForcePaperWidthInPixelsDefault)));
     dm.Write<LONG>(dmoff::PageHeightInPixels,
-                   static_cast<LONG>(ReadDwordOr(&dm, kPageSettings, names::kHeightPixels, 3300)));
+                   static_cast<LONG>(read(kForcePaperHeightInPixels, kForcePaperHeightInPixelsDefault)));
 }
 
 }  // namespace tw

@@ -274,4 +274,14 @@ inline constexpr wchar_t kLogWriteCreateFailed[] = L"WriteRegistryString: Error 
 inline constexpr wchar_t kBrowserRedirectRootFormat[] =
     L"Software\\Microsoft\\Internet Explorer\\InternetRegistry\\REGISTRY\\USER\\%s\\%s";
 
+
+// ---- Read by the job when it adopts a DEVMODE ------------------------------------------------
+inline constexpr wchar_t kRemoveTextFromDocumentName[] = L"Remove Text from Document Name";  // Filename Generation
+inline constexpr wchar_t kMergeUtility[] = L"Merge Utility";                                 // Filename Generation
+inline constexpr wchar_t kSelectedPages[] = L"Selected Pages";                               // Page Settings
+inline constexpr wchar_t kMessagingInterfaceName[] = L"Messaging Interface Name";  // per job, Messaging Interface
+inline constexpr wchar_t kMessagingSessionId[] = L"Messaging Session ID";
+// Left by the driver directly under the printer key for the monitor, with the job id.
+inline constexpr wchar_t kJobDataTypeFormat[] = L"Job %lu Data Type";
+
 }  // namespace tw::settings

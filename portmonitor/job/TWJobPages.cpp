@@ -6,6 +6,7 @@
 #include "base/WideString.h"
 #include "job/JobOptions.h"
 #include "job/PrinterIniNames.h"
+#include "job/SettingsNames.h"
 #include "job/SettingsStore.h"
 #include "job/TWJob.h"
 #include "monitor/SpoolerSeam.h"
@@ -15,7 +16,6 @@
 namespace tw {
 namespace {
 
-constexpr wchar_t kAbortJobValue[] = L"Abort Job";
 constexpr wchar_t kCancelWasPressed[] = L"Cancel was pressed";
 
 // Formats that cannot hold more than one page in a file.
@@ -38,7 +38,7 @@ BOOL CTWJob::SaveAsCancelled() {
     DWORD abort = 0, cancel = 0;
     std::wstring jobGroup = settings::JobGroupFormat(m_dwJobID);
     bool aborted = settings::ReadDword(HKEY_CURRENT_USER, &m_sDevMode, settings::kRoot, jobGroup.c_str(),
-                                       kAbortJobValue, abort) && abort != 0;
+                                       settings::kAbortJob, abort) && abort != 0;
     bool cancelled = m_sDevMode.HasFlag(dmflag::PrintedFromSession0) &&
                      settings::ReadSaveAsDword(&m_sDevMode, kCancelWasPressed, m_dwJobID, cancel) && cancel != 0;
     return aborted || cancelled;

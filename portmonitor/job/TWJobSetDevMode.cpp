@@ -9,6 +9,7 @@
 #include "job/ForcePaper.h"
 #include "job/JobOptions.h"
 #include "job/PrinterIniNames.h"
+#include "job/SettingsNames.h"
 #include "job/SettingsStore.h"
 #include "job/SharedPrinter.h"
 #include "job/TWJob.h"
@@ -23,18 +24,6 @@ namespace {
 
 namespace ini = printerini;
 
-namespace reg {
-constexpr wchar_t kRemoveTextFromDocumentName[] = L"Remove Text from Document Name";
-constexpr wchar_t kJobDataType[] = L"Job %lu Data Type";
-constexpr wchar_t kPrintSelectedPagesOnly[] = L"Print Selected Pages Only";
-constexpr wchar_t kSelectedPages[] = L"Selected Pages";
-constexpr wchar_t kMergeUtility[] = L"Merge Utility";
-constexpr wchar_t kMessagingInterfaceName[] = L"Messaging Interface Name";
-constexpr wchar_t kMessagingSessionId[] = L"Messaging Session ID";
-constexpr wchar_t kHttpUpload[] = L"HTTP upload";
-constexpr wchar_t kDatabaseUpload[] = L"Database upload";
-constexpr wchar_t kMFilesUpload[] = L"M-Files upload";
-}  // namespace reg
 
 constexpr wchar_t kClientPipeFormat[] = L"\\\\.\\pipe\\%s%lu";
 constexpr wchar_t kMessagingEventFormat[] = L"Global\\%s_%lu";
@@ -106,7 +95,7 @@ void CTWJob::ReplaceWithPrinterDefault(const TarnwellDEVMODE& incoming) {
 
 // The spooler's data type, which the driver leaves for the monitor under the printer's key.
 void CTWJob::ReadDataType(const TarnwellDEVMODE& dm) {
-    std::wstring valueName = FormatW(reg::kJobDataType, m_dwJobID);
+    std::wstring valueName = FormatW(settings::kJobDataTypeFormat, m_dwJobID);
     auto type = settings::ReadString(&dm, settings::kPrinterGroup, valueName.c_str());
     settings::DeletePrinterValue(&dm, valueName.c_str());
     m_settings.bRawData = type && (EqualsNoCase(*type, L"RAW") || EqualsNoCase(*type, L"TEXT"));
@@ -118,8 +107,8 @@ void CTWJob::RevertToSpoolerForJob() {
 }
 
 void CTWJob::ReadPageSelection() {
-    if (settings::ReadDwordOr(&m_sDevMode, settings::kPageSettings, reg::kPrintSelectedPagesOnly, 0) == 0) return;
-    auto text = settings::ReadString(&m_sDevMode, settings::kPageSettings, reg::kSelectedPages);
+    if (settings::ReadDwordOr(&m_sDevMode, settings::kPageSettings, settings::kPrintSelectedPagesOnly, 0) == 0) return;
+    auto text = settings::ReadString(&m_sDevMode, settings::kPageSettings, settings::kSelectedPages);
     m_settings.pageSelection.Parse(text ? *text : L"");
 }
 
@@ -127,7 +116,7 @@ void CTWJob::CheckMergeWindow() {
     const BYTE extra = m_sDevMode.Read<BYTE>(dmoff::ExtraFlags);
     if (!(extra & kMergeWindowBit) || m_settings.bSharedPrinter || m_sDevMode.HasFlag(dmflag::PrintedFromSession0))
         return;
-    auto utility = settings::ReadString(&m_sDevMode, settings::kFilenameGenerationSettings, reg::kMergeUtility);
+    auto utility = settings::ReadString(&m_sDevMode, settings::kFilenameGenerationSettings, settings::kMergeUtility);
     if (!utility || utility->empty() || !FileExists(*utility)) {
         m_sDevMode.Write<BYTE>(dmoff::ExtraFlags, static_cast<BYTE>(extra & ~kMergeWindowBit));
         return;
@@ -139,10 +128,10 @@ void CTWJob::CheckMergeWindow() {
 void CTWJob::ReadMessagingNames() {
     std::wstring jobGroup = settings::JobGroupFormat(m_dwJobID);
     auto fromGroup = [&](const wchar_t* group) {
-        auto name = settings::ReadString(&m_sDevMode, group, reg::kMessagingInterfaceName);
+        auto name = settings::ReadString(&m_sDevMode, group, settings::kMessagingInterfaceName);
         if (!name || name->empty()) return false;
         m_settings.messagingInterfaceName = *name;
-        m_settings.dwMessagingSessionId = settings::ReadDwordOr(&m_sDevMode, group, reg::kMessagingSessionId, 0);
+        m_settings.dwMessagingSessionId = settings::ReadDwordOr(&m_sDevMode, group, settings::kMessagingSessionId, 0);
         return true;
     };
     if (!fromGroup(jobGroup.c_str()) && !fromGroup(settings::kMessagingInterfaceSettings)) {
@@ -184,9 +173,9 @@ void CTWJob::CreateTemporaryGroupFiles() {
         const wchar_t* format;
         std::wstring* path;
     };
-    Route routes[] = {{reg::kHttpUpload, L"%sTW_HTTP_%lu_%lu_%lu", &m_szHttpGroupFile},
-                      {reg::kDatabaseUpload, L"%sTW_DB_%lu_%lu_%lu", &m_szDatabaseGroupFile},
-                      {reg::kMFilesUpload, L"%sTW_MFiles_%lu_%lu_%lu", &m_szMFilesGroupFile}};
+    Route routes[] = {{settings::kHttpUpload, L"%sTW_HTTP_%lu_%lu_%lu", &m_szHttpGroupFile},
+                      {settings::kDatabaseUpload, L"%sTW_DB_%lu_%lu_%lu", &m_szDatabaseGroupFile},
+                      {settings::kMFilesUpload, L"%sTW_MFiles_%lu_%lu_%lu", &m_szMFilesGroupFile}};
     if (m_settings.bOutputInMemory || !m_sDevMode.HasFlag(dmflag::IsGroupFileDisabled)) return;
     wchar_t temp[MAX_PATH + 1] = {};
     if (!::GetTempPathW(MAX_PATH + 1, temp)) return;
@@ -232,7 +221,7 @@ BOOL CTWJob::SetDevMode(const BYTE* devmode, DWORD cb, BOOL bStartOfDocument) {
 
     if (bStartOfDocument) {
         auto remove = settings::ReadString(&incoming, settings::kFilenameGenerationSettings,
-                                           reg::kRemoveTextFromDocumentName);
+                                           settings::kRemoveTextFromDocumentName);
         if (remove) RemoveAll(m_szDocumentName, *remove);
         ReadDataType(incoming);
         m_settings.bSharedPrinter = IsSharedPrinter(m_szPrinterName, m_dwJobID, incoming);

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "SettingSpec.h"
+#include "SettingArgument.h"
 
 namespace twprint {
 

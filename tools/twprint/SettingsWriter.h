@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "SettingSpec.h"
+#include "SettingArgument.h"
 
 namespace twprint {
 

@@ -1,4 +1,4 @@
-#include "SettingSpec.h"
+#include "SettingArgument.h"
 
 #include <cerrno>
 #include <cwchar>
