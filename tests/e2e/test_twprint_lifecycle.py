@@ -35,7 +35,7 @@ class Lifecycle(unittest.TestCase):
 
     def job(self, *args, pages=3):
         code, report, err = run_report("--port", self.port, "--printer", self.printer, *args, *([EMF] * pages))
-        self.assertEqual(code, 0, err)
+        self.assertEqual(code, 0, f"twprint {args} exited {code}: {err!r}")
         return report
 
     def plugin_ini(self, **behaviour):
@@ -67,6 +67,17 @@ class Lifecycle(unittest.TestCase):
         self.assertTrue(all(op["result"] for op in ops(report, "StartPage")))
         report = self.job("--password", "s3cret", "--doc", "Invoice 7")
         self.assertEqual([op["result"] for op in ops(report, "StartPage")], [False] * 3)
+
+    def test_abort_job_and_a_cancelled_save_as_fail_the_pages(self):
+        report = self.job("--set", "%d\\Abort Job=dword:1", pages=2)
+        self.assertEqual([op["detail"] for op in ops(report, "StartPage")], ["Save As cancelled"] * 2)
+        self.assertTrue(report["spooler"]["job_cancelled"])
+        # "Cancel was pressed" counts only for a job printed from session 0.
+        cancel = ("--set", "Save As Option Settings\\%d\\Cancel was pressed=dword:1")
+        report = self.job(*cancel, pages=1)
+        self.assertTrue(all(op["result"] for op in ops(report, "StartPage")))
+        report = self.job(*cancel, "--dm", "PrintedFromSession0=1", pages=1)
+        self.assertEqual([op["result"] for op in ops(report, "StartPage")], [False])
 
     def test_page_selection_leaves_pages_out(self):
         report = self.job("--pages", "2,3", pages=4)
