@@ -28,8 +28,11 @@ r = json.load(open(sys.argv[1], encoding="utf-8"))
 print("calls:     ", ", ".join(f'{c["fn"]}={"ok" if c["result"] else "failed"}' for c in r["calls"]
                           if c["fn"] != "WritePort"),
       f'(+{sum(1 for c in r["calls"] if c["fn"] == "WritePort")} WritePort)')
-print("operations:", " ".join(o["op"] for o in r["job"]["operations"]))
-print("job:       ", "failed" if r["job"]["failed"] else "ok", r["job"]["status"])
+print("operations:", " ".join(o["op"] for o in r["job"]["operations"] if o["op"] != "Plugin"))
+print("plug-in:   ", " ".join(c["fn"] for c in r["job"]["plugin_calls"]) or "none")
+print("job:       ", "failed" if r["job"]["failed"] else "ok", r["job"]["status"],
+      f'(document {r["job"]["document_number"]}, {r["job"]["received_pages"]} pages received,',
+      f'{r["job"]["output_pages"]} produced)')
 print("spooler:   ", r["spooler"])
 print("files:     ", [f["path"] for f in r["files"]] or "none yet")
 PY
