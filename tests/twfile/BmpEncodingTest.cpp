@@ -11,7 +11,7 @@ namespace {
 
 using tw::DibCheck;
 
-struct DibSpec {
+struct DibShape {
     LONG width = 33;
     LONG height = 3;
     WORD bits = 1;
@@ -22,10 +22,10 @@ struct DibSpec {
     LONG yPelsPerMeter = 3858;     // 98 dpi
 };
 
-DWORD RowBytes(const DibSpec& s) { return static_cast<DWORD>((s.width * s.bits + 31) / 32 * 4); }
+DWORD RowBytes(const DibShape& s) { return static_cast<DWORD>((s.width * s.bits + 31) / 32 * 4); }
 
 // A packed DIB with a recognisable palette and pixel pattern.
-std::vector<BYTE> MakeDib(const DibSpec& s) {
+std::vector<BYTE> MakeDib(const DibShape& s) {
     DWORD image = RowBytes(s) * static_cast<DWORD>(s.height);
     BITMAPINFOHEADER bih{};
     bih.biSize = sizeof(bih);
@@ -68,8 +68,8 @@ void ExpectBmp(const std::vector<BYTE>& file, const std::vector<BYTE>& dib, size
 }
 
 TEST(BmpEncoding, MonochromePageHasBitsAtSixtyTwo) {
-    DibSpec spec;  // 33 pixels: rows of 8 bytes, 3 rows
-    std::vector<BYTE> dib = MakeDib(spec);
+    DibShape shape;  // 33 pixels: rows of 8 bytes, 3 rows
+    std::vector<BYTE> dib = MakeDib(shape);
     std::vector<BYTE> file = Encode(dib);
     ExpectBmp(file, dib, dib.size(), 62);
     EXPECT_EQ(file.size(), 14u + 40 + 8 + 24);
@@ -87,13 +87,13 @@ TEST(BmpEncoding, MonochromePageHasBitsAtSixtyTwo) {
 }
 
 TEST(BmpEncoding, TrueColourPageHasBitsAtFiftyFour) {
-    DibSpec spec;
-    spec.width = 5;  // 15 bytes, padded to 16
-    spec.height = 2;
-    spec.bits = 24;
-    spec.clrUsed = 0;
-    spec.paletteEntries = 0;
-    std::vector<BYTE> dib = MakeDib(spec);
+    DibShape shape;
+    shape.width = 5;  // 15 bytes, padded to 16
+    shape.height = 2;
+    shape.bits = 24;
+    shape.clrUsed = 0;
+    shape.paletteEntries = 0;
+    std::vector<BYTE> dib = MakeDib(shape);
     std::vector<BYTE> file = Encode(dib);
     ExpectBmp(file, dib, dib.size(), 54);
     EXPECT_EQ(Dword(file, 2), 54u + 32);
@@ -110,40 +110,40 @@ TEST(BmpEncoding, ZeroColourCountMeansTheFullPalette) {
     struct Case { WORD bits; DWORD entries; };
     for (Case c : {Case{1, 2}, Case{4, 16}, Case{8, 256}}) {
         SCOPED_TRACE(c.bits);
-        DibSpec spec;
-        spec.bits = c.bits;
-        spec.clrUsed = 0;
-        spec.paletteEntries = c.entries;
-        std::vector<BYTE> dib = MakeDib(spec);
+        DibShape shape;
+        shape.bits = c.bits;
+        shape.clrUsed = 0;
+        shape.paletteEntries = c.entries;
+        std::vector<BYTE> dib = MakeDib(shape);
         ExpectBmp(Encode(dib), dib, dib.size(), 54 + 4 * c.entries);
     }
     // A short palette is taken at its stated length.
-    DibSpec spec;
-    spec.bits = 8;
-    spec.clrUsed = 3;
-    spec.paletteEntries = 3;
-    std::vector<BYTE> dib = MakeDib(spec);
+    DibShape shape;
+    shape.bits = 8;
+    shape.clrUsed = 3;
+    shape.paletteEntries = 3;
+    std::vector<BYTE> dib = MakeDib(shape);
     ExpectBmp(Encode(dib), dib, dib.size(), 54 + 12);
 }
 
 TEST(BmpEncoding, SizesComeFromTheHeaderNotTheBlock) {
     // Global blocks may be larger than the DIB: the slack stays out of the file.
-    DibSpec spec;
-    std::vector<BYTE> dib = MakeDib(spec);
+    DibShape shape;
+    std::vector<BYTE> dib = MakeDib(shape);
     size_t exact = dib.size();
     dib.resize(exact + 100, 0xEE);
     ExpectBmp(Encode(dib), dib, exact, 62);
 
     // biSizeImage 0 is legal for uncompressed rows; the rows' size is used instead.
-    spec.sizeImage = 0;
-    dib = MakeDib(spec);
+    shape.sizeImage = 0;
+    dib = MakeDib(shape);
     std::vector<BYTE> file = Encode(dib);
     ExpectBmp(file, dib, dib.size(), 62);
     EXPECT_EQ(Dword(file, 2), 62u + 24);
 
     // A larger stated image size is honoured when the block holds it.
-    spec.sizeImage = 40;
-    dib = MakeDib(spec);
+    shape.sizeImage = 40;
+    dib = MakeDib(shape);
     dib.resize(40 + 8 + 40);
     ExpectBmp(Encode(dib), dib, dib.size(), 62);
 }
@@ -178,7 +178,7 @@ TEST(BmpEncoding, MalformedDibsAreRefusedAndOutputKept) {
     const std::vector<BYTE> kept = {1, 2, 3};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        std::vector<BYTE> dib = MakeDib(DibSpec{});
+        std::vector<BYTE> dib = MakeDib(DibShape{});
         BITMAPINFOHEADER h;
         std::memcpy(&h, dib.data(), sizeof(h));
         c.mutate(h);
@@ -191,7 +191,7 @@ TEST(BmpEncoding, MalformedDibsAreRefusedAndOutputKept) {
 
     std::vector<BYTE> out;
     EXPECT_EQ(tw::EncodeBmpFile(nullptr, 100, out), DibCheck::TooSmallForHeader);
-    std::vector<BYTE> dib = MakeDib(DibSpec{});
+    std::vector<BYTE> dib = MakeDib(DibShape{});
     EXPECT_EQ(tw::EncodeBmpFile(dib.data(), 39, out), DibCheck::TooSmallForHeader);
     EXPECT_TRUE(out.empty());
 }
@@ -213,11 +213,11 @@ TEST(BmpEncoding, TruncatedBlocksAreNeverReadPastTheirEnd) {
     BYTE* base = static_cast<BYTE*>(mem.get());
     ASSERT_TRUE(::VirtualProtect(base + page, page, PAGE_NOACCESS, &oldProtect));
 
-    DibSpec spec;
-    spec.bits = 8;
-    spec.clrUsed = 0;  // the implied 256 entries must be present too
-    spec.paletteEntries = 256;
-    const std::vector<BYTE> dib = MakeDib(spec);
+    DibShape shape;
+    shape.bits = 8;
+    shape.clrUsed = 0;  // the implied 256 entries must be present too
+    shape.paletteEntries = 256;
+    const std::vector<BYTE> dib = MakeDib(shape);
     ASSERT_LT(dib.size(), page);
     // Cut inside the header, at the palette's start and end, and one byte short of the rows.
     for (size_t cut : {size_t{0}, size_t{20}, size_t{40}, size_t{41}, size_t{40 + 1024}, dib.size() - 1}) {
