@@ -6,6 +6,7 @@
 #include "job/JobObserver.h"
 #include "monitor/Trace.h"
 #include "portcmd/PortCmd.h"
+#include "twfile/BlFile.h"
 
 namespace tw {
 
@@ -18,6 +19,8 @@ CTWJob::~CTWJob() {
     // unfinished command; members go in reverse order of declaration after this.
     if (m_hClientToken) Spooler().ImpersonatePrinterClient(m_hClientToken);
     m_pActCmd.reset();
+    if (m_pBlFile) TW_TRACE(L"DeAllocated memory(20): %X", static_cast<unsigned>(reinterpret_cast<UINT_PTR>(m_pBlFile.get())));
+    m_pBlFile.reset();
 }
 
 void CTWJob::SetPrinterName(const wchar_t* printerName) {

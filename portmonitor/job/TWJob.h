@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/UniqueHandle.h"
+#include "emfimage/PagesPerSheet.h"
 #include "job/JobSettings.h"
 #include "job/Plugin.h"
 #include "job/TextOutputSettings.h"
@@ -18,6 +19,7 @@
 namespace tw {
 
 class CPortCmd;
+class CBlFile;
 
 inline constexpr wchar_t kGdiMutexName[] = L"Global\\TW_GDI_CBEC44B2-7451-47DD-ACAC-CC6C28C563D6";
 
@@ -67,6 +69,29 @@ public:
     // Pages produced so far, cover pages included.
     DWORD OutputPageNumber() const { return m_dwActPage; }
     DWORD DocumentNumber() const { return m_dwDocNumber; }
+    // The page's place in the document (0 for the first page after the cover pages' start).
+    DWORD PageIndexInDocument() const { return m_dwGroupIndex; }
+    // The driver's own cover page: its switches are on and this is the first page after the
+    // form filler's cover pages.
+    bool IsDriverCoverPage() const;
+    bool IsFormFillerCoverPage() const { return m_dwCoverPages > 0 && m_dwActPage <= m_dwCoverPages; }
+    PagesPerSheet& Sheet() { return m_sheet; }
+    const PagesPerSheet& Sheet() const { return m_sheet; }
+    // The file the writer writes the current page to.
+    const std::wstring& ImageFileName() const { return m_szImageFileName; }
+    // Files written for this job, in order, each once.
+    const std::vector<std::wstring>& WrittenFiles() const { return m_writtenFiles; }
+
+    // Services of the job to its writer.
+    // Checks the target of a file that could not be created; FALSE when it reported why itself.
+    BOOL ValidateOutputFile(const wchar_t* prefix, const wchar_t* fileName);
+    // A file a writer has finished writing.
+    void NoteOutputFile(const std::wstring& fileName);
+    // The encoded file of an in-memory writer, for the client applications.
+    void SendMemoryPageImage(HGLOBAL file, SIZE_T size);
+    // Content-based naming: replaces `fileName` by the name the page's content gives; FALSE
+    // stops the page.
+    BOOL RenameByContent(std::wstring& fileName);
     // The plug-in declined the document: every later page fails and nothing is produced.
     bool AbortPrinting() const { return m_bAbortPrinting; }
     const TextOutputSettings& TextOutput() const { return m_textOutput; }
@@ -179,6 +204,7 @@ private:
     void UpdateBatesNumber();
     void SetLastOutputFile();
     BOOL CloseMultipageTiff();
+    BOOL FlushPendingSheet();
     void DeleteTemporaryFiles();
     void StartPostPrintApplication();
     void WriteHandOffEndRecords();
@@ -230,6 +256,10 @@ private:
     int m_nBitmapMergingMode = 0;
     TextOutputSettings m_textOutput;
     std::vector<std::wstring> m_outputFileNames;  // one entry per output page
+    std::vector<std::wstring> m_writtenFiles;
+    std::wstring m_szImageFileName;
+    std::unique_ptr<CBlFile> m_pBlFile;
+    PagesPerSheet m_sheet;
     std::wstring m_szCurrentOutputFile;
 
     JobSettings m_settings;

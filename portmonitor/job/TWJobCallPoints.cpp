@@ -6,10 +6,6 @@
 
 namespace tw {
 
-// Output file naming: the document's names, and the name of each new file group.
-BOOL CTWJob::GenerateFilenames(bool) { return TRUE; }
-// The output writer for the document's format.
-BOOL CTWJob::CreateOutputFile() { return TRUE; }
 // The multipage TIFF file and the status INI file's "Group File".
 BOOL CTWJob::OpenDocumentOutput() { return TRUE; }
 // Start records of printer forwarding and the uploaders.
@@ -24,8 +20,6 @@ void CTWJob::FinishOcrDocument() {}
 BOOL CTWJob::AddFormFillerCoverPages() { return TRUE; }
 // Fonts embedded in a page the selection leaves out.
 BOOL CTWJob::RegisterPageFonts(HGLOBAL) { return TRUE; }
-// Rendering and the writer.
-BOOL CTWJob::SavePageImage(HGLOBAL, bool) { return TRUE; }
 // The text-only image of a page when image generation is disabled.
 BOOL CTWJob::CollectPageText(HGLOBAL, bool) { return TRUE; }
 void CTWJob::ForwardPage(HGLOBAL, bool) {}
@@ -43,6 +37,12 @@ void CTWJob::StartPostPrintApplication() {}
 // Forwarding end record, "Job Finished" post-print record.
 void CTWJob::WriteHandOffEndRecords() {}
 void CTWJob::SendMemoryImage() {}
+// The file of an in-memory writer, to the clients through WM_COPYDATA and the pipes.
+void CTWJob::SendMemoryPageImage(HGLOBAL, SIZE_T size) {
+    TW_TRACE(L"CTWJob::SendMemoryPageImage: %u bytes", static_cast<unsigned>(size));
+}
+// Content-based naming of the page's file.
+BOOL CTWJob::RenameByContent(std::wstring&) { return TRUE; }
 // Temporary registry data and the merge window's shared memory.
 void CTWJob::CleanUp(bool) {}
 

@@ -111,7 +111,8 @@ BOOL CTWJob::EndDoc() {
     }
     if (result && m_settings.pagesPerSheet > 1 && m_dwActPage % m_settings.pagesPerSheet != 0 &&
         !m_settings.bImageGenerationDisabled && !m_bAbortPrinting) {
-        if (!CloseFileGroup(false)) result = FALSE, failedStep = L"CloseFileGroup";
+        if (!FlushPendingSheet()) result = FALSE, failedStep = L"SaveFile";
+        else if (!CloseFileGroup(false)) result = FALSE, failedStep = L"CloseFileGroup";
     }
     UpdateBatesNumber();
     FinishOcrDocument();

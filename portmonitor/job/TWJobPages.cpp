@@ -12,6 +12,7 @@
 #include "monitor/SpoolerSeam.h"
 #include "monitor/Trace.h"
 #include "portcmd/DevModeLayout.h"
+#include "twfile/BlFile.h"
 
 namespace tw {
 namespace {
@@ -85,6 +86,7 @@ BOOL CTWJob::StartPage() {
         BOOL accepted = m_plugin.StartPage(m_sDevMode);
         ReportOperation(L"Plugin", L"TwStartPage", accepted);
         if (!accepted) return done(FALSE, L"TwStartPage");
+        if (m_pBlFile) m_pBlFile->CopyDevMode(m_sDevMode);
     }
 
     const int perSheet = m_settings.pagesPerSheet;

@@ -84,6 +84,7 @@ constexpr DmField kFields[] = {
     Str(L"JPEGDllName", dmtext::JPEGDllName),
     Str(L"ResourceDLLName", dmtext::ResourceDLLName),
     Num(L"MessagingSessionId", K::U32, dmoff::MessagingSessionId),
+    Num(L"UserFlags", K::U32, dmoff::UserFlags),
     Str(L"UserSid", dmtext::UserSid),
     Str(L"ClientUserName", dmtext::ClientUserName),
     Str(L"ClientComputerName", dmtext::ClientComputerName),

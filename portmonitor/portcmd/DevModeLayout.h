@@ -65,6 +65,8 @@ inline constexpr size_t TIFFDllName = 2892;
 inline constexpr size_t JPEGDllName = 3412;
 inline constexpr size_t ResourceDLLName = 3932;
 inline constexpr size_t MessagingSessionId = 4452;
+// Forced resolution of the force-resolution option: horizontal DPI in the low word, vertical in the high.
+inline constexpr size_t UserFlags = 4456;
 inline constexpr size_t UserSid = 4460;
 // What the driver on the printing client knew about its user and machine.
 inline constexpr size_t ClientUserName = 4774;

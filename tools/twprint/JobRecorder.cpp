@@ -17,6 +17,7 @@ void JobRecorder::OnJobFinished(const tw::CTWJob& job) {
     m_outcome.documentNumber = job.DocumentNumber();
     m_outcome.abortPrinting = job.AbortPrinting();
     m_outcome.statusMessages = job.StatusMessages();
+    m_outcome.files = job.WrittenFiles();
 }
 
 }  // namespace twprint

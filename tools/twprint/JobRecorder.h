@@ -21,6 +21,7 @@ struct JobOutcome {
     DWORD documentNumber = 0;
     bool abortPrinting = false;
     std::vector<std::wstring> statusMessages;
+    std::vector<std::wstring> files;  // written by the job, in order
 };
 
 class JobRecorder final : public tw::IJobObserver {

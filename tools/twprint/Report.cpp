@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "JsonWriter.h"
+#include "OutputFiles.h"
 #include "base/UniqueHandle.h"
 
 namespace twprint {
@@ -57,7 +58,18 @@ std::string BuildReport(MonitorSession& session, const JobRecorder& recorder, co
     w.EndArray();
     w.EndObject();
 
-    w.BeginArray("files").EndArray();
+    w.BeginArray("files");
+    for (const std::wstring& path : outcome.files) {
+        const OutputFileFacts f = InspectOutputFile(path);
+        w.BeginObject().String("path", f.path).String("host_path", f.hostPath).Bool("exists", f.exists);
+        w.Number("size", static_cast<int64_t>(f.size)).String("format", f.format);
+        if (f.format == "bmp") {
+            w.Number("width", f.width).Number("height", f.height).Number("bits_per_pixel", f.bitsPerPixel);
+            w.Number("x_dpi", f.xDpi).Number("y_dpi", f.yDpi);
+        }
+        w.EndObject();
+    }
+    w.EndArray();
 
     w.BeginArray("events");
     for (const auto& e : session.Host().EventLog().Reports()) {

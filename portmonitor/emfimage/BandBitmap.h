@@ -1,0 +1,19 @@
+#pragma once
+// The GDI bitmap a page is drawn into one band at a time. Each spooler thread keeps its own,
+// so concurrent jobs never share one; it lives until the end of the page.
+#include <windows.h>
+
+#include "emfimage/PageGeometry.h"
+
+namespace tw {
+
+// The thread's band bitmap for `band` (width, band height, depth); a kept bitmap of the same
+// shape is returned again. Null when GDI cannot make one.
+HBITMAP AcquireBandBitmap(HDC dc, const PageBitmapInfo& band);
+// Deletes the thread's band bitmap; it must not be selected into a DC any more.
+void ReleaseBandBitmap();
+
+// A bitmap of `info`'s shape that belongs to the caller: monochrome for 1 bit, else a DIB section.
+HBITMAP GetDIBSection2(HDC dc, const PageBitmapInfo& info);
+
+}  // namespace tw

@@ -1,0 +1,67 @@
+#pragma once
+// One spooled page turned into the page DIB the writers save: read, sized, drawn band by band
+// into a printer-compatible bitmap, then turned, composed onto a sheet and colour-reduced.
+#include <windows.h>
+
+#include "base/UniqueHandle.h"
+#include "emfimage/PageGeometry.h"
+#include "emfimage/PagePlayer.h"
+
+namespace tw {
+
+class CTWJob;
+class TarnwellDEVMODE;
+
+// The page data handle that asks for the pending pages-per-sheet sheet instead of a page.
+inline const HGLOBAL kPendingSheetData = reinterpret_cast<HGLOBAL>(~static_cast<UINT_PTR>(0));
+
+class CEMFImage {
+public:
+    explicit CEMFImage(CTWJob* job) : m_pJob(job) {}
+    ~CEMFImage() { Clear(); }
+    CEMFImage(const CEMFImage&) = delete;
+    CEMFImage& operator=(const CEMFImage&) = delete;
+
+    // A page EMF of `dataSize` bytes. The DEVMODE is the writer's copy: the page geometry is
+    // stored into it. TRUE with a page DIB, or TRUE without one while a sheet is still filling.
+    BOOL Create(HGLOBAL pageBlock, SIZE_T dataSize, TarnwellDEVMODE& dm);
+    // A raw-data page: a packed DIB the driver rasterised itself.
+    BOOL CreateFromRawData(HGLOBAL pageBlock, SIZE_T dataSize, TarnwellDEVMODE& dm);
+
+    // The page DIB (moveable global block), owned by the image; null when there is none.
+    HGLOBAL PageDib() const { return m_pageDib.get(); }
+    // Replaces the page DIB, e.g. by the block a memory writer grew.
+    void ResetPageDib(HGLOBAL dib) { m_pageDib.reset(dib); }
+    HGLOBAL ReleasePageDib() { return m_pageDib.release(); }
+    void Clear();
+
+    const PlaybackStats& Playback() const { return m_playback; }
+
+private:
+    struct Bands;  // the DCs and bitmaps of one page's banding
+    BOOL RenderEmfBands(HENHMETAFILE emf, SIZE emfPixels, LONG xPelsPerMeter, LONG yPelsPerMeter, TarnwellDEVMODE& dm);
+    BOOL RenderRawBands(const BYTE* rawDib, SIZE_T rawSize, TarnwellDEVMODE& dm);
+    bool PrepareBands(Bands& b, TarnwellDEVMODE& dm);
+    bool CopyBand(Bands& b, LONG y);
+    BOOL FinishPage(TarnwellDEVMODE& dm, bool reduceColours);
+    BOOL ComposePendingSheet(TarnwellDEVMODE& dm, bool reduceColours);
+    bool NeedsColourReduction(const TarnwellDEVMODE& dm, bool rawData) const;
+    int OutputBits(const TarnwellDEVMODE& dm) const;
+    FontQualityRule FontRule(const TarnwellDEVMODE& dm) const;
+
+    // Drawing of the subsystems that decorate a page, in the order a band receives them.
+    void ExtractPageText(HDC dc, HENHMETAFILE emf, const TarnwellDEVMODE& dm);
+    void DrawWatermark(HDC dc, int width, int height, const TarnwellDEVMODE& dm);
+    void DrawTextWatermark(HDC dc, int width, int height, const TarnwellDEVMODE& dm);
+    void DrawOverlays(HDC dc, int width, int height, const TarnwellDEVMODE& dm);
+    void RecognisePageText(const TarnwellDEVMODE& dm);
+    UniqueHGlobal ReduceColours(HGLOBAL dib, const TarnwellDEVMODE& dm);
+
+    CTWJob* m_pJob;
+    UniqueHGlobal m_pageDib;
+    PageBitmapInfo m_info;   // the page's header; during banding it describes one band
+    LONG m_pageHeight = 0;
+    PlaybackStats m_playback;
+};
+
+}  // namespace tw

@@ -1,0 +1,214 @@
+// CEMFImage: drawing the page five bands at a time and copying each band into the page DIB.
+#include <algorithm>
+
+#include "emfimage/BandBitmap.h"
+#include "emfimage/EMFImage.h"
+#include "emfimage/ImageErrors.h"
+#include "emfimage/PackedDib.h"
+#include "job/MessagingIdGuard.h"
+#include "job/TWJob.h"
+#include "monitor/SpoolerSeam.h"
+#include "monitor/Trace.h"
+#include "portcmd/DevModeLayout.h"
+#include "portcmd/TarnwellDEVMODE.h"
+
+namespace tw {
+namespace {
+
+constexpr LONG kBands = 5;
+
+// One fifth of the page; a page under five rows is one band.
+LONG BandHeight(LONG pageHeight) { return pageHeight >= kBands ? pageHeight / kBands : pageHeight; }
+
+}  // namespace
+
+struct CEMFImage::Bands {
+    UniqueDC reference;
+    UniqueDC band;
+    HBITMAP bandBitmap = nullptr;  // the thread's, released at the end of the page
+    PageBitmapInfo bandInfo;
+    LONG bandHeight = 0;
+    LONG width = 0;
+    ~Bands() {
+        band.reset();
+        ReleaseBandBitmap();
+        ::GdiFlush();
+    }
+};
+
+bool CEMFImage::PrepareBands(Bands& b, TarnwellDEVMODE& dm) {
+    {
+        settings::MessagingIdGuard keepId(&dm);
+        b.reference.reset(Spooler().CreatePrinterDC(m_pJob->PrinterName().c_str(), dm.AsDevModeW()));
+        keepId.Restore();
+    }
+    if (!b.reference) {
+        TW_TRACE(L"CEMFImage: CreateDC FAILED !!! ");
+        return false;
+    }
+    b.band.reset(::CreateCompatibleDC(b.reference.get()));
+    if (!b.band) return false;
+    b.width = m_info.header.biWidth;
+    b.bandHeight = BandHeight(m_pageHeight);
+    b.bandInfo = m_info;
+    b.bandInfo.SetHeight(b.bandHeight);
+    b.bandBitmap = AcquireBandBitmap(b.band.get(), b.bandInfo);
+    if (!b.bandBitmap) {
+        TW_TRACE(L"CreateDIBSection failed(9): %d", static_cast<int>(::GetLastError()));
+        m_pJob->HandleError(imgtext::kOutOfMemory, __FILE__, __LINE__);
+        return false;
+    }
+    return true;
+}
+
+// Copies the finished band (its top rows when it is the last, partial one) into the page DIB,
+// whose rows are stored bottom-up: the band's rows are one contiguous run there.
+bool CEMFImage::CopyBand(Bands& b, LONG y) {
+    ::GdiFlush();
+    BITMAP bm{};
+    if (!::GetObjectW(b.bandBitmap, sizeof(bm), &bm)) return false;
+    const LONG rows = std::min<LONG>(bm.bmHeight, m_pageHeight - y);
+    if (rows <= 0) return true;
+    GlobalLockGuard<BYTE> page(m_pageDib.get());
+    if (!page) return false;
+    const DWORD rowBytes = m_info.RowBytes();
+    BYTE* target = page.get() + m_info.HeaderBytes() + static_cast<SIZE_T>(m_pageHeight - y - rows) * rowBytes;
+    PageBitmapInfo info = b.bandInfo;  // GetDIBits writes the palette it returns
+    info.SetHeight(bm.bmHeight);
+    const int copied = ::GetDIBits(b.band.get(), b.bandBitmap, static_cast<UINT>(bm.bmHeight - rows),
+                                   static_cast<UINT>(rows), target, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
+    return copied == rows;
+}
+
+BOOL CEMFImage::RenderEmfBands(HENHMETAFILE emf, SIZE emfPixels, LONG xPelsPerMeter, LONG yPelsPerMeter,
+                               TarnwellDEVMODE& dm) {
+    Bands b;
+    if (!PrepareBands(b, dm)) return FALSE;
+    const bool coverPage = m_pJob->IsDriverCoverPage();
+    const int xDpi = DmXDpi(&dm), yDpi = DmYDpi(&dm);
+    bool scale = std::abs(xDpi - yDpi) > kAnisotropicDpiTolerance &&
+                 (!IsFaxOutput(&dm) || DmFaxResolutionMode(&dm) == 3);
+    scale = scale || coverPage || m_pJob->IsFormFillerCoverPage();
+    UniqueDC scaleDc;
+    UniqueGdiObject scaleBitmap;
+    const LONG scaleBandHeight = emfPixels.cy / kBands;
+    if (scale && emfPixels.cx > 0 && scaleBandHeight > 0) {
+        const PageBitmapInfo info =
+            FillBITMAPINFO2(m_info.header.biBitCount, emfPixels.cx, scaleBandHeight, xPelsPerMeter, yPelsPerMeter);
+        scaleDc.reset(::CreateCompatibleDC(b.reference.get()));
+        if (scaleDc) scaleBitmap.reset(GetDIBSection2(scaleDc.get(), info));
+    }
+    if (!scaleDc || !scaleBitmap) scale = false;
+    TW_TRACE(L"CEMFImage::Create: bScaleDIB: %d", scale ? 1 : 0);
+
+    const FontQualityRule fonts = FontRule(dm);
+    const RECT pageRect{0, 0, b.width - 1, m_pageHeight - 1};
+    const RECT emfRect{0, 0, emfPixels.cx, emfPixels.cy};
+    m_playback = PlaybackStats{};
+    LONG ys = 0;
+    for (LONG y = 0; y < m_pageHeight; y += b.bandHeight) {
+        {
+            SelectGuard brush(b.band.get(), ::GetStockObject(WHITE_BRUSH));
+            SelectGuard bitmap(b.band.get(), b.bandBitmap);
+            ::SetWindowOrgEx(b.band.get(), 0, 0, nullptr);
+            if (y == 0) ExtractPageText(b.band.get(), emf, dm);
+            ::PatBlt(b.band.get(), 0, 0, b.width, b.bandHeight, PATCOPY);
+            PlaybackStats stats;
+            if (!scale) {
+                ::SetWindowOrgEx(b.band.get(), 0, y, nullptr);
+                if (!coverPage) DrawWatermark(b.band.get(), b.width, m_pageHeight, dm);
+                DrawTextWatermark(b.band.get(), b.width, m_pageHeight, dm);
+                stats = PlayPage(b.band.get(), emf, pageRect, m_pJob->GdiMutex(), fonts);
+            } else {
+                SelectGuard scaleBrush(scaleDc.get(), ::GetStockObject(WHITE_BRUSH));
+                SelectGuard scaleSelect(scaleDc.get(), scaleBitmap.get());
+                ::SetWindowOrgEx(scaleDc.get(), 0, 0, nullptr);
+                ::PatBlt(scaleDc.get(), 0, 0, emfPixels.cx, scaleBandHeight, PATCOPY);
+                ::SetWindowOrgEx(scaleDc.get(), 0, ys, nullptr);
+                if (!coverPage) DrawWatermark(scaleDc.get(), emfPixels.cx, emfPixels.cy, dm);
+                DrawTextWatermark(scaleDc.get(), emfPixels.cx, emfPixels.cy, dm);
+                stats = PlayPage(scaleDc.get(), emf, emfRect, m_pJob->GdiMutex(), fonts);
+                ::SetStretchBltMode(b.band.get(), BLACKONWHITE);
+                ::SetStretchBltMode(scaleDc.get(), BLACKONWHITE);
+                ::SetWindowOrgEx(scaleDc.get(), 0, 0, nullptr);
+                ::SetWindowOrgEx(b.band.get(), 0, 0, nullptr);
+                if (!coverPage)
+                    ::StretchBlt(b.band.get(), 0, 0, b.width, b.bandHeight, scaleDc.get(), 0, 0, emfPixels.cx,
+                                 scaleBandHeight, SRCCOPY);
+                ::SetWindowOrgEx(b.band.get(), 0, y, nullptr);
+                ys += scaleBandHeight;
+            }
+            m_playback.played += stats.played;
+            m_playback.skipped += stats.skipped;
+            m_playback.truncated = m_playback.truncated || stats.truncated;
+            DrawOverlays(b.band.get(), b.width, m_pageHeight, dm);
+            ::SetWindowOrgEx(b.band.get(), 0, 0, nullptr);
+        }
+        if (!CopyBand(b, y)) {
+            m_pJob->HandleError(imgerr::kBandCopy, __FILE__, __LINE__);
+            return FALSE;
+        }
+    }
+    return TRUE;
+}
+
+BOOL CEMFImage::RenderRawBands(const BYTE* raw, SIZE_T rawSize, TarnwellDEVMODE& dm) {
+    if (rawSize < sizeof(BITMAPINFOHEADER)) {
+        m_pJob->HandleError(imgerr::kSizing, __FILE__, __LINE__);
+        return FALSE;
+    }
+    BITMAPINFOHEADER src;
+    std::memcpy(&src, raw, sizeof(src));
+    // The driver's DIB is trusted no further than its own sizes: bits after 40 + 4 x biClrUsed.
+    const SIZE_T offset = sizeof(BITMAPINFOHEADER) + static_cast<SIZE_T>(src.biClrUsed) * sizeof(RGBQUAD);
+    const bool shapeOk = src.biSize == sizeof(BITMAPINFOHEADER) && src.biWidth > 0 && src.biHeight > 0 &&
+                         src.biCompression == BI_RGB && src.biClrUsed <= 256 &&
+                         (src.biBitCount == 1 || src.biBitCount == 4 || src.biBitCount == 8 ||
+                          src.biBitCount == 24 || src.biBitCount == 32);
+    const SIZE_T need = shapeOk ? offset + static_cast<SIZE_T>(PageBitmapInfo::RowBytesFor(src.biWidth, src.biBitCount)) *
+                                               static_cast<SIZE_T>(src.biHeight)
+                                : 0;
+    if (!shapeOk || need > rawSize || (src.biBitCount <= 8 && src.biClrUsed == 0)) {
+        TW_TRACE(L"CEMFImage::CreateFromRawData: the page is not a packed DIB this monitor can read");
+        m_pJob->HandleError(imgerr::kSizing, __FILE__, __LINE__);
+        return FALSE;
+    }
+    Bands b;
+    if (!PrepareBands(b, dm)) return FALSE;
+    const bool coverPage = m_pJob->IsDriverCoverPage();
+    const LONG srcBand = BandHeight(src.biHeight);
+    const int watermarkWidth = dm.Read<LONG>(dmoff::PageWidthInPixels) > 0 ? dm.Read<LONG>(dmoff::PageWidthInPixels)
+                                                                            : kFaxLineWidth;
+    for (LONG y = 0, k = 0; y < m_pageHeight; y += b.bandHeight, ++k) {
+        {
+            SelectGuard brush(b.band.get(), ::GetStockObject(WHITE_BRUSH));
+            SelectGuard bitmap(b.band.get(), b.bandBitmap);
+            ::SetWindowOrgEx(b.band.get(), 0, 0, nullptr);
+            ::PatBlt(b.band.get(), 0, 0, b.width, b.bandHeight, PATCOPY);
+            ::SetWindowOrgEx(b.band.get(), 0, y, nullptr);
+            DrawWatermark(b.band.get(), watermarkWidth, m_pageHeight, dm);
+            DrawTextWatermark(b.band.get(), watermarkWidth, m_pageHeight, dm);
+            ::SetWindowOrgEx(b.band.get(), 0, 0, nullptr);
+            // Source rows of this band, from the top; the sixth band takes what the fifths left.
+            const LONG srcTop = k * srcBand;
+            const LONG srcRows = std::min(srcBand, src.biHeight - srcTop);
+            const LONG destRows = std::min(b.bandHeight, m_pageHeight - y);
+            if (!coverPage && srcRows > 0) {
+                ::SetStretchBltMode(b.band.get(), BLACKONWHITE);
+                ::StretchDIBits(b.band.get(), 0, 0, b.width, k < kBands ? b.bandHeight : destRows, 0,
+                                src.biHeight - srcTop - srcRows, src.biWidth, srcRows, raw + offset,
+                                reinterpret_cast<const BITMAPINFO*>(raw), DIB_RGB_COLORS, SRCCOPY);
+            }
+            ::SetWindowOrgEx(b.band.get(), 0, y, nullptr);
+            DrawOverlays(b.band.get(), b.width, m_pageHeight, dm);
+            ::SetWindowOrgEx(b.band.get(), 0, 0, nullptr);
+        }
+        if (!CopyBand(b, y)) {
+            m_pJob->HandleError(imgerr::kBandCopy, __FILE__, __LINE__);
+            return FALSE;
+        }
+    }
+    return TRUE;
+}
+
+}  // namespace tw

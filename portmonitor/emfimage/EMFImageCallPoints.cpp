@@ -1,0 +1,25 @@
+// Where rendering hands a page to the subsystems that decorate, read and reduce it. Each is
+// filled in by the subsystem it names; until then the page goes on without that step.
+#include "emfimage/EMFImage.h"
+#include "monitor/Trace.h"
+
+namespace tw {
+
+// Text extraction and text output of the first band.
+void CEMFImage::ExtractPageText(HDC, HENHMETAFILE, const TarnwellDEVMODE&) {}
+// The image watermark beneath the content.
+void CEMFImage::DrawWatermark(HDC, int, int, const TarnwellDEVMODE&) {}
+void CEMFImage::DrawTextWatermark(HDC, int, int, const TarnwellDEVMODE&) {}
+// Above the content: overlay watermark, barcodes, annotation text, header, footer, text stamp
+// and the Bates number.
+void CEMFImage::DrawOverlays(HDC, int, int, const TarnwellDEVMODE&) {}
+// OCR of the finished page.
+void CEMFImage::RecognisePageText(const TarnwellDEVMODE&) {}
+
+// Colour reduction to the output depth.
+UniqueHGlobal CEMFImage::ReduceColours(HGLOBAL, const TarnwellDEVMODE&) {
+    TW_TRACE(L"CEMFImage::ReduceColours: no colour reduction available");
+    return UniqueHGlobal();
+}
+
+}  // namespace tw

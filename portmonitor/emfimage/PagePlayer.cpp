@@ -1,0 +1,99 @@
+// Checked, record-by-record playback of page metafiles.
+#include "emfimage/PagePlayer.h"
+
+#include <cstddef>
+#include <cstring>
+#include <vector>
+
+#include "emfimage/EmfRecordCheck.h"
+#include "monitor/Trace.h"
+
+namespace tw {
+namespace {
+
+constexpr int kAntialiasNone = 0;
+constexpr int kAntialiasOn = 1;
+constexpr int kAntialiasClearType = 2;
+constexpr int kAntialiasAsRecorded = 3;
+constexpr int kAntialiasMinDpi = 150;
+constexpr size_t kFontQualityOffset = offsetof(EMREXTCREATEFONTINDIRECTW, elfw.elfLogFont.lfQuality);
+
+struct PlayContext {
+    EmfRecordChecker checker;
+    size_t size = 0;
+    size_t offset = 0;
+    const FontQualityRule* fonts = nullptr;
+    PlaybackStats stats;
+    std::vector<BYTE> scratch;
+};
+
+int CALLBACK PlayRecord(HDC dc, HANDLETABLE* table, const ENHMETARECORD* record, int handles, LPARAM param) {
+    auto* ctx = reinterpret_cast<PlayContext*>(param);
+    const size_t available = ctx->offset < ctx->size ? ctx->size - ctx->offset : 0;
+    const EmfRecordVerdict verdict = ctx->checker.Check(record, available);
+    if (verdict == EmfRecordVerdict::BadSize) {
+        ctx->stats.truncated = true;
+        return 0;
+    }
+    ctx->offset += record->nSize;
+    if (verdict != EmfRecordVerdict::Safe) {
+        TW_TRACE(L"PlayPage: record %u of type %u skipped: %s", ctx->stats.played + ctx->stats.skipped,
+                 record->iType, EmfRecordVerdictName(verdict));
+        ++ctx->stats.skipped;
+        return 1;
+    }
+    ++ctx->stats.played;
+    if (record->iType == EMR_EXTCREATEFONTINDIRECTW && record->nSize > kFontQualityOffset) {
+        // The record belongs to GDI's copy of the page: change a private copy for this playback.
+        ctx->scratch.assign(reinterpret_cast<const BYTE*>(record), reinterpret_cast<const BYTE*>(record) + record->nSize);
+        BYTE& quality = ctx->scratch[kFontQualityOffset];
+        quality = ctx->fonts->Apply(quality);
+        ::PlayEnhMetaFileRecord(dc, table, reinterpret_cast<const ENHMETARECORD*>(ctx->scratch.data()), handles);
+        return 1;
+    }
+    ::PlayEnhMetaFileRecord(dc, table, record, handles);
+    return 1;
+}
+
+}  // namespace
+
+GdiMutexLock::GdiMutexLock(HANDLE mutex) : m_mutex(mutex) {
+    if (!mutex) return;
+    const DWORD wait = ::WaitForSingleObject(mutex, kWaitMs);
+    m_owned = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
+    if (!m_owned) TW_TRACE(L"GdiMutexLock: wait ended with %u, playing without the mutex", wait);
+}
+
+GdiMutexLock::~GdiMutexLock() {
+    if (m_owned) ::ReleaseMutex(m_mutex);
+}
+
+BYTE FontQualityRule::Apply(BYTE recorded) const {
+    switch (setting) {
+    case kAntialiasNone: return NONANTIALIASED_QUALITY;
+    case kAntialiasOn: return ANTIALIASED_QUALITY;
+    case kAntialiasClearType: return CLEARTYPE_QUALITY;
+    case kAntialiasAsRecorded: return recorded;
+    }
+    if (outputBits == 1) return NONANTIALIASED_QUALITY;
+    if (xDpi < kAntialiasMinDpi || recorded == NONANTIALIASED_QUALITY) return recorded;
+    if (greyOutput) return ANTIALIASED_QUALITY;
+    if (recorded == CLEARTYPE_QUALITY || recorded == CLEARTYPE_NATURAL_QUALITY) return CLEARTYPE_QUALITY;
+    return ANTIALIASED_QUALITY;
+}
+
+PlaybackStats PlayPage(HDC dc, HENHMETAFILE emf, const RECT& rect, HANDLE gdiMutex, const FontQualityRule& fonts) {
+    PlayContext ctx;
+    ctx.size = ::GetEnhMetaFileBits(emf, 0, nullptr);
+    ctx.fonts = &fonts;
+    {
+        GdiMutexLock lock(gdiMutex);
+        ::EnumEnhMetaFile(dc, emf, PlayRecord, &ctx, &rect);
+    }
+    if (ctx.stats.skipped || ctx.stats.truncated)
+        TW_TRACE(L"PlayPage: %d records played, %d skipped%s", ctx.stats.played, ctx.stats.skipped,
+                 ctx.stats.truncated ? L", rest dropped" : L"");
+    return ctx.stats;
+}
+
+}  // namespace tw

@@ -1,0 +1,51 @@
+// The job and its writer: made at StartDoc, given every page, and the last incomplete sheet.
+#include "emfimage/EMFImage.h"
+#include "job/JobObserver.h"
+#include "job/TWJob.h"
+#include "monitor/Trace.h"
+#include "portcmd/DevModeLayout.h"
+#include "twfile/BlFile.h"
+
+namespace tw {
+
+bool CTWJob::IsDriverCoverPage() const {
+    const BYTE options = m_sDevMode.Read<BYTE>(dmoff::CoverPageOptions);
+    const BYTE both = dmcover::BarcodeEnabled | dmcover::InsertedCoverPage;
+    return (options & both) == both && m_dwActPage == m_dwCoverPages + 1;
+}
+
+BOOL CTWJob::CreateOutputFile() {
+    if (m_pBlFile) TW_TRACE(L"DeAllocated memory(22): %X", static_cast<unsigned>(reinterpret_cast<UINT_PTR>(m_pBlFile.get())));
+    m_pBlFile = CreateBlFileObject(m_sDevMode, this, m_settings.dwEffectiveFormat, m_settings.bOutputInMemory);
+    m_sheet.Configure(m_settings.pagesPerSheet, m_settings.bColumnFirst, m_settings.bCellBorder, m_settings.sheetMargin,
+                      m_settings.cellSpacing);
+    return m_pBlFile != nullptr;
+}
+
+BOOL CTWJob::SavePageImage(HGLOBAL hData, bool raw) {
+    if (!m_pBlFile) return FALSE;
+    m_pBlFile->SetCurrentPage(m_dwActPage);
+    if (!m_pBlFile->SaveFile(hData, m_dwPageDataSize, m_szImageFileName.c_str(), raw ? FALSE : TRUE)) {
+        TW_TRACE(L"< CTWJob::EndPage[!SaveFile]: FALSE");
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The sheet that the last pages left incomplete is written with one more save call.
+BOOL CTWJob::FlushPendingSheet() {
+    if (!m_pBlFile || m_sheet.Count() < 2 || m_sheet.CollectedPages() == 0) return TRUE;
+    m_sheet.SetFlush(true);
+    m_pBlFile->SetCurrentPage(m_dwActPage);
+    const BOOL saved = m_pBlFile->SaveFile(kPendingSheetData, 0, m_szImageFileName.c_str(), TRUE);
+    m_sheet.Clear();
+    return saved;
+}
+
+void CTWJob::NoteOutputFile(const std::wstring& fileName) {
+    for (const std::wstring& known : m_writtenFiles)
+        if (known == fileName) return;
+    m_writtenFiles.push_back(fileName);
+}
+
+}  // namespace tw

@@ -1,0 +1,52 @@
+// The common steps of the writers.
+#include "twfile/BlFile.h"
+
+#include "emfimage/EMFImage.h"
+#include "emfimage/PagesPerSheet.h"
+#include "job/TWJob.h"
+#include "monitor/Trace.h"
+
+namespace tw {
+
+CBlFile::~CBlFile() { TW_TRACE(L"CBlFile::~CBlFile()"); }
+
+CBlFile::PageStep CBlFile::PreparePage(CEMFImage& image, HGLOBAL pageData, SIZE_T pageDataSize, std::wstring& fileName,
+                                       BOOL isEMF, const WriterErrorCodes& codes, bool renameByContent) {
+    if (!pageData) {
+        m_pJob->HandleError(codes.noPageData, __FILE__, __LINE__);
+        return PageStep::Failed;
+    }
+    if (fileName.empty()) {
+        m_pJob->HandleError(codes.noFileName, __FILE__, __LINE__);
+        return PageStep::Failed;
+    }
+    BOOL built;
+    if (isEMF) {
+        TW_TRACE(L"CEMFImage::Create");
+        built = image.Create(pageData, pageDataSize, m_devMode);
+    } else {
+        TW_TRACE(L"CEMFImage::CreateFromRawData");
+        built = image.CreateFromRawData(pageData, pageDataSize, m_devMode);
+    }
+    if (!built) return PageStep::Failed;
+    if (renameByContent && !m_pJob->RenameByContent(fileName)) return PageStep::Failed;
+
+    const PagesPerSheet& sheet = m_pJob->Sheet();
+    const int n = sheet.Count();
+    if (n >= 2 && !sheet.FlushPending() && !sheet.IsLastCell(m_pJob->PageIndexInDocument())) return PageStep::HeldForSheet;
+    if (!image.PageDib()) {
+        m_pJob->HandleError(codes.noImage, __FILE__, __LINE__);
+        return PageStep::Failed;
+    }
+    return PageStep::Write;
+}
+
+DWORD CBlFile::SheetNumber() const {
+    const int n = m_pJob->Sheet().Count();
+    const DWORD index = m_pJob->PageIndexInDocument();
+    if (n >= 2) return index / static_cast<DWORD>(n) + 1;
+    if (n == 1) return index + 1;
+    return m_dwCurrentPage;
+}
+
+}  // namespace tw

@@ -1,0 +1,62 @@
+#pragma once
+// The output writers: one object per document, made from the effective output format, that
+// receives every page as the driver sent it, renders it and writes it in its format.
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "portcmd/TarnwellDEVMODE.h"
+
+namespace tw {
+
+class CTWJob;
+class CEMFImage;
+
+// The numbered internal errors a writer reports for the common steps of a page.
+struct WriterErrorCodes {
+    int noPageData;
+    int noFileName;
+    int noImage;
+};
+
+class CBlFile {
+public:
+    virtual ~CBlFile();
+    CBlFile(const CBlFile&) = delete;
+    CBlFile& operator=(const CBlFile&) = delete;
+
+    // `pageData` is the page EMF (isEMF) or raw-data page, or kPendingSheetData for the sheet
+    // that pages per sheet left incomplete. TRUE when written or held back for the sheet.
+    virtual BOOL SaveFile(HGLOBAL pageData, SIZE_T pageDataSize, const wchar_t* fileName, BOOL isEMF) = 0;
+
+    void SetJob(CTWJob* job) { m_pJob = job; }
+    CTWJob* Job() const { return m_pJob; }
+    void SetCurrentPage(DWORD page) { m_dwCurrentPage = page; }
+    DWORD CurrentPage() const { return m_dwCurrentPage; }
+    // The job copies its record in again when a start-page plug-in changed it.
+    void CopyDevMode(const TarnwellDEVMODE& dm) { m_devMode = dm; }
+    const TarnwellDEVMODE& DevMode() const { return m_devMode; }
+
+protected:
+    explicit CBlFile(const TarnwellDEVMODE& dm) : m_devMode(dm) {}
+
+    enum class PageStep { Write, HeldForSheet, Failed };
+    // The steps every file writer takes before encoding: argument checks, the page image,
+    // content-based renaming (file writers only) and the pages-per-sheet gate. On Write the
+    // image holds the page DIB and `fileName` the name to write.
+    PageStep PreparePage(CEMFImage& image, HGLOBAL pageData, SIZE_T pageDataSize, std::wstring& fileName, BOOL isEMF,
+                         const WriterErrorCodes& codes, bool renameByContent);
+    // The number of the sheet being written, for outputs numbered by page.
+    DWORD SheetNumber() const;
+
+    TarnwellDEVMODE m_devMode;
+    DWORD m_dwCurrentPage = 0;
+    CTWJob* m_pJob = nullptr;
+};
+
+// The writer for the job's effective format, or none for formats without one. Memory mode
+// picks the in-memory writer where the format has one.
+std::unique_ptr<CBlFile> CreateBlFileObject(const TarnwellDEVMODE& dm, CTWJob* job, DWORD format, bool memoryMode);
+
+}  // namespace tw

@@ -1,0 +1,43 @@
+// The writer factory: the format table names the writer class, this table makes it.
+#include <cwchar>
+#include <memory>
+
+#include "twfile/BlBMPFile.h"
+#include "twfile/BlFile.h"
+#include "twfile/FileFormats.h"
+#include "monitor/Trace.h"
+
+namespace tw {
+namespace {
+
+template <typename Writer>
+std::unique_ptr<CBlFile> Make(const TarnwellDEVMODE& dm) {
+    return std::make_unique<Writer>(dm);
+}
+
+struct WriterMaker {
+    const wchar_t* name;
+    std::unique_ptr<CBlFile> (*make)(const TarnwellDEVMODE&);
+};
+
+// Writers not listed here are not built yet: their formats get no writer.
+constexpr WriterMaker kMakers[] = {
+    {L"CBlBMPFile", &Make<CBlBMPFile>},
+    {L"CBlMemBMPFile", &Make<CBlMemBMPFile>},
+};
+
+}  // namespace
+
+std::unique_ptr<CBlFile> CreateBlFileObject(const TarnwellDEVMODE& dm, CTWJob* job, DWORD format, bool memoryMode) {
+    TW_TRACE(L"CBlFile::CreateBlFileObject: %d", static_cast<int>(format));
+    std::unique_ptr<CBlFile> writer;
+    if (const wchar_t* name = FormatWriterName(format, memoryMode)) {
+        for (const WriterMaker& maker : kMakers)
+            if (std::wcscmp(maker.name, name) == 0) writer = maker.make(dm);
+    }
+    if (writer) writer->SetJob(job);
+    TW_TRACE(L"Allocated memory(1): %X", static_cast<unsigned>(reinterpret_cast<UINT_PTR>(writer.get())));
+    return writer;
+}
+
+}  // namespace tw
