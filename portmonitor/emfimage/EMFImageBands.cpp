@@ -116,6 +116,8 @@ BOOL CEMFImage::RenderEmfBands(HENHMETAFILE emf, SIZE emfPixels, LONG xPelsPerMe
             PlaybackStats stats;
             if (!scale) {
                 ::SetWindowOrgEx(b.band.get(), 0, y, nullptr);
+                // Brush patterns (hatches, dithered greys) continue across band seams.
+                ::SetBrushOrgEx(b.band.get(), 0, -y, nullptr);
                 if (!coverPage) DrawWatermark(b.band.get(), b.width, m_pageHeight, dm);
                 DrawTextWatermark(b.band.get(), b.width, m_pageHeight, dm);
                 stats = PlayPage(b.band.get(), emf, pageRect, m_pJob->GdiMutex(), fonts);
@@ -125,6 +127,7 @@ BOOL CEMFImage::RenderEmfBands(HENHMETAFILE emf, SIZE emfPixels, LONG xPelsPerMe
                 ::SetWindowOrgEx(scaleDc.get(), 0, 0, nullptr);
                 ::PatBlt(scaleDc.get(), 0, 0, emfPixels.cx, scaleBandHeight, PATCOPY);
                 ::SetWindowOrgEx(scaleDc.get(), 0, ys, nullptr);
+                ::SetBrushOrgEx(scaleDc.get(), 0, -ys, nullptr);
                 if (!coverPage) DrawWatermark(scaleDc.get(), emfPixels.cx, emfPixels.cy, dm);
                 DrawTextWatermark(scaleDc.get(), emfPixels.cx, emfPixels.cy, dm);
                 stats = PlayPage(scaleDc.get(), emf, emfRect, m_pJob->GdiMutex(), fonts);

@@ -25,6 +25,7 @@ struct PlayContext {
     const FontQualityRule* fonts = nullptr;
     PlaybackStats stats;
     std::vector<BYTE> scratch;
+    POINT brushBase{};  // the DC's brush origin when playback began
 };
 
 int CALLBACK PlayRecord(HDC dc, HANDLETABLE* table, const ENHMETARECORD* record, int handles, LPARAM param) {
@@ -43,6 +44,14 @@ int CALLBACK PlayRecord(HDC dc, HANDLETABLE* table, const ENHMETARECORD* record,
         return 1;
     }
     ++ctx->stats.played;
+    if (record->iType == EMR_SETBRUSHORGEX && record->nSize >= sizeof(EMRSETBRUSHORGEX)) {
+        // Brush origins are device coordinates: a page drawn in bands keeps them relative to
+        // the page, so dithered and hatched fills run on across band seams.
+        POINT origin;
+        std::memcpy(&origin, reinterpret_cast<const BYTE*>(record) + offsetof(EMRSETBRUSHORGEX, ptlOrigin), sizeof(origin));
+        ::SetBrushOrgEx(dc, ctx->brushBase.x + origin.x, ctx->brushBase.y + origin.y, nullptr);
+        return 1;
+    }
     if (record->iType == EMR_EXTCREATEFONTINDIRECTW && record->nSize > kFontQualityOffset) {
         // The record belongs to GDI's copy of the page: change a private copy for this playback.
         ctx->scratch.assign(reinterpret_cast<const BYTE*>(record), reinterpret_cast<const BYTE*>(record) + record->nSize);
@@ -86,6 +95,7 @@ PlaybackStats PlayPage(HDC dc, HENHMETAFILE emf, const RECT& rect, HANDLE gdiMut
     PlayContext ctx;
     ctx.size = ::GetEnhMetaFileBits(emf, 0, nullptr);
     ctx.fonts = &fonts;
+    ::GetBrushOrgEx(dc, &ctx.brushBase);
     {
         GdiMutexLock lock(gdiMutex);
         ::EnumEnhMetaFile(dc, emf, PlayRecord, &ctx, &rect);

@@ -13,7 +13,12 @@ namespace tw {
 
 BOOL CTWJob::GenerateFilenames(bool) {
     std::wstring directory = EffectiveOutputDirectory(&m_sDevMode, m_dwJobID);
-    if (directory.empty()) return FALSE;
+    if (directory.empty()) {
+        wchar_t temp[MAX_PATH + 1] = {};
+        const DWORD n = ::GetTempPathW(MAX_PATH + 1, temp);
+        if (n == 0 || n > MAX_PATH) return FALSE;
+        directory = temp;
+    }
     if (directory.back() != L'\\' && directory.back() != L'/') directory += L'\\';
     const std::wstring prefix = m_sDevMode.GetText(dmtext::FileNamePrefix);
     const wchar_t* extension = FormatExtension(m_settings.dwEffectiveFormat, m_bUppercaseExtensions);

@@ -34,7 +34,8 @@ class Lifecycle(unittest.TestCase):
         return os.path.join(self.tmp.name, name)
 
     def job(self, *args, pages=3):
-        code, report, err = run_report("--port", self.port, "--printer", self.printer, *args, *([EMF] * pages))
+        code, report, err = run_report("--port", self.port, "--printer", self.printer, "--format", "0", *args,
+                                       *([EMF] * pages))
         self.assertEqual(code, 0, f"twprint {args} exited {code}: {err!r}")
         return report
 

@@ -47,7 +47,7 @@ class Pages(unittest.TestCase):
         write_bmp(bmp)
         saved = self.path("saved.bin")
         code, first, err = run_report("--port", self.port, "--save-stream", saved, "--dm", "FileGenerationMethod=7",
-                                      EMF_A, bmp, EMF_B)
+                                      "--format", "0", EMF_A, bmp, EMF_B)
         self.assertEqual(code, 0, err)
         ops = operations(first)
         names = [o[0] for o in ops]

@@ -10,7 +10,7 @@ namespace twtest {
 namespace {
 
 // TW_ROOT names the repository root; otherwise the program sits in <root>/<build>/bin.
-std::wstring CorpusDir() {
+std::wstring RepoRoot() {
     wchar_t buf[MAX_PATH * 4];
     DWORD n = ::GetEnvironmentVariableW(L"TW_ROOT", buf, static_cast<DWORD>(std::size(buf)));
     std::wstring root;
@@ -21,10 +21,14 @@ std::wstring CorpusDir() {
         root.assign(buf, n);
         for (int i = 0; i < 3; ++i) root.erase(root.find_last_of(L"\\/"));
     }
-    return root + L"\\..\\shared\\testdata\\emf";
+    return root;
 }
 
+std::wstring CorpusDir() { return RepoRoot() + L"\\..\\shared\\testdata\\emf"; }
+
 }  // namespace
+
+std::wstring RepoFile(const wchar_t* relative) { return RepoRoot() + L"\\" + relative; }
 
 std::wstring EmfCorpusFile(const wchar_t* name) { return CorpusDir() + L"\\" + name; }
 

