@@ -1,46 +1,55 @@
 #!/usr/bin/env bash
-# The demo: prints the sample letter (page1.emf, page2.emf) through the monitor as the spooler
-# would, keeps the command stream the driver side built, and shows what the monitor did with it.
+# The demo: prints the sample document (page1.emf to page4.emf, made by tools/mksample) through
+# the monitor as the spooler would, and shows what the monitor did and which files it wrote.
 set -euo pipefail
 BIN=$1
 OUT=$2
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 mkdir -p "$OUT"
-rm -f "$OUT"/*
+rm -rf "${OUT:?}"/*
 
 twprint() { wine "$BIN/twprint.exe" "$@"; }
 winpath() { echo "Z:${1//\//\\}"; }
 
-echo "== ports of the monitor"
-twprint ports list | grep -q '^DEMO:' || twprint ports add DEMO:
-twprint ports list
-
-for format in 7 4; do
-  echo
-  echo "== printing the sample letter with file format $format into $OUT"
-  twprint --port DEMO: --doc "Sample letter" --format "$format" --out "$(winpath "$OUT")" \
-    --save-stream "$OUT/letter-format$format.stream" --report "$OUT/letter-format$format.json" \
-    "$HERE/page1.emf" "$HERE/page2.emf"
-  echo "report: $OUT/letter-format$format.json"
-  /usr/bin/python3 - "$OUT/letter-format$format.json" <<'PY'
+summary() {
+  /usr/bin/python3 - "$1" <<'PY'
 import json, sys
 r = json.load(open(sys.argv[1], encoding="utf-8"))
 print("calls:     ", ", ".join(f'{c["fn"]}={"ok" if c["result"] else "failed"}' for c in r["calls"]
                           if c["fn"] != "WritePort"),
       f'(+{sum(1 for c in r["calls"] if c["fn"] == "WritePort")} WritePort)')
 print("operations:", " ".join(o["op"] for o in r["job"]["operations"] if o["op"] != "Plugin"))
-print("plug-in:   ", " ".join(c["fn"] for c in r["job"]["plugin_calls"]) or "none")
 print("job:       ", "failed" if r["job"]["failed"] else "ok", r["job"]["status"],
       f'(document {r["job"]["document_number"]}, {r["job"]["received_pages"]} pages received,',
       f'{r["job"]["output_pages"]} produced)')
-print("spooler:   ", r["spooler"])
-print("files:     ", [f["path"] for f in r["files"]] or "none yet")
+for f in r["files"]:
+    print(f'file:       {f["host_path"] or f["path"]}: {f["size"]} bytes, {f["width"]} x {f["height"]},',
+          f'{f["bits_per_pixel"]} bit, {f["x_dpi"]} x {f["y_dpi"]} dpi')
 PY
-done
+}
+
+echo "== ports of the monitor"
+twprint ports list | grep -q '^DEMO:' || twprint ports add DEMO:
+twprint ports list
+
+print_job() {  # NAME DIR ARGS... -- PAGES...
+  local name=$1 dir=$OUT/$2; shift 2
+  mkdir -p "$dir"
+  echo
+  echo "== $name into $dir"
+  twprint --port DEMO: --doc "Sample document" --format 0 --out "$(winpath "$dir")" \
+    --save-stream "$dir/job.stream" --report "$dir/report.json" "$@"
+  summary "$dir/report.json"
+}
+
+print_job "the sample document as BMP at 300 dpi" bmp-300dpi --dpi 300 \
+  "$HERE/page1.emf" "$HERE/page2.emf" "$HERE/page3.emf"
+print_job "the same at fax resolution (204 x 196 dpi)" bmp-fax --dpi 204,196 \
+  "$HERE/page1.emf" "$HERE/page2.emf" "$HERE/page3.emf"
+print_job "the landscape page at 200 dpi" bmp-landscape --dpi 200 --landscape "$HERE/page4.emf"
+print_job "four pages on one sheet at 300 dpi" bmp-4up --dpi 300 --dm PagesPerSheet=4 \
+  "$HERE/page1.emf" "$HERE/page2.emf" "$HERE/page3.emf" "$HERE/page4.emf"
 
 echo
-echo "== the command stream the driver side wrote"
-twprint dump "$OUT/letter-format7.stream" | head -n 8
-echo
-echo "== files in $OUT"
-ls -l "$OUT"
+echo "== the command stream the driver side wrote for the first job"
+twprint dump "$OUT/bmp-300dpi/job.stream" | head -n 8
