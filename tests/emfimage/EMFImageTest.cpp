@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "RenderFixture.h"
+#include "support/RenderFixture.h"
 #include "EmfCorpus.h"
 #include "base/WideString.h"
 #include "emfimage/EMFImage.h"

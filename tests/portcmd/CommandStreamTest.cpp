@@ -95,6 +95,7 @@ TEST_F(CommandStreamTest, StartDocAndStartPageGiveTheDevModeToTheJob) {
     docBuilder.Dithering(1);
     docBuilder.Format(0);
     pageBuilder.Dithering(2);
+    pageBuilder.Format(0);
     StreamWriter w;
     w.StartDoc(docBuilder.Bytes());
     w.StartPage(pageBuilder.Bytes());

@@ -1,4 +1,4 @@
-#include "RenderFixture.h"
+#include "support/RenderFixture.h"
 
 #include <cstring>
 #include <cwchar>
