@@ -119,6 +119,21 @@ class BmpOutput(unittest.TestCase):
                                   "--dm", f"UserFlags={forced}")
         self.check_file(report["files"][0], 2550 * 200 // 300, 100 * 3300 // 300, (200, 100))
 
+    def test_raw_bmp_pages_of_the_page_size_come_out_unchanged(self):
+        # A 1-bit page at 100 dpi on Letter: black left half, a black bar across the top.
+        width, height = 850, 1100
+        page = Image.new("1", (width, height), 1)
+        page.paste(0, (0, 0, width // 2, height))
+        page.paste(0, (0, 0, width, 40))
+        source = os.path.join(self.tmp.name, "raw.bmp")
+        page.save(source)
+        report = self.print_pages([source], "--dpi", "100")
+        self.assertIn("EndPageRaw", [o["op"] for o in report["job"]["operations"]])
+        entry = report["files"][0]
+        self.check_file(entry, width, height, (100, 100))
+        with Image.open(entry["host_path"]) as out:
+            self.assertEqual(list(out.convert("L").getdata()), list(page.convert("L").getdata()))
+
     def test_four_pages_per_sheet_with_six_pages_gives_two_sheets(self):
         pages = SAMPLE * 3
         report = self.print_pages(pages, "--dpi", "100", "--dm", "PagesPerSheet=4")
