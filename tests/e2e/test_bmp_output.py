@@ -93,6 +93,18 @@ class BmpOutput(unittest.TestCase):
                     self.check_file(entry, width, height, (xdpi, ydpi))
                 self.assertFalse([e for e in report["events"] if e["type"] == "error"])
 
+    def test_xml_with_bmp_writes_the_same_file_as_bmp(self):
+        files = {}
+        for code in ("0", "34"):
+            out = tempfile.mkdtemp(dir=self.tmp.name)
+            code_, report, err = run_report("--port", self.port, "--format", code, "--out", out, "--dpi", "100",
+                                            SAMPLE[0])
+            self.assertEqual(code_, 0, err)
+            self.assertTrue(report["files"][0]["path"].endswith(".bmp"))
+            with open(report["files"][0]["host_path"], "rb") as f:
+                files[code] = f.read()
+        self.assertEqual(files["0"], files["34"])
+
     def test_without_paper_fields_the_page_takes_the_emf_size(self):
         pages = CORPUS[::6] + SAMPLE
         for xdpi, ydpi in ((204, 196), (300, 300)):

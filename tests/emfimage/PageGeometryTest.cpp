@@ -6,6 +6,7 @@
 #include "emfimage/DibRotation.h"
 #include "emfimage/PackedDib.h"
 #include "emfimage/PageGeometry.h"
+#include "emfimage/PagePlayer.h"
 #include "emfimage/PagesPerSheet.h"
 #include "host/DevModeBuilder.h"
 #include "portcmd/DevModeLayout.h"
@@ -215,6 +216,36 @@ TEST(DibRotation, QuarterAndHalfTurns) {
     }
     EXPECT_FALSE(tw::RotatePackedDib(dib.get(), 4));
     EXPECT_FALSE(tw::RotatePackedDib(nullptr, tw::kRotateHalf));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(FontQualityRule, AntialiasingSettingAndOutput) {
+    tw::FontQualityRule rule;
+    rule.setting = 0;
+    EXPECT_EQ(rule.Apply(CLEARTYPE_QUALITY), NONANTIALIASED_QUALITY);
+    rule.setting = 1;
+    EXPECT_EQ(rule.Apply(DEFAULT_QUALITY), ANTIALIASED_QUALITY);
+    rule.setting = 2;
+    EXPECT_EQ(rule.Apply(DEFAULT_QUALITY), CLEARTYPE_QUALITY);
+    rule.setting = 3;
+    EXPECT_EQ(rule.Apply(PROOF_QUALITY), PROOF_QUALITY);
+    // Any other setting: by output.
+    rule.setting = 4;
+    rule.outputBits = 1;
+    EXPECT_EQ(rule.Apply(CLEARTYPE_QUALITY), NONANTIALIASED_QUALITY);
+    rule.outputBits = 24;
+    rule.xDpi = 300;
+    EXPECT_EQ(rule.Apply(NONANTIALIASED_QUALITY), NONANTIALIASED_QUALITY);
+    EXPECT_EQ(rule.Apply(CLEARTYPE_NATURAL_QUALITY), CLEARTYPE_QUALITY);
+    EXPECT_EQ(rule.Apply(DEFAULT_QUALITY), ANTIALIASED_QUALITY);
+    rule.greyOutput = true;
+    rule.outputBits = 8;
+    EXPECT_EQ(rule.Apply(CLEARTYPE_QUALITY), ANTIALIASED_QUALITY);
+    rule.xDpi = 149;
+    EXPECT_EQ(rule.Apply(DRAFT_QUALITY), DRAFT_QUALITY);
 }
 
 }  // namespace
