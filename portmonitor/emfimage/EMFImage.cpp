@@ -50,6 +50,22 @@ bool CEMFImage::NeedsColourReduction(const TarnwellDEVMODE& dm, bool rawData) co
     return rawData ? dithering == kRawDataDitherForColour : dithering != 0;
 }
 
+// The page DIB for the header just sized; the sizing's failure or the allocation's is reported.
+BOOL CEMFImage::AllocatePageDib(SizingResult sizing) {
+    if (sizing != SizingResult::Ok) {
+        m_pJob->HandleError(imgerr::kSizing, __FILE__, __LINE__);
+        return FALSE;
+    }
+    m_pageDib = AllocatePackedDib(m_info);
+    if (!m_pageDib) {
+        TW_TRACE(L"Error in GlobalAlloc: %d", static_cast<int>(::GetLastError()));
+        m_pJob->HandleError(imgerr::kPageDibAlloc, __FILE__, __LINE__);
+        return FALSE;
+    }
+    m_pageHeight = m_info.header.biHeight;
+    return TRUE;
+}
+
 void CEMFImage::Clear() {
     if (m_pageDib) TW_TRACE(L"DeAllocated memory(2): %X", static_cast<unsigned>(reinterpret_cast<UINT_PTR>(m_pageDib.get())));
     m_pageDib.reset();
@@ -71,17 +87,7 @@ BOOL CEMFImage::Create(HGLOBAL pageBlock, SIZE_T dataSize, TarnwellDEVMODE& dm) 
     }
     const SIZE emfPixels = EmfPageSizeInPixels(page);
     ApplyEmfPageGeometry(dm, emfPixels, m_pJob->Settings().dwEffectiveFormat, m_pJob->Settings().bAllowAnisotropicDpi);
-    if (FillBITMAPINFO(&dm, OutputBits(dm), m_info) != SizingResult::Ok) {
-        m_pJob->HandleError(imgerr::kSizing, __FILE__, __LINE__);
-        return FALSE;
-    }
-    m_pageDib = AllocatePackedDib(m_info);
-    if (!m_pageDib) {
-        TW_TRACE(L"Error in GlobalAlloc: %d", static_cast<int>(::GetLastError()));
-        m_pJob->HandleError(imgerr::kPageDibAlloc, __FILE__, __LINE__);
-        return FALSE;
-    }
-    m_pageHeight = m_info.header.biHeight;
+    if (!AllocatePageDib(FillBITMAPINFO(&dm, OutputBits(dm), m_info))) return FALSE;
     // Pixels per metre of the recording device, both from its horizontal measurements.
     const LONG ppm = page.micrometers.cx > 0
                          ? static_cast<LONG>(page.device.cx / (static_cast<float>(page.micrometers.cx) / 1000000.0f))
@@ -98,17 +104,7 @@ BOOL CEMFImage::CreateFromRawData(HGLOBAL pageBlock, SIZE_T dataSize, TarnwellDE
         m_pJob->HandleError(imgerr::kSizing, __FILE__, __LINE__);
         return FALSE;
     }
-    if (FillRawDataBITMAPINFO(&dm, OutputBits(dm), m_info) != SizingResult::Ok) {
-        m_pJob->HandleError(imgerr::kSizing, __FILE__, __LINE__);
-        return FALSE;
-    }
-    m_pageDib = AllocatePackedDib(m_info);
-    if (!m_pageDib) {
-        TW_TRACE(L"Error in GlobalAlloc: %d", static_cast<int>(::GetLastError()));
-        m_pJob->HandleError(imgerr::kPageDibAlloc, __FILE__, __LINE__);
-        return FALSE;
-    }
-    m_pageHeight = m_info.header.biHeight;
+    if (!AllocatePageDib(FillRawDataBITMAPINFO(&dm, OutputBits(dm), m_info))) return FALSE;
     BOOL rendered;
     {
         GlobalLockGuard<BYTE> raw(pageBlock);

@@ -42,7 +42,9 @@ private:
     BOOL RenderEmfBands(HENHMETAFILE emf, SIZE emfPixels, LONG xPelsPerMeter, LONG yPelsPerMeter, TarnwellDEVMODE& dm);
     BOOL RenderRawBands(const BYTE* rawDib, SIZE_T rawSize, TarnwellDEVMODE& dm);
     bool PrepareBands(Bands& b, TarnwellDEVMODE& dm);
-    bool CopyBand(Bands& b, LONG y);
+    bool CopyBand(Bands& b, LONG y);  // reports a failure
+    bool CopyBandRows(Bands& b, LONG y);
+    BOOL AllocatePageDib(SizingResult sizing);
     BOOL FinishPage(TarnwellDEVMODE& dm, bool reduceColours);
     BOOL ComposePendingSheet(TarnwellDEVMODE& dm, bool reduceColours);
     bool NeedsColourReduction(const TarnwellDEVMODE& dm, bool rawData) const;

@@ -61,9 +61,15 @@ bool CEMFImage::PrepareBands(Bands& b, TarnwellDEVMODE& dm) {
     return true;
 }
 
+bool CEMFImage::CopyBand(Bands& b, LONG y) {
+    if (CopyBandRows(b, y)) return true;
+    m_pJob->HandleError(imgerr::kBandCopy, __FILE__, __LINE__);
+    return false;
+}
+
 // Copies the finished band (its top rows when it is the last, partial one) into the page DIB,
 // whose rows are stored bottom-up: the band's rows are one contiguous run there.
-bool CEMFImage::CopyBand(Bands& b, LONG y) {
+bool CEMFImage::CopyBandRows(Bands& b, LONG y) {
     ::GdiFlush();
     BITMAP bm{};
     if (!::GetObjectW(b.bandBitmap, sizeof(bm), &bm)) return false;
@@ -147,10 +153,7 @@ BOOL CEMFImage::RenderEmfBands(HENHMETAFILE emf, SIZE emfPixels, LONG xPelsPerMe
             DrawOverlays(b.band.get(), b.width, m_pageHeight, dm);
             ::SetWindowOrgEx(b.band.get(), 0, 0, nullptr);
         }
-        if (!CopyBand(b, y)) {
-            m_pJob->HandleError(imgerr::kBandCopy, __FILE__, __LINE__);
-            return FALSE;
-        }
+        if (!CopyBand(b, y)) return FALSE;
     }
     return TRUE;
 }
@@ -206,10 +209,7 @@ BOOL CEMFImage::RenderRawBands(const BYTE* raw, SIZE_T rawSize, TarnwellDEVMODE&
             DrawOverlays(b.band.get(), b.width, m_pageHeight, dm);
             ::SetWindowOrgEx(b.band.get(), 0, 0, nullptr);
         }
-        if (!CopyBand(b, y)) {
-            m_pJob->HandleError(imgerr::kBandCopy, __FILE__, __LINE__);
-            return FALSE;
-        }
+        if (!CopyBand(b, y)) return FALSE;
     }
     return TRUE;
 }
