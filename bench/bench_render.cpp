@@ -4,10 +4,12 @@
 #include <windows.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "base/WideString.h"
 #include "host/DevModeBuilder.h"
 #include "host/HostEnvironment.h"
 #include "job/TWJob.h"
@@ -67,11 +69,11 @@ double MillisecondsPerPage(const std::vector<std::string>& pages, int count, int
 
 }  // namespace
 
-int wmain(int argc, wchar_t** argv) {
-    int count = argc > 1 ? _wtoi(argv[1]) : 20;
+int main(int argc, char** argv) {
+    int count = argc > 1 ? std::atoi(argv[1]) : 20;
     if (count <= 0) count = 20;
     std::vector<std::wstring> files;
-    for (int i = 2; i < argc; ++i) files.push_back(argv[i]);
+    for (int i = 2; i < argc; ++i) files.push_back(tw::FromUtf8(argv[i]));
     if (files.empty()) {
         const std::wstring root = ProgramDir() + L"\\..\\..\\examples\\";
         files = {root + L"page1.emf", root + L"page2.emf"};

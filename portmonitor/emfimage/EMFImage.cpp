@@ -2,6 +2,7 @@
 #include "emfimage/EMFImage.h"
 
 #include "emfimage/DibRotation.h"
+#include "emfimage/DitherImage.h"
 #include "emfimage/EmfPageReader.h"
 #include "emfimage/ImageErrors.h"
 #include "emfimage/PackedDib.h"
@@ -42,14 +43,6 @@ FontQualityRule CEMFImage::FontRule(const TarnwellDEVMODE& dm) const {
     return rule;
 }
 
-bool CEMFImage::NeedsColourReduction(const TarnwellDEVMODE& dm, bool rawData) const {
-    const int bits = OutputBits(dm);
-    const int dithering = dm.Read<int>(dmoff::Dithering);
-    if (bits == dmrule::kBitsIndexed) return true;
-    if (bits != 1) return false;
-    return rawData ? dithering == kRawDataDitherForColour : dithering != 0;
-}
-
 // The page DIB for the header just sized; the sizing's failure or the allocation's is reported.
 BOOL CEMFImage::AllocatePageDib(SizingResult sizing) {
     if (sizing != SizingResult::Ok) {
@@ -66,6 +59,13 @@ BOOL CEMFImage::AllocatePageDib(SizingResult sizing) {
     return TRUE;
 }
 
+// Colour reduction to the output depth, where the depth and the dithering code ask for it.
+BOOL CEMFImage::ReduceColours(const TarnwellDEVMODE& dm, bool rawData) {
+    if (ReducePageColours(m_pageDib, &dm, m_pJob->JobId(), rawData)) return TRUE;
+    m_pJob->HandleError(imgerr::kColourReduction, __FILE__, __LINE__);
+    return FALSE;
+}
+
 void CEMFImage::Clear() {
     if (m_pageDib) TW_TRACE(L"DeAllocated memory(2): %X", static_cast<unsigned>(reinterpret_cast<UINT_PTR>(m_pageDib.get())));
     m_pageDib.reset();
@@ -75,7 +75,7 @@ void CEMFImage::Clear() {
 BOOL CEMFImage::Create(HGLOBAL pageBlock, SIZE_T dataSize, TarnwellDEVMODE& dm) {
     TW_TRACE(L"> CEMFImage::Create");
     PagesPerSheet& sheet = m_pJob->Sheet();
-    if (sheet.Count() > 0 && sheet.FlushPending()) return ComposePendingSheet(dm, NeedsColourReduction(dm, false));
+    if (sheet.Count() > 0 && sheet.FlushPending()) return ComposePendingSheet(dm, false);
 
     UniqueEnhMetaFile emf;
     EmfPageInfo page;
@@ -93,13 +93,13 @@ BOOL CEMFImage::Create(HGLOBAL pageBlock, SIZE_T dataSize, TarnwellDEVMODE& dm) 
                          ? static_cast<LONG>(page.device.cx / (static_cast<float>(page.micrometers.cx) / 1000000.0f))
                          : 0;
     if (!RenderEmfBands(emf.get(), emfPixels, ppm, ppm, dm)) return FALSE;
-    return FinishPage(dm, NeedsColourReduction(dm, false));
+    return FinishPage(dm, false);
 }
 
 BOOL CEMFImage::CreateFromRawData(HGLOBAL pageBlock, SIZE_T dataSize, TarnwellDEVMODE& dm) {
     TW_TRACE(L"> CEMFImage::CreateFromRawData");
     PagesPerSheet& sheet = m_pJob->Sheet();
-    if (sheet.Count() > 0 && sheet.FlushPending()) return ComposePendingSheet(dm, NeedsColourReduction(dm, true));
+    if (sheet.Count() > 0 && sheet.FlushPending()) return ComposePendingSheet(dm, true);
     if (!pageBlock) {
         m_pJob->HandleError(imgerr::kSizing, __FILE__, __LINE__);
         return FALSE;
@@ -116,10 +116,10 @@ BOOL CEMFImage::CreateFromRawData(HGLOBAL pageBlock, SIZE_T dataSize, TarnwellDE
         rendered = RenderRawBands(raw.get(), size, dm);
     }
     if (!rendered) return FALSE;
-    return FinishPage(dm, NeedsColourReduction(dm, true));
+    return FinishPage(dm, true);
 }
 
-BOOL CEMFImage::FinishPage(TarnwellDEVMODE& dm, bool reduceColours) {
+BOOL CEMFImage::FinishPage(TarnwellDEVMODE& dm, bool rawData) {
     if (!m_pageDib) {
         m_pJob->HandleError(imgerr::kNoPageDib, __FILE__, __LINE__);
         return FALSE;
@@ -148,19 +148,12 @@ BOOL CEMFImage::FinishPage(TarnwellDEVMODE& dm, bool reduceColours) {
             m_pageDib.reset();  // the sheet is not full yet: no output page
             return TRUE;
         }
-        return ComposePendingSheet(dm, reduceColours);
+        return ComposePendingSheet(dm, rawData);
     }
-    if (!reduceColours) return TRUE;
-    UniqueHGlobal reduced = ReduceColours(m_pageDib.get(), dm);
-    if (!reduced) {
-        m_pJob->HandleError(imgerr::kColourReduction, __FILE__, __LINE__);
-        return FALSE;
-    }
-    m_pageDib = std::move(reduced);
-    return TRUE;
+    return ReduceColours(dm, rawData);
 }
 
-BOOL CEMFImage::ComposePendingSheet(TarnwellDEVMODE& dm, bool reduceColours) {
+BOOL CEMFImage::ComposePendingSheet(TarnwellDEVMODE& dm, bool rawData) {
     PagesPerSheet& sheet = m_pJob->Sheet();
     settings::MessagingIdGuard keepId(&dm);
     UniqueDC reference(Spooler().CreatePrinterDC(m_pJob->PrinterName().c_str(), dm.AsDevModeW()));
@@ -172,14 +165,7 @@ BOOL CEMFImage::ComposePendingSheet(TarnwellDEVMODE& dm, bool reduceColours) {
         return FALSE;
     }
     m_pageDib = std::move(composed);
-    if (!reduceColours) return TRUE;
-    UniqueHGlobal reduced = ReduceColours(m_pageDib.get(), dm);
-    if (!reduced) {
-        m_pJob->HandleError(imgerr::kColourReduction, __FILE__, __LINE__);
-        return FALSE;
-    }
-    m_pageDib = std::move(reduced);
-    return TRUE;
+    return ReduceColours(dm, rawData);
 }
 
 }  // namespace tw

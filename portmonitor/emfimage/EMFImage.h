@@ -45,9 +45,9 @@ private:
     bool CopyBand(Bands& b, LONG y);  // reports a failure
     bool CopyBandRows(Bands& b, LONG y);
     BOOL AllocatePageDib(SizingResult sizing);
-    BOOL FinishPage(TarnwellDEVMODE& dm, bool reduceColours);
-    BOOL ComposePendingSheet(TarnwellDEVMODE& dm, bool reduceColours);
-    bool NeedsColourReduction(const TarnwellDEVMODE& dm, bool rawData) const;
+    BOOL FinishPage(TarnwellDEVMODE& dm, bool rawData);
+    BOOL ComposePendingSheet(TarnwellDEVMODE& dm, bool rawData);
+    BOOL ReduceColours(const TarnwellDEVMODE& dm, bool rawData);
     int OutputBits(const TarnwellDEVMODE& dm) const;
     FontQualityRule FontRule(const TarnwellDEVMODE& dm) const;
 
@@ -57,7 +57,6 @@ private:
     void DrawTextWatermark(HDC dc, int width, int height, const TarnwellDEVMODE& dm);
     void DrawOverlays(HDC dc, int width, int height, const TarnwellDEVMODE& dm);
     void RecognisePageText(const TarnwellDEVMODE& dm);
-    UniqueHGlobal ReduceColours(HGLOBAL dib, const TarnwellDEVMODE& dm);
 
     CTWJob* m_pJob;
     UniqueHGlobal m_pageDib;

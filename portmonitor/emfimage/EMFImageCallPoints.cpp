@@ -16,10 +16,5 @@ void CEMFImage::DrawOverlays(HDC, int, int, const TarnwellDEVMODE&) {}
 // OCR of the finished page.
 void CEMFImage::RecognisePageText(const TarnwellDEVMODE&) {}
 
-// Colour reduction to the output depth.
-UniqueHGlobal CEMFImage::ReduceColours(HGLOBAL, const TarnwellDEVMODE&) {
-    TW_TRACE(L"CEMFImage::ReduceColours: no colour reduction available");
-    return UniqueHGlobal();
-}
 
 }  // namespace tw

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "emfimage/ImageScaler.h"
 #include "emfimage/PackedDib.h"
 #include "emfimage/PageGeometry.h"
 #include "monitor/Trace.h"
@@ -22,13 +23,13 @@ constexpr GridEntry kGrids[] = {
 };
 
 // A page DIB's header with its whole palette, as GDI wants it for drawing.
-struct DibView {
+struct GdiDib {
     std::vector<BYTE> info;  // header and palette
     const BYTE* bits = nullptr;
     const BITMAPINFOHEADER& Header() const { return *reinterpret_cast<const BITMAPINFOHEADER*>(info.data()); }
 };
 
-bool ViewDib(const BYTE* p, SIZE_T size, DibView& view) {
+bool ViewDib(const BYTE* p, SIZE_T size, GdiDib& view) {
     if (size < sizeof(BITMAPINFOHEADER)) return false;
     BITMAPINFOHEADER h;
     std::memcpy(&h, p, sizeof(h));
@@ -102,7 +103,7 @@ bool PagesPerSheet::AddPage(DWORD pageNumber, DWORD index, HGLOBAL dib) {
     if (pageNumber <= m_lastSheetPage && !m_pages.empty()) return true;
     m_lastSheetPage = pageNumber;
     if (m_layout.count > 0 && index % static_cast<DWORD>(m_layout.count) == 0) m_pages.clear();
-    UniqueHGlobal copy = DuplicateGlobal(dib);
+    UniqueHGlobal copy(CopyPackedDib(dib));
     if (!copy) return false;
     m_pages.push_back(std::move(copy));
     return true;
@@ -121,7 +122,7 @@ void PagesPerSheet::Clear() {
 UniqueHGlobal PagesPerSheet::Compose(HDC reference, bool blank) const {
     if (m_pages.empty()) return UniqueHGlobal();
     GlobalLockGuard<BYTE> first(m_pages.front().get());
-    DibView firstView;
+    GdiDib firstView;
     if (!first || !ViewDib(first.get(), first.size(), firstView)) return UniqueHGlobal();
     const LONG fw = firstView.Header().biWidth, fh = firstView.Header().biHeight;
     const SIZE sheet = m_layout.SheetSize(fw, fh);
@@ -145,15 +146,25 @@ UniqueHGlobal PagesPerSheet::Compose(HDC reference, bool blank) const {
         ::PatBlt(dc.get(), 0, 0, sheet.cx, sheet.cy, WHITENESS);
         ::SetStretchBltMode(dc.get(), BLACKONWHITE);
         for (size_t i = 0; i < m_pages.size() && !blank; ++i) {
-            GlobalLockGuard<BYTE> page(m_pages[i].get());
-            DibView view;
-            if (!page || !ViewDib(page.get(), page.size(), view)) continue;
-            const LONG pw = view.Header().biWidth, ph = view.Header().biHeight;
+            LONG pw = 0, ph = 0;
+            {
+                GlobalLockGuard<BITMAPINFOHEADER> h(m_pages[i].get());
+                if (!h || h.size() < sizeof(BITMAPINFOHEADER)) continue;
+                pw = h->biWidth;
+                ph = h->biHeight;
+            }
             const SheetCell cell = m_layout.CellFor(static_cast<int>(i), fw, fh, pw, ph);
             if (cell.width <= 0 || cell.height <= 0) continue;
             DrawBorder(dc.get(), cell, m_layout.border);
-            ::StretchDIBits(dc.get(), cell.left, cell.top, cell.width, cell.height, 0, 0, pw, ph, view.bits,
-                            reinterpret_cast<const BITMAPINFO*>(view.info.data()), DIB_RGB_COLORS, SRCCOPY);
+            // The scaler resamples with care (cubic for grey and colour); GDI only places the result.
+            UniqueHGlobal scaled(ScaleImage(m_pages[i].get(), cell.width, cell.height));
+            HGLOBAL source = scaled ? scaled.get() : m_pages[i].get();
+            GlobalLockGuard<BYTE> page(source);
+            GdiDib view;
+            if (!page || !ViewDib(page.get(), page.size(), view)) continue;
+            ::StretchDIBits(dc.get(), cell.left, cell.top, cell.width, cell.height, 0, 0, view.Header().biWidth,
+                            view.Header().biHeight, view.bits, reinterpret_cast<const BITMAPINFO*>(view.info.data()),
+                            DIB_RGB_COLORS, SRCCOPY);
         }
         ::GdiFlush();
     }
