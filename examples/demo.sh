@@ -46,6 +46,8 @@ print_job "the sample document as BMP at 300 dpi" bmp-300dpi --dpi 300 \
   "$HERE/page1.emf" "$HERE/page2.emf" "$HERE/page3.emf"
 print_job "the same at fax resolution (204 x 196 dpi)" bmp-fax --dpi 204,196 \
   "$HERE/page1.emf" "$HERE/page2.emf" "$HERE/page3.emf"
+print_job "the picture page dithered to black and white (error diffusion, --dither 1)" bmp-dithered \
+  --dpi 300 --dither 1 "$HERE/page3.emf"
 print_job "the landscape page at 200 dpi" bmp-landscape --dpi 200 --landscape "$HERE/page4.emf"
 print_job "four pages on one sheet at 300 dpi" bmp-4up --dpi 300 --dm PagesPerSheet=4 \
   "$HERE/page1.emf" "$HERE/page2.emf" "$HERE/page3.emf" "$HERE/page4.emf"
