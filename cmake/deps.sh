@@ -59,4 +59,12 @@ build_all_deps() {
   mkdir -p "$TW_DEPS_DIR"
   build_dep libpng libpng1.6 -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TESTS=OFF -DPNG_EXECUTABLES=OFF \
     "${ZLIB_STATIC[@]}"
+  # The TIFF and JPEG companions: libtiff codes CCITT, PackBits, LZW and (through libjpeg) JPEG.
+  build_dep libjpeg-turbo libjpeg-turbo -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF \
+    -DCMAKE_INSTALL_LIBDIR="$TW_DEPS_DIR/lib"
+  build_dep libtiff tiff -DBUILD_SHARED_LIBS=OFF -Dtiff-tools=OFF -Dtiff-tests=OFF -Dtiff-contrib=OFF \
+    -Dtiff-docs=OFF -Dcxx=OFF -Dwebp=OFF -Dzstd=OFF -Dlzma=OFF -Djbig=OFF -Dlerc=OFF -Dlibdeflate=OFF \
+    -Djpeg12=OFF -Djpeg=ON -Dzlib=ON -DCMAKE_INSTALL_LIBDIR=lib \
+    -DJPEG_LIBRARY="$TW_DEPS_DIR/lib/libjpeg.a" -DJPEG_INCLUDE_DIR="$TW_DEPS_DIR/include" \
+    "${ZLIB_STATIC[@]}"
 }
