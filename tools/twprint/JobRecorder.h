@@ -21,6 +21,11 @@ struct JobOutcome {
     DWORD documentNumber = 0;
     bool abortPrinting = false;
     std::vector<std::wstring> statusMessages;
+    // The job's output names as they stood at its end.
+    std::vector<std::wstring> outputFiles;  // one entry per output page
+    std::wstring groupFile, imageFile, textFile, mailMergeFile, ocrTextFile, firstImageFile, firstTextFile;
+    std::wstring currentOutputFile, statusIniFile;
+    std::wstring httpGroupFile, databaseGroupFile, mfilesGroupFile;
 };
 
 class JobRecorder final : public tw::IJobObserver {

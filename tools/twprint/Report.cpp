@@ -1,5 +1,6 @@
 #include "Report.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "JsonWriter.h"
@@ -55,9 +56,36 @@ std::string BuildReport(MonitorSession& session, const JobRecorder& recorder, co
     w.BeginArray("status_messages");
     for (const std::wstring& text : outcome.statusMessages) w.String({}, text);
     w.EndArray();
+    w.BeginObject("names")
+        .String("image", outcome.imageFile)
+        .String("group", outcome.groupFile)
+        .String("text", outcome.textFile)
+        .String("mail_merge", outcome.mailMergeFile)
+        .String("ocr_text", outcome.ocrTextFile)
+        .String("first_image", outcome.firstImageFile)
+        .String("first_text", outcome.firstTextFile)
+        .String("current_output", outcome.currentOutputFile)
+        .String("status_ini", outcome.statusIniFile)
+        .String("http_group", outcome.httpGroupFile)
+        .String("database_group", outcome.databaseGroupFile)
+        .String("mfiles_group", outcome.mfilesGroupFile)
+        .EndObject();
     w.EndObject();
 
-    w.BeginArray("files").EndArray();
+    // The files the job named for its pages, each once, in page order; the size of those that exist.
+    std::vector<std::wstring> files;
+    for (const std::wstring& name : outcome.outputFiles)
+        if (!name.empty() && std::find(files.begin(), files.end(), name) == files.end()) files.push_back(name);
+    w.BeginArray("files");
+    for (const std::wstring& name : files) {
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        const bool exists = ::GetFileAttributesExW(name.c_str(), GetFileExInfoStandard, &data) != FALSE;
+        w.BeginObject().String("path", name).Bool("exists", exists);
+        if (exists) w.Number("size", (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+        w.EndObject();
+    }
+    w.EndArray();
+    w.String("group_file", outcome.groupFile);
 
     w.BeginArray("events");
     for (const auto& e : session.Host().EventLog().Reports()) {
