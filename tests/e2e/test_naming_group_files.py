@@ -43,6 +43,10 @@ class GroupFiles(NamingCase):
             self.assertEqual(section["MailMergeFileName"], name[:-3] + "mrg")
             self.assertEqual(section["Orientation"], "Landscape")
         self.assertEqual(self.status_entries()["Last Output File"], files[-1])
+        # The first page's names are kept for the hand-off after the document.
+        self.assertEqual(self.names(report)["first_image"], files[0])
+        self.assertEqual(self.names(report)["first_text"], files[0][:-3] + "txt")
+        self.assertEqual(self.names(report)["text"], files[1][:-3] + "txt")
 
     def test_fax_pages_report_the_fax_geometry(self):
         report = self.job(*METHOD6, *MULTIPAGE, "--dm", "IsFaxOutputEnabled=1", "--dm", "FaxResolutionMode2=1")
