@@ -4,6 +4,7 @@
 #include "base/WideString.h"
 #include "monitor/Trace.h"
 #include "portcmd/DevModeFields.h"
+#include "twfile/FileFormats.h"
 
 namespace twhost {
 namespace {
@@ -120,6 +121,8 @@ std::wstring DevModeBuilder::Get(std::wstring_view name) const {
 
 DevModeBuilder& DevModeBuilder::Format(DWORD fileFormat) {
     m_dm.Write<DWORD>(dmoff::FileFormat, fileFormat);
+    // The driver keeps the extension of the format chosen with it.
+    m_dm.SetText(dmtext::FileExtension, tw::FormatExtension(fileFormat, false));
     return *this;
 }
 

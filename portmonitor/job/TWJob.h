@@ -15,6 +15,7 @@
 #include "job/TWJobTextRun.h"
 #include "notify/JobEnvironment.h"
 #include "portcmd/TarnwellDEVMODE.h"
+#include "twfile/OutputFileLock.h"
 
 namespace tw {
 
@@ -77,14 +78,10 @@ public:
     bool IsFormFillerCoverPage() const { return m_dwCoverPages > 0 && m_dwActPage <= m_dwCoverPages; }
     PagesPerSheet& Sheet() { return m_sheet; }
     const PagesPerSheet& Sheet() const { return m_sheet; }
-    // The file the writer writes the current page to.
-    const std::wstring& ImageFileName() const { return m_szImageFileName; }
     // Files written for this job, in order, each once.
     const std::vector<std::wstring>& WrittenFiles() const { return m_writtenFiles; }
 
     // Services of the job to its writer.
-    // Checks the target of a file that could not be created; FALSE when it reported why itself.
-    BOOL ValidateOutputFile(const wchar_t* prefix, const wchar_t* fileName);
     // A file a writer has finished writing.
     void NoteOutputFile(const std::wstring& fileName);
     // The encoded file of an in-memory writer, for the client applications.
@@ -168,6 +165,96 @@ public:
     bool HasGroupFile() const;
     const std::wstring& MainGroupFile() const { return m_groupFiles[0].path; }
 
+    // ---- Output names (TWJobNaming.cpp, TWJobCompanionNames.cpp). The writers write the page to
+    // ImageFileName(); a writer that cannot create or open its file calls ValidateOutputFile with
+    // its prefix text, so that the user learns why (a message numbered 25) and the internal
+    // error that follows is not reported a second time.
+    // Names the document (`newDocument`, at StartDoc and after a content-based rename) or the file
+    // group a page opens. FALSE when no name could be formed; the user has been told unless the
+    // job is silent.
+    BOOL GenerateFilenames(bool newDocument);
+    // The name a writer found in the page text for content-based naming. Only a plain file name
+    // is taken: a path, a drive or a device name fails the naming with an error.
+    void SetContentDocumentName(const std::wstring& name);
+    bool IsContentNamingActive() const;
+    BOOL SetImageFileName(const std::wstring& name, bool checkExisting);
+    BOOL BuildCustomFileNames();
+    // May append a backslash to `directory`.
+    BOOL ValidateOutputDirectory(const wchar_t* prefixText, std::wstring& directory, bool reportAsError);
+    BOOL ValidateOutputFile(const wchar_t* prefixText, const wchar_t* fileName, bool reportAsError = true);
+    // The multi-page output file, held open (shared for reading and writing) from its naming to
+    // the end of the document; ReleaseFile removes it when the lock created it and it stayed empty.
+    BOOL LockFile(const std::wstring& fileName);
+    void ReleaseFile();
+    // Memory output or no image generation: naming problems are not reported.
+    bool IsSilent() const;
+    bool IsMultipageOutput() const;
+    // The sheet number of the current page (pages per sheet taken into account), from 1.
+    DWORD SheetNumber() const;
+    // The format's extension, upper case when "Uppercase Extensions" is set.
+    const wchar_t* OutputExtension() const;
+    // The Bates numbering the BATES name token shows (set up with the Bates number).
+    void SetBatesNaming(DWORD start, bool countsDocuments, wchar_t fill, size_t width);
+
+    const std::wstring& ImageFileName() const { return m_szImageFileName; }
+    const std::wstring& GroupFileName() const { return MainGroupFile(); }
+    const std::wstring& TextFileName() const { return m_szTextFileName; }
+    const std::wstring& MailMergeFileName() const { return m_szMailMergeFileName; }
+    const std::wstring& OCRTextFileName() const { return m_szOCRTextFileName; }
+    const std::wstring& OCRImageFileName() const { return m_szOCRImageFileName; }
+    const std::wstring& FirstImageFileName() const { return m_szFirstImageFileName; }
+    const std::wstring& FirstTextFileName() const { return m_szFirstTextFileName; }
+    const std::wstring& CurrentOutputFile() const { return m_szCurrentOutputFile; }
+    // One entry per output page: the file the page went to.
+    const std::vector<std::wstring>& OutputFileNames() const { return m_outputFileNames; }
+
+    // ---- Group files and the status INI file (TWJobGroupFile.cpp).
+    // After every saved sheet: the document keys on the first sheet, the sheet's page section,
+    // the page count and a pending status. Write failures are ignored.
+    BOOL UpdateGroupFile();
+    // TRUE only when every group file in use took the value.
+    BOOL WriteGroupValue(const wchar_t* section, const wchar_t* key, const wchar_t* value);
+    // The first messaging warning of the job, written into the group file with the page it
+    // was raised on and once for the document.
+    void SetMessageCaptureWarning(const std::wstring& text);
+    std::wstring StatusIniFile() const;
+
+private:
+    bool IsFirstDocumentPage() const;
+    std::wstring ExpandedOutputDirectory(const std::wstring& directory) const;
+    std::wstring NameSource() const;
+    BOOL GenerateUniqueName(std::wstring directory, std::wstring prefix, std::wstring extension);
+    BOOL GenerateExplicitName(const std::wstring& name);
+    void TakeImageFileName(const std::wstring& image);
+    void ReportCreationFailure(const std::wstring& directory, DWORD error);
+    BOOL FormCompanionNames();
+    BOOL FormGroupFileName();
+    void FormTextNames();
+    void FormOcrNames();
+    std::wstring CompanionName(const std::wstring& imageName, const wchar_t* extension, DWORD action) const;
+    bool UnicodeGroupFileWanted() const;
+    std::wstring BatesNameText() const;
+    void WriteStatusIni(const wchar_t* key, const std::wstring& value);
+
+    struct BatesNaming {
+        bool configured = false;
+        DWORD start = 0;
+        bool countsDocuments = false;
+        wchar_t fill = 0;
+        size_t width = 0;
+    };
+    std::wstring m_szImageFileName;
+    std::wstring m_szTextFileName, m_szMailMergeFileName;
+    std::wstring m_szOCRTextFileName, m_szOCRImageFileName;
+    std::wstring m_szFirstImageFileName, m_szFirstTextFileName;
+    std::wstring m_szContentDocumentName;
+    COutputFileLock m_lockedFile;
+    DWORD m_dwNamingError = 0;  // Windows error of the last name step that failed
+    BatesNaming m_bates;
+    std::wstring m_szMessageCaptureWarning;
+    bool m_bPageWarning = false;
+    bool m_bDocumentWarningWritten = false;
+
 private:
     BOOL RefuseActiveCommand(const std::wstring& text);
     std::wstring GetPrinterINIFile() const;
@@ -188,9 +275,10 @@ private:
     BOOL PrintEmptyPage();
 
     // Call points of the subsystems that produce and hand off the output (TWJobCallPoints.cpp).
-    BOOL GenerateFilenames(bool document);
     BOOL CreateOutputFile();
     BOOL OpenDocumentOutput();
+    BOOL OpenMultipageTiff();
+    void WriteFileHandOffRecords(bool raw);
     void WriteStartRecords();
     void PostWindowMessage(int kind, const std::wstring& text);
     void StartOcrDocument();
@@ -257,7 +345,6 @@ private:
     TextOutputSettings m_textOutput;
     std::vector<std::wstring> m_outputFileNames;  // one entry per output page
     std::vector<std::wstring> m_writtenFiles;
-    std::wstring m_szImageFileName;
     std::unique_ptr<CBlFile> m_pBlFile;
     PagesPerSheet m_sheet;
     std::wstring m_szCurrentOutputFile;

@@ -6,8 +6,8 @@
 
 namespace tw {
 
-// The multipage TIFF file and the status INI file's "Group File".
-BOOL CTWJob::OpenDocumentOutput() { return TRUE; }
+// The multipage TIFF file, opened at the start of the document.
+BOOL CTWJob::OpenMultipageTiff() { return TRUE; }
 // Start records of printer forwarding and the uploaders.
 void CTWJob::WriteStartRecords() {}
 // Client notification (message kinds 1 to 4).
@@ -23,16 +23,10 @@ BOOL CTWJob::RegisterPageFonts(HGLOBAL) { return TRUE; }
 // The text-only image of a page when image generation is disabled.
 BOOL CTWJob::CollectPageText(HGLOBAL, bool) { return TRUE; }
 void CTWJob::ForwardPage(HGLOBAL, bool) {}
-// Hand-off records of a finished file, the group file, and message kind 3.
-BOOL CTWJob::CloseFileGroup(bool) {
-    PostWindowMessage(3, m_szCurrentOutputFile);
-    return TRUE;
-}
+// E-mail and other hand-off records of a finished file group.
+void CTWJob::WriteFileHandOffRecords(bool) {}
 void CTWJob::UpdateBatesNumber() {}
-// "Last Output File" of the status INI file.
-void CTWJob::SetLastOutputFile() {}
 BOOL CTWJob::CloseMultipageTiff() { return TRUE; }
-void CTWJob::DeleteTemporaryFiles() {}
 void CTWJob::StartPostPrintApplication() {}
 // Forwarding end record, "Job Finished" post-print record.
 void CTWJob::WriteHandOffEndRecords() {}

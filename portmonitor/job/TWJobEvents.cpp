@@ -50,18 +50,26 @@ bool CTWJob::HasGroupFile() const {
 
 void CTWJob::WriteGroupFileEntry(const wchar_t* key, const wchar_t* value) {
     TW_TRACE(L"> CTWJob::WriteGroupFileEntry %s", key ? key : L"(null)");
+    WriteGroupValue(m_szPrinterName.c_str(), key, value);
+    TW_TRACE(L"< CTWJob::WriteGroupFileEntry");
+}
+
+BOOL CTWJob::WriteGroupValue(const wchar_t* section, const wchar_t* key, const wchar_t* value) {
     // A null value would delete the key instead of writing it.
-    if (!key || !value) {
-        TW_TRACE_FAILED(L"CTWJob::WriteGroupFileEntry", L"Arguments");
-        return;
+    if (!section || !key || !value) {
+        TW_TRACE_FAILED(L"CTWJob::WriteGroupValue", L"Arguments");
+        return FALSE;
     }
+    BOOL all = TRUE;
     for (size_t i = 0; i < kGroupFileCount; ++i) {
         const GroupFile& file = m_groupFiles[i];
         if (!GroupFileInUse(i, file.path, file.enabled, DevMode())) continue;
-        if (!IniFile(file.path).WriteString(m_szPrinterName.c_str(), key, value))
-            TW_TRACE(L"CTWJob::WriteGroupFileEntry: cannot write %s (%lu)", file.path.c_str(), ::GetLastError());
+        if (!IniFile(file.path).WriteString(section, key, value)) {
+            TW_TRACE(L"CTWJob::WriteGroupValue: cannot write %s (%lu)", file.path.c_str(), ::GetLastError());
+            all = FALSE;
+        }
     }
-    TW_TRACE(L"< CTWJob::WriteGroupFileEntry");
+    return all;
 }
 
 void CTWJob::PostStatusMessage(const wchar_t* text) {

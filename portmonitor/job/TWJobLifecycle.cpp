@@ -89,7 +89,9 @@ BOOL CTWJob::StartDoc() {
 
     ReadStartDocSettings();
     if (m_dwStartDocDelay) ::Sleep(m_dwStartDocDelay);
-    m_szStatus = kStatusStarted;
+    // A problem the naming already reported stays the document's status, pending for the group
+    // file that did not exist yet when it was reported.
+    if (!m_bError) m_szStatus = kStatusStarted;
     m_bHasStatus = true;
 
     if (!CreateOutputFile()) return done(FALSE, L"CreateOutputFile");
@@ -118,7 +120,8 @@ BOOL CTWJob::EndDoc() {
     FinishOcrDocument();
     if (result && !CloseMultipageTiff()) result = FALSE, failedStep = L"CloseMultipageTiff";
     DeleteTemporaryFiles();
-    if (result && HasGroupFile()) {
+    // An error reported on the way stays the document's status: it is not covered by success.
+    if (result && HasGroupFile() && !m_bError) {
         m_szStatus = kStatusFinished;
         WriteGroupFileEntry(kPrintStatusKey, kStatusFinished);
     }

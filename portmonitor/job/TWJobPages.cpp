@@ -95,6 +95,8 @@ BOOL CTWJob::StartPage() {
     if (opensGroup && !multipage) m_szCurrentOutputFile.clear();
     const bool firstPage = m_dwActPage == m_dwCoverPages + 1;
     if (!firstPage && opensGroup && !GenerateFilenames(false)) return done(FALSE, L"GenerateFilenames");
+    m_outputFileNames.back() = m_szImageFileName;
+    if (m_szCurrentOutputFile.empty()) m_szCurrentOutputFile = m_szImageFileName;
     if (opensGroup) PostWindowMessage(2, m_szCurrentOutputFile);
     return done(TRUE, L"");
 }

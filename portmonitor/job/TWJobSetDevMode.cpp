@@ -179,7 +179,9 @@ void CTWJob::CreateTemporaryGroupFiles() {
     if (m_settings.bOutputInMemory || !m_sDevMode.HasFlag(dmflag::IsGroupFileDisabled)) return;
     wchar_t temp[MAX_PATH + 1] = {};
     if (!::GetTempPathW(MAX_PATH + 1, temp)) return;
+    size_t index = 0;
     for (Route& route : routes) {
+        ++index;  // the main group file has index 0
         if (!route.path->empty() || !settings::ReadYesFlag(&m_sDevMode, settings::kPostPrintSettings, route.setting))
             continue;
         std::wstring path = FormatW(route.format, temp, m_settings.dwMessagingSessionId, m_dwJobID, ::GetTickCount()) +
@@ -193,6 +195,7 @@ void CTWJob::CreateTemporaryGroupFiles() {
         file.reset();
         IniFile(path).WriteString(m_szPrinterName.c_str(), L"Temporary", L"1");
         *route.path = path;
+        SetGroupFile(index, path, true);
     }
 }
 

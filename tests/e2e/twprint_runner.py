@@ -1,6 +1,8 @@
 """Runs twprint.exe under Wine for the end-to-end tests and reads its JSON report."""
+import atexit
 import json
 import os
+import shutil
 import subprocess
 import tempfile
 import uuid
@@ -9,10 +11,16 @@ BIN = os.environ.get("TW_BIN", os.path.join(os.path.dirname(__file__), "..", "..
 TWPRINT = os.path.join(BIN, "twprint.exe")
 
 
+# twprint writes its output into the directory it was started in unless told otherwise: a
+# scratch directory of this test process, removed when it ends.
+SCRATCH = tempfile.mkdtemp(prefix="twprint-")
+atexit.register(shutil.rmtree, SCRATCH, True)
+
+
 def run(*args, timeout=300):
     """Runs twprint with the given arguments; returns (exit code, stdout, stderr)."""
     proc = subprocess.run(["wine", TWPRINT, *args], capture_output=True, text=True, timeout=timeout,
-                          stdin=subprocess.DEVNULL)
+                          stdin=subprocess.DEVNULL, cwd=SCRATCH)
     return proc.returncode, proc.stdout, proc.stderr
 
 
@@ -29,3 +37,22 @@ def run_report(*args, timeout=300):
 
 def unique(prefix):
     return f"{prefix}{uuid.uuid4().hex[:8].upper()}:"
+
+
+def win(path):
+    """A Linux path as twprint under Wine sees it (through the Z: drive)."""
+    return "Z:" + path.replace("/", "\\")
+
+
+def host(path):
+    """A Z: path of a report back as a Linux path."""
+    assert path[:2].upper() == "Z:", path
+    return path[2:].replace("\\", "/")
+
+
+def read_ini(path):
+    """An INI file as the Windows INI functions read it: {section: {key: value}}."""
+    code, out, err = run("ini", path)
+    if code != 0:
+        raise AssertionError(f"twprint ini {path} exited {code}: {err!r}")
+    return json.loads(out)

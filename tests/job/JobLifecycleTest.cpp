@@ -65,6 +65,8 @@ TEST(JobLifecycle, TwoDocumentsOnTwoPortsAtOnceGetDistinctNumbers) {
     }
 
     twhost::DevModeBuilder devmode(printer);
+    const std::wstring out = twtest::MakeTempDir(L"twojobs");
+    devmode.OutputDirectory(out);
     twhost::StreamWriter writer;
     writer.StartDoc(devmode.View());
     writer.StartPage(devmode.View());
@@ -110,6 +112,7 @@ TEST(JobLifecycle, TwoDocumentsOnTwoPortsAtOnceGetDistinctNumbers) {
     }
     tw::module::SetMonitorInit(nullptr);
     registry.DeleteKey();
+    twtest::RemoveTree(out);
 }
 
 }  // namespace

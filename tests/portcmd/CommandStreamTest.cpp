@@ -4,6 +4,7 @@
 
 #include "CommandStreamFixture.h"
 #include "host/DevModeBuilder.h"
+#include "support/TestSupport.h"
 #include "portcmd/DevModeLayout.h"
 #include "portcmd/PortCmdLayout.h"
 #include "portcmd/PortCmds.h"
@@ -92,6 +93,10 @@ TEST_F(CommandStreamTest, InvalidHeaderDropsTheRestOfTheBufferOnly) {
 
 TEST_F(CommandStreamTest, StartDocAndStartPageGiveTheDevModeToTheJob) {
     twhost::DevModeBuilder docBuilder(L"Stream test"), pageBuilder(L"Stream test");
+    // The document's output needs a directory to be named in.
+    const std::wstring out = twtest::MakeTempDir(L"cmdstream");
+    docBuilder.OutputDirectory(out);
+    pageBuilder.OutputDirectory(out);
     docBuilder.Dithering(1);
     docBuilder.Format(0);
     pageBuilder.Dithering(2);
@@ -105,6 +110,7 @@ TEST_F(CommandStreamTest, StartDocAndStartPageGiveTheDevModeToTheJob) {
     ASSERT_NE(job.DevMode(), nullptr);
     // The page's own record, of the document's format, became the job's.
     EXPECT_EQ(job.DevMode()->Read<LONG>(tw::dmoff::Dithering), 2);
+    twtest::RemoveTree(out);
 }
 
 TEST_F(CommandStreamTest, DevModeOfTheWrongSizeFailsWithoutTouchingTheJob) {

@@ -18,6 +18,19 @@ void JobRecorder::OnJobFinished(const tw::CTWJob& job) {
     m_outcome.abortPrinting = job.AbortPrinting();
     m_outcome.statusMessages = job.StatusMessages();
     m_outcome.files = job.WrittenFiles();
+    m_outcome.outputFiles = job.OutputFileNames();
+    m_outcome.groupFile = job.GroupFileName();
+    m_outcome.imageFile = job.ImageFileName();
+    m_outcome.textFile = job.TextFileName();
+    m_outcome.mailMergeFile = job.MailMergeFileName();
+    m_outcome.ocrTextFile = job.OCRTextFileName();
+    m_outcome.firstImageFile = job.FirstImageFileName();
+    m_outcome.firstTextFile = job.FirstTextFileName();
+    m_outcome.currentOutputFile = job.CurrentOutputFile();
+    m_outcome.statusIniFile = job.StatusIniFile();
+    m_outcome.httpGroupFile = job.HttpGroupFile();
+    m_outcome.databaseGroupFile = job.DatabaseGroupFile();
+    m_outcome.mfilesGroupFile = job.MFilesGroupFile();
 }
 
 }  // namespace twprint

@@ -22,6 +22,11 @@ struct JobOutcome {
     bool abortPrinting = false;
     std::vector<std::wstring> statusMessages;
     std::vector<std::wstring> files;  // written by the job, in order
+    // The job's output names as they stood at its end.
+    std::vector<std::wstring> outputFiles;  // one entry per output page
+    std::wstring groupFile, imageFile, textFile, mailMergeFile, ocrTextFile, firstImageFile, firstTextFile;
+    std::wstring currentOutputFile, statusIniFile;
+    std::wstring httpGroupFile, databaseGroupFile, mfilesGroupFile;
 };
 
 class JobRecorder final : public tw::IJobObserver {

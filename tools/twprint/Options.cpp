@@ -38,6 +38,7 @@ IniSetting IniArgument(const std::wstring& text) {
 const wchar_t* UsageText() {
     return L"usage: twprint ports list | ports add NAME | ports delete NAME\n"
            L"       twprint dump FILE\n"
+           L"       twprint ini FILE\n"
            L"       twprint [options] PAGE.emf|PAGE.bmp ...\n"
            L"       twprint --stream FILE [options]\n"
            L"options: --chunk BYTES --port NAME --printer NAME --job-id N --doc NAME --report FILE|-\n"
@@ -58,6 +59,12 @@ Options ParseOptions(int argc, wchar_t** argv) {
     std::vector<std::wstring> args(argv + 1, argv + argc);
     if (args.empty()) throw UsageError{L"nothing to do"};
 
+    if (args[0] == L"ini") {
+        if (args.size() != 2 || args[1].empty()) throw UsageError{L"ini takes one INI file"};
+        o.command = Command::Ini;
+        o.dumpFile = args[1];
+        return o;
+    }
     if (args[0] == L"dump") {
         if (args.size() != 2 || args[1].empty()) throw UsageError{L"dump takes one stream file"};
         o.command = Command::Dump;

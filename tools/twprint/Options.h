@@ -8,7 +8,7 @@
 
 namespace twprint {
 
-enum class Command { PortsList, PortsAdd, PortsDelete, Stream, Pages, Dump };
+enum class Command { PortsList, PortsAdd, PortsDelete, Stream, Pages, Dump, Ini };
 
 struct Options {
     Command command = Command::Stream;
@@ -37,7 +37,7 @@ struct Options {
     // The simulated spooler marks the job as being deleted after this many WritePort calls.
     unsigned long cancelAfter = 0;
 
-    std::wstring dumpFile;  // twprint dump FILE
+    std::wstring dumpFile;  // twprint dump FILE, twprint ini FILE
 };
 
 // Throws UsageError with a one-line message for bad arguments.

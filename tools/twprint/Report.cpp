@@ -1,5 +1,6 @@
 #include "Report.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "JsonWriter.h"
@@ -56,13 +57,35 @@ std::string BuildReport(MonitorSession& session, const JobRecorder& recorder, co
     w.BeginArray("status_messages");
     for (const std::wstring& text : outcome.statusMessages) w.String({}, text);
     w.EndArray();
+    w.BeginObject("names")
+        .String("image", outcome.imageFile)
+        .String("group", outcome.groupFile)
+        .String("text", outcome.textFile)
+        .String("mail_merge", outcome.mailMergeFile)
+        .String("ocr_text", outcome.ocrTextFile)
+        .String("first_image", outcome.firstImageFile)
+        .String("first_text", outcome.firstTextFile)
+        .String("current_output", outcome.currentOutputFile)
+        .String("status_ini", outcome.statusIniFile)
+        .String("http_group", outcome.httpGroupFile)
+        .String("database_group", outcome.databaseGroupFile)
+        .String("mfiles_group", outcome.mfilesGroupFile)
+        .EndObject();
     w.EndObject();
 
+    // The files the job named for its pages, each once, in page order, then any other file a
+    // writer wrote; the size of those that exist, and the page size, depth and resolution of images.
+    std::vector<std::wstring> files;
+    auto add = [&](const std::wstring& name) {
+        if (!name.empty() && std::find(files.begin(), files.end(), name) == files.end()) files.push_back(name);
+    };
+    for (const std::wstring& name : outcome.outputFiles) add(name);
+    for (const std::wstring& name : outcome.files) add(name);
     w.BeginArray("files");
-    for (const std::wstring& path : outcome.files) {
+    for (const std::wstring& path : files) {
         const OutputFileFacts f = InspectOutputFile(path);
         w.BeginObject().String("path", f.path).String("host_path", f.hostPath).Bool("exists", f.exists);
-        w.Number("size", static_cast<int64_t>(f.size)).String("format", f.format);
+        if (f.exists) w.Number("size", static_cast<int64_t>(f.size)).String("format", f.format);
         if (f.format == "bmp") {
             w.Number("width", f.width).Number("height", f.height).Number("bits_per_pixel", f.bitsPerPixel);
             w.Number("x_dpi", f.xDpi).Number("y_dpi", f.yDpi);
@@ -70,6 +93,7 @@ std::string BuildReport(MonitorSession& session, const JobRecorder& recorder, co
         w.EndObject();
     }
     w.EndArray();
+    w.String("group_file", outcome.groupFile);
 
     w.BeginArray("events");
     for (const auto& e : session.Host().EventLog().Reports()) {

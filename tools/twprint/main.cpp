@@ -12,6 +12,7 @@
 #include "Options.h"
 #include "PageStream.h"
 #include "PrinterSettings.h"
+#include "IniDump.h"
 #include "Report.h"
 #include "base/WideString.h"
 
@@ -56,6 +57,16 @@ int RunDump(const Options& o) {
     if (!ReadWholeFile(HostPath(o.dumpFile), stream)) return Fail(L"cannot read stream file '" + o.dumpFile + L"'");
     std::string text = tw::ToUtf8(DumpStream(stream));
     std::fwrite(text.data(), 1, text.size(), stdout);
+    return kExitOk;
+}
+
+// An INI file (a group file, the status INI file) as the Windows INI functions read it, as JSON:
+// {"section": {"key": "value", ...}, ...}.
+int RunIni(const Options& o) {
+    const std::wstring path = HostPath(o.dumpFile);
+    if (::GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return Fail(L"no INI file '" + o.dumpFile + L"'");
+    std::string json = IniFileAsJson(path);
+    std::fwrite(json.data(), 1, json.size(), stdout);
     return kExitOk;
 }
 
@@ -154,6 +165,7 @@ int wmain(int argc, wchar_t** argv) {
         return kExitUsage;
     }
     if (options.command == Command::Dump) return RunDump(options);
+    if (options.command == Command::Ini) return RunIni(options);
     MonitorSession session;
     std::wstring error;
     if (!session.Initialize(error)) return Fail(error);
@@ -167,6 +179,7 @@ int wmain(int argc, wchar_t** argv) {
     case Command::Pages:
         return RunPages(session, options);
     case Command::Dump:
+    case Command::Ini:
         break;
     }
     return kExitUsage;
