@@ -14,10 +14,6 @@ BOOL CTWJob::CreateOutputFile() { return TRUE; }
 BOOL CTWJob::OpenDocumentOutput() { return TRUE; }
 // Start records of printer forwarding and the uploaders.
 void CTWJob::WriteStartRecords() {}
-// Client notification (message kinds 1 to 4).
-void CTWJob::PostWindowMessage(int kind, const std::wstring& text) {
-    TW_TRACE(L"CTWJob::PostWindowMessage(%d, %s)", kind, text.c_str());
-}
 void CTWJob::StartOcrDocument() {}
 void CTWJob::FinishOcrDocument() {}
 // Cover pages of the form filler started before printing.
@@ -42,7 +38,6 @@ void CTWJob::DeleteTemporaryFiles() {}
 void CTWJob::StartPostPrintApplication() {}
 // Forwarding end record, "Job Finished" post-print record.
 void CTWJob::WriteHandOffEndRecords() {}
-void CTWJob::SendMemoryImage() {}
 // Temporary registry data and the merge window's shared memory.
 void CTWJob::CleanUp(bool) {}
 

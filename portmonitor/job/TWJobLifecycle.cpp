@@ -128,6 +128,7 @@ BOOL CTWJob::EndDoc() {
             ::DeleteFileW(MainGroupFile().c_str());
         WriteHandOffEndRecords();
         SendMemoryImage();
+        WriteMessageCaptureWarning();
         PostWindowMessage(4, MainGroupFile());
         if (m_plugin.Loaded()) {
             BOOL accepted = m_plugin.EndDoc(m_sDevMode, MainGroupFile());

@@ -17,6 +17,9 @@ void JobRecorder::OnJobFinished(const tw::CTWJob& job) {
     m_outcome.documentNumber = job.DocumentNumber();
     m_outcome.abortPrinting = job.AbortPrinting();
     m_outcome.statusMessages = job.StatusMessages();
+    m_outcome.messageCaptureWarning = job.MessageCaptureWarning();
+    m_outcome.groupFile = job.MainGroupFile();
+    m_outcome.outputFiles = job.OutputFileNames();
 }
 
 }  // namespace twprint

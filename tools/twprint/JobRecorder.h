@@ -21,6 +21,9 @@ struct JobOutcome {
     DWORD documentNumber = 0;
     bool abortPrinting = false;
     std::vector<std::wstring> statusMessages;
+    std::wstring messageCaptureWarning;  // the first client failure of the document
+    std::wstring groupFile;
+    std::vector<std::wstring> outputFiles;  // one name per output page, as the job named them
 };
 
 class JobRecorder final : public tw::IJobObserver {
