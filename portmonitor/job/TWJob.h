@@ -169,6 +169,8 @@ public:
     // Logs a client failure; the first of the document is kept.
     void ReportMessagingWarning(const std::wstring& text, const std::wstring& detail);
     const std::wstring& MessageCaptureWarning() const { return m_szMessageCaptureWarning; }
+    // The warning once, for the page whose messages raised it (the group file's page section).
+    bool TakePageMessagingWarning(std::wstring& text);
     const std::wstring& CurrentOutputFile() const { return m_szCurrentOutputFile; }
     const std::vector<std::wstring>& OutputFileNames() const { return m_outputFileNames; }
 
@@ -278,6 +280,7 @@ private:
     UniqueKernelObject m_hMessagingEvent;
     std::wstring m_szHttpGroupFile, m_szDatabaseGroupFile, m_szMFilesGroupFile;
     std::wstring m_szMessageCaptureWarning;  // the document's first client failure
+    bool m_bMessagingWarningPending = false;  // not yet written to a page section
     UniqueHGlobal m_hMemoryImage;
 };
 

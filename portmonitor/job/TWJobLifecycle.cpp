@@ -122,13 +122,14 @@ BOOL CTWJob::EndDoc() {
         WriteGroupFileEntry(kPrintStatusKey, kStatusFinished);
     }
     if (result) {
+        // Before anyone reads the group file, and before it may be deleted.
+        WriteMessageCaptureWarning();
         StartPostPrintApplication();
         if (m_dwEndDocDelay) ::Sleep(m_dwEndDocDelay);
         if (m_sDevMode.HasFlag(dmflag::IsDeleteGroupFileEnabled) && !MainGroupFile().empty())
             ::DeleteFileW(MainGroupFile().c_str());
         WriteHandOffEndRecords();
         SendMemoryImage();
-        WriteMessageCaptureWarning();
         PostWindowMessage(4, MainGroupFile());
         if (m_plugin.Loaded()) {
             BOOL accepted = m_plugin.EndDoc(m_sDevMode, MainGroupFile());

@@ -256,8 +256,9 @@ BOOL CTWJob::SetDevMode(const BYTE* devmode, DWORD cb, BOOL bStartOfDocument) {
     if (bStartOfDocument) m_settings.dwEffectiveFormat = format;
     ReadTimeouts();
 
-    if (bStartOfDocument && (m_sDevMode.Read<DWORD>(dmoff::StartFlags) & dmstart::IsStartForMessaging) &&
-        !(m_sDevMode.Read<DWORD>(dmoff::StartFlags) & dmstart::StartFromMonitor)) {
+    // A client application started for messaging signals the event once it listens.
+    if (bStartOfDocument && m_sDevMode.HasStartFlag(dmstart::IsStartApplicationEnabled) &&
+        m_sDevMode.HasStartFlag(dmstart::IsStartForMessaging) && !m_sDevMode.HasStartFlag(dmstart::StartFromMonitor)) {
         std::wstring eventName = FormatW(kMessagingEventFormat, m_settings.messagingInterfaceName.c_str(), m_dwJobID);
         m_hMessagingEvent.reset(::CreateEventW(nullptr, TRUE, FALSE, eventName.c_str()));
     }

@@ -51,6 +51,13 @@ PipeOpenOutcome CClientPipe::Open(const PipeOpenRequest& r, const msgtext::PipeK
             return PipeOpenOutcome::InitialTimeout;
         }
         m_file.reset(::CreateFileW(r.name.c_str(), access, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr));
+        if (m_file && ::GetFileType(m_file.get()) != FILE_TYPE_PIPE) {
+            // A name with ".." in it can lead out of the pipe namespace to a file: never write there.
+            m_file.reset();
+            reporter.MessagingLog(diag::kLevelWarning, FormatW(msgtext::kFailedToOpenPipe, ERROR_BAD_PIPE));
+            TW_TRACE_FAILED(L"CClientPipe::Open", L"NotAPipe");
+            return PipeOpenOutcome::NoListener;
+        }
         if (m_file) break;
         const DWORD error = ::GetLastError();
         if (error == ERROR_FILE_NOT_FOUND && (r.retryWhileAbsent || r.secondary)) {

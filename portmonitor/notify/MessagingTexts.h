@@ -46,7 +46,6 @@ inline constexpr wchar_t kStatisticsWrite[] = L"Could not write the expected amo
 inline constexpr wchar_t kTimeoutDetail[] = L"(Timeout: %d)";
 inline constexpr wchar_t kFailedToOpenPipe[] = L"Failed to open pipe. Error %d";
 inline constexpr wchar_t kMessagingDisabled[] = L"Messaging interface disabled";
-inline constexpr wchar_t kFlushFailed[] = L"FlushFileBuffers failed: %d";
 
 // Messages 1 to 5.
 inline constexpr wchar_t kWriteFailed[] = L"Could write to the pipe: %d (message: %d)";

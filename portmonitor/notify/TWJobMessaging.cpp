@@ -45,6 +45,20 @@ private:
 
 bool IsMessageNumber(int kind) { return kind >= 1 && kind <= 5; }
 
+// The uploaders that hear of a job, each with its post-print switch and its pipe. Texts go to
+// the database and M-Files uploaders only.
+struct UploaderRoute {
+    const wchar_t* setting;
+    const std::wstring* pipe;
+};
+std::vector<UploaderRoute> UploaderRoutes(const JobSettings& s, bool withHttp) {
+    std::vector<UploaderRoute> routes;
+    if (withHttp) routes.push_back({settings::kHttpUpload, &s.httpPipeName});
+    routes.push_back({settings::kDatabaseUpload, &s.databasePipeName});
+    routes.push_back({settings::kMFilesUpload, &s.mfilesPipeName});
+    return routes;
+}
+
 // Sizes of messages 9 and 10: the UTF-16 text with its terminator.
 DWORD TextBytes(const wchar_t* text) { return static_cast<DWORD>((std::wcslen(text) + 1) * sizeof(wchar_t)); }
 
@@ -53,7 +67,16 @@ DWORD TextBytes(const wchar_t* text) { return static_cast<DWORD>((std::wcslen(te
 void CTWJob::ReportMessagingWarning(const std::wstring& text, const std::wstring& detail) {
     TW_TRACE(L"> CTWJob::ReportMessagingWarning %s", text.c_str());
     MessageCaptureLog().print(diag::kLevelWarning, L"%s [%s]", text.c_str(), detail.c_str());
-    if (m_szMessageCaptureWarning.empty()) m_szMessageCaptureWarning = text.substr(0, kWarningChars - 1);
+    if (!m_szMessageCaptureWarning.empty()) return;
+    m_szMessageCaptureWarning = text.substr(0, kWarningChars - 1);
+    m_bMessagingWarningPending = true;
+}
+
+bool CTWJob::TakePageMessagingWarning(std::wstring& text) {
+    if (!m_bMessagingWarningPending) return false;
+    m_bMessagingWarningPending = false;
+    text = m_szMessageCaptureWarning;
+    return true;
 }
 
 void CTWJob::WriteMessageCaptureWarning() {
@@ -112,15 +135,9 @@ BOOL CTWJob::PostWindowMessage(int kind, const std::wstring& text) {
     BOOL result = PostWindowMessage(kind, text, m_settings.clientPipeName, false);
     const bool toUploaders = m_settings.bOutputInMemory && (kind == 1 || kind == 4 || kind == 5);
     if (!toUploaders) return result;
-    struct Route {
-        const wchar_t* setting;
-        const std::wstring& pipe;
-    } routes[] = {{settings::kHttpUpload, m_settings.httpPipeName},
-                  {settings::kDatabaseUpload, m_settings.databasePipeName},
-                  {settings::kMFilesUpload, m_settings.mfilesPipeName}};
-    for (const Route& route : routes) {
+    for (const UploaderRoute& route : UploaderRoutes(m_settings, true)) {
         if (!settings::ReadYesFlag(DevMode(), settings::kPostPrintSettings, route.setting)) continue;
-        if (PostWindowMessage(kind, text, route.pipe, true)) continue;
+        if (PostWindowMessage(kind, text, *route.pipe, true)) continue;
         result = FALSE;
         // A failed status message is not reported again: that would only repeat itself.
         if (kind != 5) HandleError(msgtext::kUploaderNotificationError, __FILE__, __LINE__);
@@ -170,15 +187,9 @@ BOOL CTWJob::SendMemImageThroughPipe(const TarnwellDEVMODE* dm, HGLOBAL hImage, 
 
 BOOL CTWJob::SendMemImageThroughPipe(const TarnwellDEVMODE* dm, HGLOBAL hImage) {
     BOOL result = SendMemImageThroughPipe(dm, hImage, m_settings.clientPipeName, false);
-    struct Route {
-        const wchar_t* setting;
-        const std::wstring& pipe;
-    } routes[] = {{settings::kHttpUpload, m_settings.httpPipeName},
-                  {settings::kDatabaseUpload, m_settings.databasePipeName},
-                  {settings::kMFilesUpload, m_settings.mfilesPipeName}};
-    for (const Route& route : routes) {
+    for (const UploaderRoute& route : UploaderRoutes(m_settings, true)) {
         if (!settings::ReadYesFlag(dm, settings::kPostPrintSettings, route.setting)) continue;
-        if (SendMemImageThroughPipe(dm, hImage, route.pipe, true)) continue;
+        if (SendMemImageThroughPipe(dm, hImage, *route.pipe, true)) continue;
         HandleError(msgtext::kUploaderPayloadError, __FILE__, __LINE__);
         result = FALSE;
     }
@@ -228,10 +239,9 @@ BOOL CTWJob::SendTextDataThroughPipe(const TarnwellDEVMODE*, const wchar_t* text
 
 BOOL CTWJob::SendOCRDataThroughPipe(const TarnwellDEVMODE* dm, const wchar_t* text, DWORD ocrFormat) {
     BOOL result = SendOCRDataThroughPipe(dm, text, ocrFormat, m_settings.clientPipeName, false);
-    for (const auto& [setting, pipe] : {std::pair{settings::kDatabaseUpload, &m_settings.databasePipeName},
-                                        std::pair{settings::kMFilesUpload, &m_settings.mfilesPipeName}}) {
-        if (!settings::ReadYesFlag(dm, settings::kPostPrintSettings, setting)) continue;
-        if (SendOCRDataThroughPipe(dm, text, ocrFormat, *pipe, true)) continue;
+    for (const UploaderRoute& route : UploaderRoutes(m_settings, false)) {
+        if (!settings::ReadYesFlag(dm, settings::kPostPrintSettings, route.setting)) continue;
+        if (SendOCRDataThroughPipe(dm, text, ocrFormat, *route.pipe, true)) continue;
         HandleError(msgtext::kUploaderPayloadError, __FILE__, __LINE__);
         result = FALSE;
     }
@@ -240,10 +250,9 @@ BOOL CTWJob::SendOCRDataThroughPipe(const TarnwellDEVMODE* dm, const wchar_t* te
 
 BOOL CTWJob::SendTextDataThroughPipe(const TarnwellDEVMODE* dm, const wchar_t* text) {
     BOOL result = SendTextDataThroughPipe(dm, text, m_settings.clientPipeName, false);
-    for (const auto& [setting, pipe] : {std::pair{settings::kDatabaseUpload, &m_settings.databasePipeName},
-                                        std::pair{settings::kMFilesUpload, &m_settings.mfilesPipeName}}) {
-        if (!settings::ReadYesFlag(dm, settings::kPostPrintSettings, setting)) continue;
-        if (SendTextDataThroughPipe(dm, text, *pipe, true)) continue;
+    for (const UploaderRoute& route : UploaderRoutes(m_settings, false)) {
+        if (!settings::ReadYesFlag(dm, settings::kPostPrintSettings, route.setting)) continue;
+        if (SendTextDataThroughPipe(dm, text, *route.pipe, true)) continue;
         HandleError(msgtext::kUploaderPayloadError, __FILE__, __LINE__);
         result = FALSE;
     }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "base/IniFile.h"
+#include "base/UniqueHandle.h"
 #include "host/DevModeBuilder.h"
 #include "host/HostEnvironment.h"
 #include "job/SettingsNames.h"
@@ -157,8 +158,86 @@ TEST_F(JobMessaging, TheFirstClientFailureIsTheWarning) {
     EXPECT_EQ(job.MessageCaptureWarning(), wrongSize);
     job.ReportMessagingWarning(L"later", L"");
     EXPECT_EQ(job.MessageCaptureWarning(), wrongSize);
+    // The page that raised it is told once.
+    std::wstring pageWarning;
+    EXPECT_TRUE(job.TakePageMessagingWarning(pageWarning));
+    EXPECT_EQ(pageWarning, wrongSize);
+    EXPECT_FALSE(job.TakePageMessagingWarning(pageWarning));
+    // The document's group file keeps it.
+    const std::wstring group = dir + L"\\group.ini";
+    job.SetGroupFile(0, group, true);
+    EXPECT_TRUE(job.EndDoc());
+    EXPECT_EQ(tw::IniFile(group).GetString(name.c_str(), L"Message Capture Warning", L"", 2048), wrongSize);
     // The DEVMODE stays the job's own.
     EXPECT_EQ(job.DevMode()->Read<DWORD>(dmoff::FileFormat), Builder().Record().Read<DWORD>(dmoff::FileFormat));
+}
+
+TEST_F(JobMessaging, AClientStartedForMessagingIsWaitedFor) {
+    tw::IniFile(iniPath).WriteString(L"Default Settings", L"Start Application Timeout", L"800");
+    twhost::DevModeBuilder b = Builder();
+    b.Set(L"IsStartApplicationEnabled", L"1");
+    b.Set(L"IsStartForMessaging", L"1");
+    {
+        // Nobody comes: the job waits for the signal, then looks for the pipe until the initial
+        // time-out, and prints on.
+        tw::CTWJob job;
+        const DWORD start = ::GetTickCount();
+        Start(job, b);
+        const DWORD took = ::GetTickCount() - start;
+        EXPECT_GE(took, 800u + 1500u - 100u);
+        EXPECT_LT(took, 800u + 1500u + 1500u);
+        EXPECT_EQ(job.MessageCaptureWarning(),
+                  L"Initial time-out period expired while waiting for the pipe (DEVMODE message)");
+    }
+    {
+        // The client listens and says so.
+        TestPipeServer server(PipeName());
+        HANDLE ready = ::CreateEventW(nullptr, TRUE, TRUE, (L"Global\\" + iface + L"_" + std::to_wstring(kJobId)).c_str());
+        tw::CTWJob job;
+        const DWORD start = ::GetTickCount();
+        Start(job, b);
+        EXPECT_LT(::GetTickCount() - start, 800u);
+        ::CloseHandle(ready);
+        EXPECT_TRUE(job.MessageCaptureWarning().empty());
+    }
+}
+
+TEST_F(JobMessaging, OutputInMemoryGoesToTheUploadersToo) {
+    SetText(Group(tw::settings::kPostPrintSettings), L"HTTP upload", L"Yes");
+    twhost::DevModeBuilder b = Builder();
+    b.Set(L"OutputInMemory", L"1");
+    TestPipeServer client(PipeName());
+    tw::CTWJob job;
+    Start(job, b);
+    const std::wstring http = job.Settings().httpPipeName;
+    ASSERT_EQ(http.rfind(L"\\\\.\\pipe\\TW_HTTP_5_9_", 0), 0u) << http;
+    TestPipeServer uploader(http);
+    EXPECT_TRUE(job.PostWindowMessage(1, L"C:\\out\\group.ini"));
+    EXPECT_TRUE(job.PostWindowMessage(2, L"C:\\out\\page.tif"));
+    tw::UniqueHGlobal image(::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, 5000));
+    EXPECT_TRUE(job.SendMemImageThroughPipe(job.DevMode(), image.get()));
+
+    ASSERT_TRUE(uploader.WaitForConnections(2));
+    ASSERT_TRUE(client.WaitForConnections(4));
+    ::Sleep(200);
+    // The uploader hears of the document and its images, not of its pages.
+    const auto heard = Records(uploader);
+    ASSERT_EQ(heard.size(), 2u);
+    EXPECT_EQ(heard[0].number, 1u);
+    EXPECT_EQ(heard[1].number, 8u);
+    const auto records = Records(client);
+    ASSERT_EQ(records.size(), 4u);
+    // Files in memory have no names on disk: the file fields stay empty, the text does not.
+    EXPECT_EQ(records[1].number, 1u);
+    EXPECT_EQ(records[1].text, L"C:\\out\\group.ini");
+    EXPECT_EQ(records[1].groupFile, L"");
+    EXPECT_EQ(records[2].number, 2u);
+    EXPECT_EQ(records[2].outputFile, L"");
+    EXPECT_EQ(records[3].number, 8u);
+    EXPECT_EQ(records[3].extra, job.Settings().dwEffectiveFormat);
+    const auto imageConnection = client.Connections()[3];
+    ASSERT_EQ(imageConnection.size(), 3u);
+    EXPECT_EQ(imageConnection[2].size(), 5000u);
 }
 
 }  // namespace

@@ -65,6 +65,19 @@ TEST(PipeMessages, NoClientIsNoErrorForTheMainPipeButIsForAnUploader) {
     EXPECT_EQ(reporter.warnings[0], L"Initial time-out period expired while waiting for the pipe (message: 1)");
 }
 
+TEST(PipeMessages, ANameLeadingToAFileIsNotWrittenTo) {
+    const std::wstring dir = twtest::MakeTempDir(L"notapipe");
+    const std::wstring file = dir + L"\\victim.txt";
+    twtest::WriteFileBytes(file, "keep");
+    twtest::RecordingReporter reporter;
+    EXPECT_TRUE(tw::SendNotification(Fields(1), {L"\\\\.\\pipe\\..\\" + file, false}, kTimeouts, ::GetTickCount(),
+                                     reporter));
+    tw::TarnwellDEVMODE dm;
+    tw::ExchangeDevMode(Fields(7), dm, L"\\\\.\\pipe\\..\\" + file, false, kTimeouts, ::GetTickCount(), reporter);
+    EXPECT_EQ(twtest::ReadFileBytes(file), "keep");
+    twtest::RemoveTree(dir);
+}
+
 TEST(PipeMessages, ABusyClientCostsTheWaitTimeOut) {
     TestPipeServer server(PipeName(L"Busy"), TestPipeServer::Mode::NeverRead);
     twtest::RecordingReporter reporter;

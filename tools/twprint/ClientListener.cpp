@@ -144,6 +144,10 @@ bool ClientListener::Start(std::wstring& error) {
         error = L"the listener could not create its window";
         return false;
     }
+    if (m_pipesListening != (m_names.statistics.empty() ? 1 : 2)) {
+        error = L"the listener could not create pipe '" + m_names.pipe + L"' or '" + m_names.statistics + L"'";
+        return false;
+    }
     // A client started for messaging tells the job that it listens.
     if (!m_names.readyEvent.empty()) {
         m_readyEvent.reset(::CreateEventW(nullptr, TRUE, FALSE, m_names.readyEvent.c_str()));
@@ -175,6 +179,7 @@ void ClientListener::Add(ReceivedMessage message) {
 
 void ClientListener::ServePipe(bool statistics, HANDLE ready) {
     tw::UniqueFile next = CreateInstance(statistics);
+    if (next) ++m_pipesListening;
     ::SetEvent(ready);
     if (!next) return;
     tw::UniqueKernelObject connected(::CreateEventW(nullptr, TRUE, FALSE, nullptr));

@@ -5,6 +5,7 @@
 // the options say.
 #include <windows.h>
 
+#include <atomic>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -56,6 +57,7 @@ private:
     std::vector<std::thread> m_threads;
     DWORD m_windowThreadId = 0;
     HWND m_hwnd = nullptr;
+    std::atomic<int> m_pipesListening{0};
     std::vector<tw::UniqueFile> m_heldPipes;  // connections a never-reading client keeps
 
     // A WM_COPYDATA transfer in progress: its record, then the size, then the pieces.
