@@ -14,6 +14,8 @@
 #include "job/TextOutputSettings.h"
 #include "job/TWJobTextRun.h"
 #include "notify/JobEnvironment.h"
+#include "notify/MessagingReporter.h"
+#include "notify/PrnMessage.h"
 #include "portcmd/TarnwellDEVMODE.h"
 #include "twfile/OutputFileLock.h"
 
@@ -159,6 +161,37 @@ public:
     bool StatusMessageSent() const { return m_bStatusMessageSent; }
     int EventLoggingLevel() const { return m_nEventLoggingLevel; }
 
+    // ---- Client messaging (notify/TWJobMessaging.cpp). Client failures never fail the job: they
+    // are logged, and the first of the document becomes its "Message Capture Warning".
+    // Messages 1 to 5 to the client's pipe and, for output in memory, 1, 4 and 5 to the enabled
+    // uploader pipes.
+    BOOL PostWindowMessage(int kind, const std::wstring& text);
+    // One message 1 to 5 to one pipe; `secondary` for an uploader pipe.
+    BOOL PostWindowMessage(int kind, const std::wstring& text, const std::wstring& pipeName, bool secondary);
+    // Message 7: `dm` offered to the client for editing, replaced by a whole record it answers.
+    BOOL SendDEVMODEPipeMessage(TarnwellDEVMODE* dm, BOOL bFirstSet);
+    // Message 8: an output file's image, a moveable block whose allocated size is the image's.
+    BOOL SendMemImageThroughPipe(const TarnwellDEVMODE* dm, HGLOBAL hImage, const std::wstring& pipeName,
+                                 bool secondary);
+    // ... to the client's pipe, then to the HTTP, database and M-Files pipes that upload.
+    BOOL SendMemImageThroughPipe(const TarnwellDEVMODE* dm, HGLOBAL hImage);
+    BOOL SendMemImageThroughWMCOPYDATA(const TarnwellDEVMODE* dm, HGLOBAL hImage);
+    // Messages 9 and 10: a page's OCR text and extracted text; the wrappers send to the client's
+    // pipe, then to the database and M-Files pipes that upload.
+    BOOL SendOCRDataThroughPipe(const TarnwellDEVMODE* dm, const wchar_t* text, DWORD ocrFormat,
+                                const std::wstring& pipeName, bool secondary);
+    BOOL SendOCRDataThroughPipe(const TarnwellDEVMODE* dm, const wchar_t* text, DWORD ocrFormat);
+    BOOL SendTextDataThroughPipe(const TarnwellDEVMODE* dm, const wchar_t* text, const std::wstring& pipeName,
+                                 bool secondary);
+    BOOL SendTextDataThroughPipe(const TarnwellDEVMODE* dm, const wchar_t* text);
+    // The job's statistics, from the spooler's record of the job; the port calls it at EndDocPort.
+    BOOL SendStatisticsThroughThePipe(const JOB_INFO_1W* info, HANDLE hPrinter);
+    // The in-memory output of a multi-page document, sent at EndDoc (the job takes ownership).
+    void SetMemoryImage(HGLOBAL hImage) { m_hMemoryImage.reset(hImage); }
+    // Logs a client failure; the first of the document is kept.
+    void ReportMessagingWarning(const std::wstring& text, const std::wstring& detail);
+    const std::wstring& MessageCaptureWarning() const { return m_szMessageCaptureWarning; }
+
     // ---- Group files: the main one and up to three more, each with its switch.
     static constexpr size_t kGroupFileCount = 4;
     void SetGroupFile(size_t index, const std::wstring& path, bool enabled);
@@ -280,7 +313,6 @@ private:
     BOOL OpenMultipageTiff();
     void WriteFileHandOffRecords(bool raw);
     void WriteStartRecords();
-    void PostWindowMessage(int kind, const std::wstring& text);
     void StartOcrDocument();
     void FinishOcrDocument();
     BOOL AddFormFillerCoverPages();
@@ -298,6 +330,10 @@ private:
     void WriteHandOffEndRecords();
     void SendMemoryImage();
     void CleanUp(bool aborted);
+    PrnMessageFields MessageFields(int kind, const std::wstring& text) const;
+    MessagingTimeouts Timeouts() const;
+    void WaitForMessagingClient();
+    void WriteMessageCaptureWarning();
     void ReportOperation(const wchar_t* operation, const wchar_t* detail, BOOL result);
 
     DWORD m_dwJobID = 0;
@@ -356,6 +392,7 @@ private:
     HANDLE m_hClientToken = nullptr;
     UniqueKernelObject m_hMessagingEvent;
     std::wstring m_szHttpGroupFile, m_szDatabaseGroupFile, m_szMFilesGroupFile;
+    UniqueHGlobal m_hMemoryImage;
 };
 
 }  // namespace tw

@@ -10,10 +10,6 @@ namespace tw {
 BOOL CTWJob::OpenMultipageTiff() { return TRUE; }
 // Start records of printer forwarding and the uploaders.
 void CTWJob::WriteStartRecords() {}
-// Client notification (message kinds 1 to 4).
-void CTWJob::PostWindowMessage(int kind, const std::wstring& text) {
-    TW_TRACE(L"CTWJob::PostWindowMessage(%d, %s)", kind, text.c_str());
-}
 void CTWJob::StartOcrDocument() {}
 void CTWJob::FinishOcrDocument() {}
 // Cover pages of the form filler started before printing.
@@ -30,11 +26,6 @@ BOOL CTWJob::CloseMultipageTiff() { return TRUE; }
 void CTWJob::StartPostPrintApplication() {}
 // Forwarding end record, "Job Finished" post-print record.
 void CTWJob::WriteHandOffEndRecords() {}
-void CTWJob::SendMemoryImage() {}
-// The file of an in-memory writer, to the clients through WM_COPYDATA and the pipes.
-void CTWJob::SendMemoryPageImage(HGLOBAL, SIZE_T size) {
-    TW_TRACE(L"CTWJob::SendMemoryPageImage: %u bytes", static_cast<unsigned>(size));
-}
 // Content-based naming of the page's file.
 BOOL CTWJob::RenameByContent(std::wstring&) { return TRUE; }
 // Temporary registry data and the merge window's shared memory.

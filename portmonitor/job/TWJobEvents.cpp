@@ -82,6 +82,7 @@ void CTWJob::PostStatusMessage(const wchar_t* text) {
     m_bStatusMessageSent = true;
     m_statusMessages.emplace_back(text);
     if (IJobObserver* observer = JobObserver()) observer->OnJobOperation(*this, L"StatusMessage", text, TRUE);
+    PostWindowMessage(5, text);
     TW_TRACE(L"< CTWJob::PostStatusMessage");
 }
 

@@ -126,6 +126,8 @@ BOOL CTWJob::EndDoc() {
         WriteGroupFileEntry(kPrintStatusKey, kStatusFinished);
     }
     if (result) {
+        // Before anyone reads the group file, and before it may be deleted.
+        WriteMessageCaptureWarning();
         StartPostPrintApplication();
         if (m_dwEndDocDelay) ::Sleep(m_dwEndDocDelay);
         if (m_sDevMode.HasFlag(dmflag::IsDeleteGroupFileEnabled) && !MainGroupFile().empty())

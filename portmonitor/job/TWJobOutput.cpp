@@ -42,6 +42,13 @@ BOOL CTWJob::FlushPendingSheet() {
     return saved;
 }
 
+// The file of an in-memory writer goes to the clients at once: by WM_COPYDATA, then the pipes.
+void CTWJob::SendMemoryPageImage(HGLOBAL file, SIZE_T size) {
+    TW_TRACE(L"CTWJob::SendMemoryPageImage: %u bytes", static_cast<unsigned>(size));
+    SendMemImageThroughWMCOPYDATA(&m_sDevMode, file);
+    SendMemImageThroughPipe(&m_sDevMode, file);
+}
+
 void CTWJob::NoteOutputFile(const std::wstring& fileName) {
     for (const std::wstring& known : m_writtenFiles)
         if (known == fileName) return;

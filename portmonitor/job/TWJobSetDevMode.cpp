@@ -17,6 +17,7 @@
 #include "monitor/SpoolerSeam.h"
 #include "monitor/Trace.h"
 #include "notify/JobEnvironment.h"
+#include "notify/MessagingNames.h"
 #include "portcmd/DevModeLayout.h"
 
 namespace tw {
@@ -25,7 +26,6 @@ namespace {
 namespace ini = printerini;
 
 
-constexpr wchar_t kClientPipeFormat[] = L"\\\\.\\pipe\\%s%lu";
 constexpr wchar_t kMessagingEventFormat[] = L"Global\\%s_%lu";
 constexpr BYTE kMergeWindowBit = 0x2;
 constexpr BYTE kSheetColumnFirst = 0x1;
@@ -126,32 +126,14 @@ void CTWJob::CheckMergeWindow() {
 }
 
 void CTWJob::ReadMessagingNames() {
-    std::wstring jobGroup = settings::JobGroupFormat(m_dwJobID);
-    auto fromGroup = [&](const wchar_t* group) {
-        auto name = settings::ReadString(&m_sDevMode, group, settings::kMessagingInterfaceName);
-        if (!name || name->empty()) return false;
-        m_settings.messagingInterfaceName = *name;
-        m_settings.dwMessagingSessionId = settings::ReadDwordOr(&m_sDevMode, group, settings::kMessagingSessionId, 0);
-        return true;
-    };
-    if (!fromGroup(jobGroup.c_str()) && !fromGroup(settings::kMessagingInterfaceSettings)) {
-        IniFile printerIni(m_szPrinterIniFile);
-        std::wstring name = m_szPrinterIniFile.empty() ? L"" : printerIni.GetString(ini::kDefaultSettings, ini::kInterfaceName, L"");
-        if (!name.empty()) {
-            m_settings.messagingInterfaceName = name;
-            m_settings.dwMessagingSessionId = static_cast<DWORD>(printerIni.GetInt(ini::kDefaultSettings, ini::kSessionId, 0));
-        } else {
-            m_settings.messagingInterfaceName = m_sDevMode.GetText(dmtext::MessagingInterfaceName);
-            m_settings.dwMessagingSessionId = m_sDevMode.Read<DWORD>(dmoff::MessagingSessionId);
-        }
-    }
-    const DWORD session = m_settings.dwMessagingSessionId;
-    m_settings.clientPipeName = FormatW(kClientPipeFormat, m_settings.messagingInterfaceName.c_str(), session);
-    const std::wstring suffix = L"_" + CleanObjectName(m_szPrinterName);
-    const DWORD tick = ::GetTickCount();
-    m_settings.httpPipeName = FormatW(L"\\\\.\\pipe\\TW_HTTP_%lu_%lu_%lu", session, m_dwJobID, tick) + suffix;
-    m_settings.databasePipeName = FormatW(L"\\\\.\\pipe\\TW_DB_%lu_%lu_%lu", session, m_dwJobID, tick) + suffix;
-    m_settings.mfilesPipeName = FormatW(L"\\\\.\\pipe\\TW_MFiles_%lu_%lu_%lu", session, m_dwJobID, tick) + suffix;
+    const MessagingInterface iface = ResolveMessagingInterface(&m_sDevMode, m_dwJobID, m_szPrinterIniFile);
+    m_settings.messagingInterfaceName = iface.name;
+    m_settings.dwMessagingSessionId = iface.id;
+    m_settings.clientPipeName = ClientPipeName(iface);
+    const UploaderPipeNames uploaders = MakeUploaderPipeNames(iface.id, m_dwJobID, ::GetTickCount(), m_szPrinterName);
+    m_settings.httpPipeName = uploaders.http;
+    m_settings.databasePipeName = uploaders.database;
+    m_settings.mfilesPipeName = uploaders.mfiles;
 }
 
 void CTWJob::ReadTimeouts() {
@@ -277,11 +259,14 @@ BOOL CTWJob::SetDevMode(const BYTE* devmode, DWORD cb, BOOL bStartOfDocument) {
     if (bStartOfDocument) m_settings.dwEffectiveFormat = format;
     ReadTimeouts();
 
-    if (bStartOfDocument && (m_sDevMode.Read<DWORD>(dmoff::StartFlags) & dmstart::IsStartForMessaging) &&
-        !(m_sDevMode.Read<DWORD>(dmoff::StartFlags) & dmstart::StartFromMonitor)) {
+    // A client application started for messaging signals the event once it listens.
+    if (bStartOfDocument && m_sDevMode.HasStartFlag(dmstart::IsStartApplicationEnabled) &&
+        m_sDevMode.HasStartFlag(dmstart::IsStartForMessaging) && !m_sDevMode.HasStartFlag(dmstart::StartFromMonitor)) {
         std::wstring eventName = FormatW(kMessagingEventFormat, m_settings.messagingInterfaceName.c_str(), m_dwJobID);
         m_hMessagingEvent.reset(::CreateEventW(nullptr, TRUE, FALSE, eventName.c_str()));
     }
+    if (bStartOfDocument) WaitForMessagingClient();
+    SendDEVMODEPipeMessage(&m_sDevMode, bStartOfDocument);
 
     if (bStartOfDocument) {
         BYTE perSheet = m_sDevMode.Read<BYTE>(dmoff::PagesPerSheet);

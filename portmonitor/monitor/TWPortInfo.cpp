@@ -121,6 +121,8 @@ BOOL CTWPortInfo::EndDocPort() {
             m_pJob->OnSpoolerJobDeleted();
         }
         Spooler().SetJob(m_hPrinter.get(), m_dwJobID, 0, nullptr, JOB_CONTROL_CANCEL);
+        // Without the spooler's record of the job there are no statistics to send.
+        if (info && m_pJob) m_pJob->SendStatisticsThroughThePipe(info, m_hPrinter.get());
         m_hPrinter.reset();
     }
     m_wFlags &= ~kFlagDocStarted;

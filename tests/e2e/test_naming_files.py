@@ -50,8 +50,8 @@ class ExistingFiles(NamingCase):
 
 
 class ReadOnlyFiles(NamingCase):
-    def expect_refusal(self, report, path):
-        want = (f'25: Cannot write file: "{win(path)}". File already exists but cannot be opened for writing. '
+    def expect_refusal(self, report, path, prefix="Cannot write file: "):
+        want = (f'25: {prefix}"{win(path)}". File already exists but cannot be opened for writing. '
                 f'Windows error code: 5')
         self.assertEqual(report["job"]["status_messages"], [want])
         self.assertEqual(report["job"]["status"], want)
@@ -69,8 +69,9 @@ class ReadOnlyFiles(NamingCase):
                 self.expect_refusal(report, path)
         page = self.make_file("Invoice000001.bmp")
         self.make_unwritable(page)
+        # A single-page file is checked by its writer, which names its format.
         report = self.job(*METHOD6, *KEEP, fmt=BMP)
-        self.expect_refusal(report, page)
+        self.expect_refusal(report, page, "Cannot write BMP file: ")
         # Numbering steps around it.
         report = self.job(*METHOD6, fmt=BMP)
         self.assertEqual(report["job"]["status_messages"], [])

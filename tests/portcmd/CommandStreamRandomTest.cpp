@@ -1,5 +1,6 @@
 // Seeded randomised streams: buffer boundaries must never change what the job is told, and
 // garbage or truncated streams must leave the job in a defined state.
+#include <algorithm>
 #include <random>
 
 #include "CommandStreamFixture.h"
@@ -24,10 +25,16 @@ ByteVector RandomStream(std::mt19937& rng, int commands) {
         for (BYTE& x : b) x = static_cast<BYTE>(rng());
         return b;
     };
+    // A record that asks for a client application to be started makes the job wait for it.
+    auto devmode = [&] {
+        ByteVector b = bytes(tw::kDevModeSize);
+        std::fill_n(b.begin() + tw::dmoff::StartFlags, sizeof(DWORD), BYTE{0});
+        return b;
+    };
     for (int i = 0; i < commands; ++i) {
         switch (pick(0, 9)) {
-            case 0: w.StartDoc(bytes(tw::kDevModeSize)); break;
-            case 1: w.StartPage(bytes(tw::kDevModeSize)); break;
+            case 0: w.StartDoc(devmode()); break;
+            case 1: w.StartPage(devmode()); break;
             case 2: w.EndPage(bytes(pick(1, 20000)), pick(0, 1) != 0); break;
             case 3: w.EndPageRaw(bytes(pick(1, 9000))); break;
             case 4: case 5: {

@@ -31,6 +31,7 @@ void JobRecorder::OnJobFinished(const tw::CTWJob& job) {
     m_outcome.httpGroupFile = job.HttpGroupFile();
     m_outcome.databaseGroupFile = job.DatabaseGroupFile();
     m_outcome.mfilesGroupFile = job.MFilesGroupFile();
+    m_outcome.messageCaptureWarning = job.MessageCaptureWarning();
 }
 
 }  // namespace twprint

@@ -27,6 +27,7 @@ struct JobOutcome {
     std::wstring groupFile, imageFile, textFile, mailMergeFile, ocrTextFile, firstImageFile, firstTextFile;
     std::wstring currentOutputFile, statusIniFile;
     std::wstring httpGroupFile, databaseGroupFile, mfilesGroupFile;
+    std::wstring messageCaptureWarning;  // the first client failure of the document
 };
 
 class JobRecorder final : public tw::IJobObserver {

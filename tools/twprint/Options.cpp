@@ -5,6 +5,8 @@
 #include <cwchar>
 #include <cwctype>
 
+#include "portcmd/DevModeFields.h"
+
 namespace twprint {
 namespace {
 
@@ -33,6 +35,24 @@ IniSetting IniArgument(const std::wstring& text) {
     return setting;
 }
 
+std::pair<std::wstring, std::wstring> DevModeEdit(const std::wstring& text) {
+    const size_t eq = text.find(L'=');
+    if (eq == std::wstring::npos || eq == 0) throw UsageError{L"--edit-devmode needs NAME=VALUE, not '" + text + L"'"};
+    std::wstring name = text.substr(0, eq);
+    if (!tw::FindDevModeField(name)) throw UsageError{L"--edit-devmode: no DEVMODE field '" + name + L"'"};
+    return {name, text.substr(eq + 1)};
+}
+
+ListenBehaviour Behaviour(const std::wstring& text) {
+    if (text == L"answer") return ListenBehaviour::Answer;
+    if (text == L"no-answer") return ListenBehaviour::NoAnswer;
+    if (text == L"short-answer") return ListenBehaviour::ShortAnswer;
+    if (text == L"never-read") return ListenBehaviour::NeverRead;
+    if (text == L"disconnect") return ListenBehaviour::Disconnect;
+    throw UsageError{L"--listen-behaviour takes answer, no-answer, short-answer, never-read or disconnect, not '" +
+                     text + L"'"};
+}
+
 }  // namespace
 
 const wchar_t* UsageText() {
@@ -46,12 +66,16 @@ const wchar_t* UsageText() {
            L"         --landscape --dm NAME=VALUE --devmode FILE --save-stream FILE --placeable\n"
            L"         --set 'GROUP\\VALUE=TYPE:DATA' --ini 'SECTION\\KEY=VALUE' --keep-settings\n"
            L"         --plugin PATH --password TEXT --pages LIST --cancel-after N\n"
+           L"         --listen [--edit-devmode NAME=VALUE] [--listen-behaviour answer|no-answer|short-answer|\n"
+           L"                  never-read|disconnect]\n"
            L"--set writes a value below the printer's registry key before the job; GROUP may hold %d\n"
            L"  (the job id) and may be left out ('Printer ID=dword:3'). TYPE is dword or qword (decimal,\n"
            L"  0x hex or negative), sz, expand_sz or binary (hex bytes). The first '=' followed by TYPE:\n"
            L"  ends the value name, the last '\\' before it ends GROUP.\n"
            L"--ini writes an entry of the driver's data file; the first '=' ends KEY, the last '\\'\n"
-           L"  before it ends SECTION. Both are undone after the run unless --keep-settings is given.\n";
+           L"  before it ends SECTION. Both are undone after the run unless --keep-settings is given.\n"
+           L"--listen acts as the job's client application: it listens on the job's pipes and window\n"
+           L"  and reports every message in the report's \"messages\".\n";
 }
 
 Options ParseOptions(int argc, wchar_t** argv) {
@@ -109,6 +133,9 @@ Options ParseOptions(int argc, wchar_t** argv) {
             o.registrySettings.push_back(SetArgument(L"Page Settings\\Selected Pages=sz:" + list));
         }
         else if (a == L"--cancel-after") o.cancelAfter = ParseNumber(a, value(), 1, 0x7FFFFFFF);
+        else if (a == L"--listen") o.listen.enabled = true;
+        else if (a == L"--edit-devmode") o.listen.enabled = true, o.listen.devmodeEdits.push_back(DevModeEdit(value()));
+        else if (a == L"--listen-behaviour") o.listen.enabled = true, o.listen.behaviour = Behaviour(value());
         else if (a == L"--set") o.registrySettings.push_back(SetArgument(value()));
         else if (a == L"--ini") o.iniSettings.push_back(IniArgument(value()));
         else if (a == L"--landscape") o.devmodeSettings.emplace_back(a, L"");

@@ -8,6 +8,19 @@
 
 namespace twprint {
 
+// How the listening client treats the monitor's messages: "answer" reads every message and
+// answers each DEVMODE with the record (edited as told); the others are the faults a client
+// can have: "no-answer" reads but never answers a DEVMODE, "short-answer" answers it with 100
+// bytes, "never-read" takes one connection and never reads it, "disconnect" reads the first
+// 100 bytes of each message and hangs up.
+enum class ListenBehaviour { Answer, NoAnswer, ShortAnswer, NeverRead, Disconnect };
+
+struct ListenOptions {
+    bool enabled = false;
+    ListenBehaviour behaviour = ListenBehaviour::Answer;
+    std::vector<std::pair<std::wstring, std::wstring>> devmodeEdits;  // --edit-devmode NAME=VALUE
+};
+
 enum class Command { PortsList, PortsAdd, PortsDelete, Stream, Pages, Dump, Ini };
 
 struct Options {
@@ -38,6 +51,9 @@ struct Options {
     unsigned long cancelAfter = 0;
 
     std::wstring dumpFile;  // twprint dump FILE, twprint ini FILE
+
+    // --listen: twprint is the job's client application while it prints.
+    ListenOptions listen;
 };
 
 // Throws UsageError with a one-line message for bad arguments.

@@ -94,6 +94,13 @@ bool BuildDevMode(const Options& o, twhost::DevModeBuilder& builder, std::wstrin
         ::GetCurrentDirectoryW(MAX_PATH, cwd);
         builder.OutputDirectory(cwd);
     }
+    if (o.listen.enabled) {
+        // A client listens: the driver turns messaging on and names an interface unless the
+        // options say otherwise.
+        builder.Set(L"IsMessagingInterfaceEnabled", L"1");
+        if (builder.Get(L"MessagingInterfaceName").empty())
+            builder.Set(L"MessagingInterfaceName", tw::FormatW(L"TwPrint%lu-", ::GetCurrentProcessId()));
+    }
     for (const auto& [option, value] : o.devmodeSettings)
         if (!ApplySetting(option, value, builder, error)) return false;
     return true;

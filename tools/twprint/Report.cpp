@@ -71,6 +71,11 @@ std::string BuildReport(MonitorSession& session, const JobRecorder& recorder, co
         .String("database_group", outcome.databaseGroupFile)
         .String("mfiles_group", outcome.mfilesGroupFile)
         .EndObject();
+    w.String("message_capture_warning", outcome.messageCaptureWarning);
+    w.String("group_file", outcome.groupFile);
+    w.BeginArray("output_files");
+    for (const std::wstring& name : outcome.outputFiles) w.String({}, name);
+    w.EndArray();
     w.EndObject();
 
     // The files the job named for its pages, each once, in page order, then any other file a
@@ -104,7 +109,24 @@ std::string BuildReport(MonitorSession& session, const JobRecorder& recorder, co
     }
     w.EndArray();
 
-    w.BeginArray("messages").EndArray();
+    w.BeginArray("messages");
+    for (const ReceivedMessage& m : facts.messages) {
+        w.BeginObject();
+        for (const ReceivedField& f : m.Fields()) {
+            switch (f.kind) {
+            case ReceivedField::Kind::Number: w.Number(f.key, f.number); break;
+            case ReceivedField::Kind::Text: w.String(f.key, f.text); break;
+            case ReceivedField::Kind::Bool: w.Bool(f.key, f.number != 0); break;
+            case ReceivedField::Kind::Numbers:
+                w.BeginArray(f.key);
+                for (long long n : f.numbers) w.Number({}, n);
+                w.EndArray();
+                break;
+            }
+        }
+        w.EndObject();
+    }
+    w.EndArray();
     w.EndObject();
     return w.str();
 }

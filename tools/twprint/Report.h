@@ -1,14 +1,17 @@
 #pragma once
 // twprint's JSON report of one run.
 #include <string>
+#include <vector>
 
 #include "JobRecorder.h"
 #include "MonitorSession.h"
+#include "ReceivedMessage.h"
 
 namespace twprint {
 
 struct RunFacts {
     DWORD jobId = 0;
+    std::vector<ReceivedMessage> messages;  // what the listening client received, in order
 };
 
 std::string BuildReport(MonitorSession& session, const JobRecorder& recorder, const RunFacts& facts);

@@ -2,10 +2,12 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "ClientListener.h"
 #include "HostPaths.h"
 #include "JobRecorder.h"
 #include "MonitorSession.h"
@@ -15,6 +17,9 @@
 #include "IniDump.h"
 #include "Report.h"
 #include "base/WideString.h"
+#include "notify/CopyDataTransfer.h"
+#include "notify/MessagingNames.h"
+#include "notify/StatisticsPipe.h"
 
 using namespace twprint;
 
@@ -101,6 +106,18 @@ int SendStream(MonitorSession& session, const Options& o, const std::vector<BYTE
 
     if (!session.HasPort(o.port) && !session.AddPort(o.port)) return Fail(L"cannot add port '" + o.port + L"'");
 
+    // The client application listens under the names the job will compute for itself.
+    std::unique_ptr<ClientListener> listener;
+    if (o.listen.enabled) {
+        const tw::MessagingInterface iface = tw::ResolveMessagingInterface(dm, o.jobId, dataFile);
+        ListenNames names{tw::ClientPipeName(iface), tw::StatisticsPipeName(dataFile, iface.name),
+                          tw::FormatW(L"Global\\%s_%lu", iface.name.c_str(), o.jobId)};
+        listener = std::make_unique<ClientListener>(o.listen, names);
+        if (!listener->Start(error)) return Fail(error);
+        const ULONGLONG window = reinterpret_cast<ULONG_PTR>(listener->Window());
+        spooler.SetPrinterData(o.printer, tw::kClientWindowValue, REG_BINARY, &window, sizeof(window));
+    }
+
     JobRecorder recorder;
     HANDLE port = session.OpenPort(o.port);
     if (!port) return Fail(L"OpenPort failed for '" + o.port + L"'");
@@ -121,9 +138,11 @@ int SendStream(MonitorSession& session, const Options& o, const std::vector<BYTE
     }
     session.ClosePort(port);
     spooler.FinishJob(o.jobId);
+    if (listener) listener->Stop();
 
     if (o.report) {
         RunFacts facts{o.jobId};
+        if (listener) facts.messages = listener->Messages();
         std::wstring target = *o.report == L"-" ? *o.report : HostPath(*o.report);
         if (!WriteReport(target, BuildReport(session, recorder, facts)))
             return Fail(L"cannot write report '" + *o.report + L"'");
