@@ -4,9 +4,14 @@
 #include "job/TWJob.h"
 #include "monitor/Trace.h"
 #include "portcmd/DevModeLayout.h"
+#include "base/WideString.h"
 #include "twfile/BlFile.h"
+#include "twfile/FileFormats.h"
 
 namespace tw {
+namespace {
+constexpr wchar_t kNoWriterForFormat[] = L"The output format %s (%d) cannot be written.";
+}  // namespace
 
 bool CTWJob::IsDriverCoverPage() const {
     const BYTE options = m_sDevMode.Read<BYTE>(dmoff::CoverPageOptions);
@@ -19,7 +24,11 @@ BOOL CTWJob::CreateOutputFile() {
     m_pBlFile = CreateBlFileObject(m_sDevMode, this, m_settings.dwEffectiveFormat, m_settings.bOutputInMemory);
     m_sheet.Configure(m_settings.pagesPerSheet, m_settings.bColumnFirst, m_settings.bCellBorder, m_settings.sheetMargin,
                       m_settings.cellSpacing);
-    return m_pBlFile != nullptr;
+    if (m_pBlFile) return TRUE;
+    // Without a writer the document cannot be produced: say which format was asked for.
+    HandleError(FormatW(kNoWriterForFormat, FormatName(m_settings.dwEffectiveFormat),
+                        static_cast<int>(m_settings.dwEffectiveFormat)).c_str(), __FILE__, __LINE__);
+    return FALSE;
 }
 
 BOOL CTWJob::SavePageImage(HGLOBAL hData, bool raw) {

@@ -105,6 +105,16 @@ class BmpOutput(unittest.TestCase):
                 files[code] = f.read()
         self.assertEqual(files["0"], files["34"])
 
+    def test_formats_without_a_writer_fail_the_document_with_a_reason(self):
+        out = tempfile.mkdtemp(dir=self.tmp.name)
+        code, report, err = run_report("--port", self.port, "--format", "36", "--out", out, SAMPLE[0])
+        self.assertEqual(code, 0, err)
+        self.assertTrue(report["job"]["failed"])
+        self.assertEqual(report["job"]["status"], "The output format PDF version 1.4 (36) cannot be written.")
+        self.assertFalse([op for op in report["job"]["operations"] if op["op"] == "StartDoc" and op["result"]])
+        # Only the group file, which keeps the reason for whoever reads it.
+        self.assertEqual([f for f in os.listdir(out) if not f.endswith(".grp")], [])
+
     def test_without_paper_fields_the_page_takes_the_emf_size(self):
         pages = CORPUS[::6] + SAMPLE
         for xdpi, ydpi in ((204, 196), (300, 300)):
