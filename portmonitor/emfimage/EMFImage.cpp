@@ -5,6 +5,7 @@
 #include "emfimage/DitherImage.h"
 #include "emfimage/EmfPageReader.h"
 #include "emfimage/ImageErrors.h"
+#include "emfimage/MetafileRotation.h"
 #include "emfimage/PackedDib.h"
 #include "emfimage/PagesPerSheet.h"
 #include "job/JobOptions.h"
@@ -20,12 +21,7 @@
 namespace tw {
 namespace {
 
-int RotationCode(const TarnwellDEVMODE& dm) {
-    if (dm.HasFlag(dmflag::IsRotatePaperEnabled)) return IsLandscape(&dm) ? kRotateClockwise : kRotateNone;
-    const int code = settings::ReadNumberText(&dm, settings::kPageSettings, settings::kPageRotation,
-                                              settings::kPageRotationDefault);
-    return code >= kRotateAnticlockwise && code <= kRotateClockwise ? code : kRotateNone;
-}
+int RotationCode(const TarnwellDEVMODE& dm) { return PageRotationCode(dm); }
 
 }  // namespace
 

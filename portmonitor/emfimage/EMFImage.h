@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "base/UniqueHandle.h"
+#include "emfimage/MetafileRecorder.h"
 #include "emfimage/PageGeometry.h"
 #include "emfimage/PagePlayer.h"
 
@@ -36,6 +37,52 @@ public:
     void Clear();
 
     const PlaybackStats& Playback() const { return m_playback; }
+
+    // ---- The vector path (EMFImageVector.cpp): the page as metafiles for the metafile-based
+    // writers. Both metafiles become the caller's; the annotation metafile (the page's stamps,
+    // same frame) stays empty when nothing is stamped. `size` is the page in the recording
+    // device's pixels, `dpi` the recording resolution.
+    //
+    // A page EMF. `applyPageTransforms` also turns the page and puts it onto its pages-per-sheet
+    // cell, as the raw-data variant always does.
+    BOOL CreateEnhMetaFileExt(HGLOBAL pageBlock, SIZE_T dataSize, TarnwellDEVMODE& dm, UniqueEnhMetaFile& pageEmf,
+                              UniqueEnhMetaFile& annotationEmf, VectorSize& size, VectorSize& dpi,
+                              BOOL applyPageTransforms);
+    // A raw-data page, wrapped into a metafile, then turned and put onto its sheet cell.
+    BOOL CreateEnhMetaFileFromRawDataExt(HGLOBAL pageBlock, SIZE_T dataSize, TarnwellDEVMODE& dm,
+                                         UniqueEnhMetaFile& pageEmf, UniqueEnhMetaFile& annotationEmf,
+                                         VectorSize& size, VectorSize& dpi);
+    // A raw-data page (packed DIB) drawn into a metafile recorded on the reference DC over the
+    // printer's physical page; sizes the image's header as raw-data pages are sized. Null after
+    // the failure was reported or traced.
+    UniqueEnhMetaFile ReadMetaFileFromRawData(HGLOBAL pageBlock, SIZE_T dataSize, TarnwellDEVMODE& dm);
+
+private:
+    // Which decorations the vector path records into the annotation metafile.
+    struct VectorStamps {
+        bool overlayWatermark = false, barcode = false, annotation = false, header = false, footer = false,
+             textStamp = false, bates = false;
+        bool Any() const { return overlayWatermark || barcode || annotation || header || footer || textStamp || bates; }
+    };
+    VectorStamps DecideVectorStamps(const TarnwellDEVMODE& dm) const;
+    bool IsFirstDocumentPage() const;
+    BOOL FinishVectorPage(TarnwellDEVMODE& dm, bool raw, bool applyPageTransforms, UniqueEnhMetaFile& pageEmf,
+                          UniqueEnhMetaFile& annotationEmf, VectorSize& size, VectorSize& dpi);
+    BOOL RecordAnnotations(HDC reference, const RECTL& frame, int width, int height, bool raw,
+                           const TarnwellDEVMODE& dm, UniqueEnhMetaFile& annotationEmf);
+
+    // Call points of the vector path (EMFImageVectorCallPoints.cpp), in the order a page meets them.
+    void ExtractVectorPageText(HDC reference, HENHMETAFILE emf, const RECTL& frame, const TarnwellDEVMODE& dm);
+    bool HasOverlayWatermark(const TarnwellDEVMODE& dm) const;
+    bool AnnotationFirstPageOnly(const TarnwellDEVMODE& dm) const;
+    BOOL LoadBatesNumbering(const TarnwellDEVMODE& dm);
+    void DrawMetafileWatermark(HDC dc, int width, int height, const TarnwellDEVMODE& dm, BOOL last);
+    void DrawMetafileBarcodes(HDC dc, int width, int height, const TarnwellDEVMODE& dm, BOOL last);
+    void DrawAnnotationText(HDC dc, int width, int height, const TarnwellDEVMODE& dm);
+    void DrawHeader(HDC dc, int width, int height, const TarnwellDEVMODE& dm);
+    void DrawFooter(HDC dc, int width, int height, const TarnwellDEVMODE& dm);
+    void DrawTextStamp(HDC dc, int width, int height, const TarnwellDEVMODE& dm);
+    void DrawBatesNumber(HDC dc, int width, int height, const TarnwellDEVMODE& dm);
 
 private:
     struct Bands;  // the DCs and bitmaps of one page's banding

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "emfimage/EmfLayout.h"
+#include "emfimage/EmfTextRecords.h"
 #include "monitor/Trace.h"
 
 namespace tw {
@@ -44,7 +45,7 @@ DWORD MinimumSize(DWORD type) {
         case EMR_SETMETARGN: case EMR_SAVEDC: case EMR_REALIZEPALETTE: case EMR_BEGINPATH:
         case EMR_ENDPATH: case EMR_CLOSEFIGURE: case EMR_FLATTENPATH: case EMR_WIDENPATH:
         case EMR_ABORTPATH: case EMR_GLSRECORD: case EMR_GLSBOUNDEDRECORD: case EMR_PIXELFORMAT:
-        case EMR_RESERVED_105: case EMR_RESERVED_106: case EMR_RESERVED_107: case EMR_RESERVED_108:
+        case EMR_RESERVED_105: case EMR_RESERVED_106: case EMR_RESERVED_107:
         case EMR_RESERVED_109: case EMR_RESERVED_110: case EMR_COLORCORRECTPALETTE:
         case EMR_SETICMPROFILEA: case EMR_SETICMPROFILEW: case EMR_RESERVED_117:
         case EMR_RESERVED_119: case EMR_COLORMATCHTOTARGETW:
@@ -71,6 +72,7 @@ DWORD MinimumSize(DWORD type) {
         case EMR_EXTCREATEPEN: return 52;
         case EMR_POLYTEXTOUTA: case EMR_POLYTEXTOUTW: return 40;
         case EMR_GRADIENTFILL: return 36;
+        case emftext::kSmallTextOut: return emftext::kSmallTextFixedSize;
         default: return 0;
     }
 }
@@ -97,6 +99,7 @@ const wchar_t* EmfRecordVerdictName(EmfRecordVerdict verdict) {
         case EmfRecordVerdict::UnknownType: return L"unknown record type";
         case EmfRecordVerdict::MisplacedHeader: return L"misplaced header";
         case EmfRecordVerdict::BadHandle: return L"bad object handle";
+        case EmfRecordVerdict::BadTextArray: return L"text outside its record";
     }
     return L"?";
 }
@@ -164,6 +167,7 @@ EmfRecordVerdict EmfRecordChecker::Check(const ENHMETARECORD* record, size_t ava
     const DWORD minimum = MinimumSize(type);
     if (minimum == 0) return EmfRecordVerdict::UnknownType;
     if (size < minimum) return EmfRecordVerdict::TooShortForType;
+    if (IsTextRecord(type) && !TextRecordFits(bytes, size)) return EmfRecordVerdict::BadTextArray;
     if (type == EMR_HEADER) return CheckHeader(bytes, size);
     if (!m_sawHeader) return EmfRecordVerdict::MisplacedHeader;
     if (type == EMR_EOF) m_sawEof = true;

@@ -16,6 +16,7 @@ enum class EmfRecordVerdict {
     UnknownType,
     MisplacedHeader,   // a header record that is not the first record, or a first record that is not one
     BadHandle,         // handle index outside 1 .. nHandles-1 or naming no object created so far
+    BadTextArray,      // a text record whose string or spacing array lies outside it
 };
 
 const wchar_t* EmfRecordVerdictName(EmfRecordVerdict verdict);

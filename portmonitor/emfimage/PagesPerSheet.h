@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/UniqueHandle.h"
+#include "emfimage/MetafileSheet.h"
 
 namespace tw {
 
@@ -63,11 +64,15 @@ public:
     UniqueHGlobal Compose(HDC reference, bool blank) const;
     void Clear();
 
+    // The vector path's sheet geometry, remembered from the first page of each sheet.
+    MetafileSheetGeometry& VectorSheet() { return m_vectorSheet; }
+
 private:
     SheetLayout m_layout;
     bool m_flush = false;
     DWORD m_lastSheetPage = 0;
     std::vector<UniqueHGlobal> m_pages;
+    MetafileSheetGeometry m_vectorSheet;
 };
 
 }  // namespace tw

@@ -239,6 +239,7 @@ inline constexpr DWORD kCharacterColumnsDefault = 80;
 // ---- "%s\Troubleshooting Settings" -------------------------------------------------------
 inline constexpr wchar_t kDebugLoggingEnable[] = L"Debug Logging Enable";  // number as text
 inline constexpr int kDebugLoggingEnableDefault = 0;
+inline constexpr wchar_t kDebugLoggingDirectory[] = L"Debug Logging Directory";  // text, kNameBytes
 inline constexpr wchar_t kReadEmfData[] = L"Read EMF Data";  // emptied at every end of a document
 
 // ---- "%s\Cover Page Settings" (numbers as text, default 0) -------------------------------

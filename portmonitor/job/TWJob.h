@@ -305,6 +305,8 @@ private:
     BOOL SaveAsCancelled();
     BOOL ProducePage(HGLOBAL hData, bool raw);
     BOOL FinishPage(HGLOBAL hData, bool raw);
+    // The page's data into the EDF debug files the printer and the debug switch file ask for.
+    void DumpPageData(HGLOBAL hData, bool raw);
     BOOL PrintEmptyPage();
 
     // Call points of the subsystems that produce and hand off the output (TWJobCallPoints.cpp).

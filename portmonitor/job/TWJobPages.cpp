@@ -129,6 +129,7 @@ BOOL CTWJob::FinishPage(HGLOBAL hData, bool raw) {
         return done(TRUE, L"left out");
     }
     if (!hData) return done(FALSE, L"no page data");
+    DumpPageData(hData, raw);
     if (!ProducePage(hData, raw)) return done(FALSE, L"ProducePage");
     ForwardPage(hData, raw);
     const int perSheet = m_settings.pagesPerSheet;

@@ -189,6 +189,9 @@ inline constexpr DWORD ForceResolution = 0x1000000;
 inline constexpr DWORD PrinterForwardingEnabled = 0x2000000;
 inline constexpr DWORD OutputInMemory = 0x4000000;
 inline constexpr DWORD BatesNumberingEnabled = 0x8000000;
+// Pages on an N-up metafile sheet are drawn mirrored left to right, or top to bottom.
+inline constexpr DWORD MirrorHorizontal = 0x20000000;
+inline constexpr DWORD MirrorVertical = 0x40000000;
 inline constexpr DWORD PrintedFromSession0 = 0x80000000;
 inline constexpr DWORD FaxResolutionModes = FaxResolutionMode1 | FaxResolutionMode2 | FaxResolutionMode3;
 }  // namespace dmflag
@@ -250,6 +253,11 @@ inline constexpr BYTE BarcodeEnabled = 0x1;
 inline constexpr BYTE BarcodeFirstPageOnly = 0x2;
 inline constexpr BYTE InsertedCoverPage = 0x40;
 }  // namespace dmcover
+
+// Bits of the annotation options word at dmoff::AnnotationOptions.
+namespace dmannot {
+inline constexpr DWORD AnnotationEnabled = 0x1;
+}
 
 // Bits of the extra flags byte at dmoff::ExtraFlags.
 namespace dmextra {
