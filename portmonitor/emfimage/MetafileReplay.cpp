@@ -11,10 +11,8 @@ namespace tw {
 namespace {
 
 struct ReplayContext {
-    EmfRecordChecker checker;
-    size_t size = 0;
-    size_t offset = 0;
-    PlaybackStats stats;
+    explicit ReplayContext(size_t size) : records(size) {}
+    CheckedRecords records;
     std::vector<BYTE> copy;
     ExtTextOutCall text;
 };
@@ -32,19 +30,11 @@ void RedrawExtTextOut(HDC dc, const ExtTextOutCall& t) {
 
 int CALLBACK ReplayRecord(HDC dc, HANDLETABLE* table, const ENHMETARECORD* record, int handles, LPARAM param) {
     auto* ctx = reinterpret_cast<ReplayContext*>(param);
-    const size_t available = ctx->offset < ctx->size ? ctx->size - ctx->offset : 0;
-    const EmfRecordVerdict verdict = ctx->checker.Check(record, available);
-    if (verdict == EmfRecordVerdict::BadSize) {
-        ctx->stats.truncated = true;
-        return 0;
+    switch (ctx->records.Next(record)) {
+    case CheckedRecords::Step::Stop: return 0;
+    case CheckedRecords::Step::Skip: return 1;
+    case CheckedRecords::Step::Play: break;
     }
-    ctx->offset += record->nSize;
-    if (verdict != EmfRecordVerdict::Safe) {
-        TW_TRACE(L"ReplayMetafile: record of type %u skipped: %s", record->iType, EmfRecordVerdictName(verdict));
-        ++ctx->stats.skipped;
-        return 1;
-    }
-    ++ctx->stats.played;
     const BYTE* bytes = reinterpret_cast<const BYTE*>(record);
     switch (record->iType) {
     case EMR_EXTTEXTOUTA:
@@ -69,15 +59,14 @@ int CALLBACK ReplayRecord(HDC dc, HANDLETABLE* table, const ENHMETARECORD* recor
 
 PlaybackStats ReplayMetafile(HDC dc, HENHMETAFILE emf, const RECT& rect, HANDLE gdiMutex) {
     TW_TRACE(L"> ReplayMetafile");
-    ReplayContext ctx;
-    ctx.size = ::GetEnhMetaFileBits(emf, 0, nullptr);
+    ReplayContext ctx(::GetEnhMetaFileBits(emf, 0, nullptr));
     {
         GdiMutexLock lock(gdiMutex);
         ::EnumEnhMetaFile(dc, emf, ReplayRecord, &ctx, &rect);
     }
-    TW_TRACE(L"< ReplayMetafile: %d played, %d skipped%s", ctx.stats.played, ctx.stats.skipped,
-             ctx.stats.truncated ? L", rest dropped" : L"");
-    return ctx.stats;
+    TW_TRACE(L"< ReplayMetafile: %d played, %d skipped%s", ctx.records.stats.played, ctx.records.stats.skipped,
+             ctx.records.stats.truncated ? L", rest dropped" : L"");
+    return ctx.records.stats;
 }
 
 }  // namespace tw

@@ -35,14 +35,6 @@ XFORM CellTransform(const SheetCell& cell, float width, float height, const Tarn
     return x;
 }
 
-void DrawCellBorder(HDC dc, const SheetCell& cell, int border) {
-    if (border <= 0) return;
-    UniqueGdiObject pen(::CreatePen(PS_INSIDEFRAME, border, RGB(0, 0, 0)));
-    SelectGuard usePen(dc, pen.get());
-    SelectGuard useBrush(dc, ::GetStockObject(NULL_BRUSH));
-    ::Rectangle(dc, cell.left - border, cell.top - border, cell.left + cell.width + border,
-                cell.top + cell.height + border);
-}
 
 struct SheetPlan {
     SheetCell cell;
@@ -59,7 +51,7 @@ UniqueEnhMetaFile PlaceOne(const std::wstring& printerName, HANDLE gdiMutex, HEN
     if (!recorder) return UniqueEnhMetaFile();
     const XFORM sheetToFrame = recorder.FrameTransform(static_cast<float>(plan.sheet.cx), static_cast<float>(plan.sheet.cy));
     recorder.UseWorldTransform(sheetToFrame);
-    DrawCellBorder(recorder.Dc(), plan.cell, border);
+    DrawSheetCellBorder(recorder.Dc(), plan.cell, border);
     // The page's own clipping is confined to the cell: the meta region bounds every clip it sets.
     ::IntersectClipRect(recorder.Dc(), plan.cell.left, plan.cell.top, plan.cell.left + plan.cell.width,
                         plan.cell.top + plan.cell.height);

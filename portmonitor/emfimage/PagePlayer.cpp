@@ -19,31 +19,20 @@ constexpr int kAntialiasMinDpi = 150;
 constexpr size_t kFontQualityOffset = offsetof(EMREXTCREATEFONTINDIRECTW, elfw.elfLogFont.lfQuality);
 
 struct PlayContext {
-    EmfRecordChecker checker;
-    size_t size = 0;
-    size_t offset = 0;
+    explicit PlayContext(size_t size) : records(size) {}
+    CheckedRecords records;
     const FontQualityRule* fonts = nullptr;
-    PlaybackStats stats;
     std::vector<BYTE> scratch;
     POINT brushBase{};  // the DC's brush origin when playback began
 };
 
 int CALLBACK PlayRecord(HDC dc, HANDLETABLE* table, const ENHMETARECORD* record, int handles, LPARAM param) {
     auto* ctx = reinterpret_cast<PlayContext*>(param);
-    const size_t available = ctx->offset < ctx->size ? ctx->size - ctx->offset : 0;
-    const EmfRecordVerdict verdict = ctx->checker.Check(record, available);
-    if (verdict == EmfRecordVerdict::BadSize) {
-        ctx->stats.truncated = true;
-        return 0;
+    switch (ctx->records.Next(record)) {
+    case CheckedRecords::Step::Stop: return 0;
+    case CheckedRecords::Step::Skip: return 1;
+    case CheckedRecords::Step::Play: break;
     }
-    ctx->offset += record->nSize;
-    if (verdict != EmfRecordVerdict::Safe) {
-        TW_TRACE(L"PlayPage: record %u of type %u skipped: %s", ctx->stats.played + ctx->stats.skipped,
-                 record->iType, EmfRecordVerdictName(verdict));
-        ++ctx->stats.skipped;
-        return 1;
-    }
-    ++ctx->stats.played;
     if (record->iType == EMR_SETBRUSHORGEX && record->nSize >= sizeof(EMRSETBRUSHORGEX)) {
         // Brush origins are device coordinates: a page drawn in bands keeps them relative to
         // the page, so dithered and hatched fills run on across band seams.
@@ -65,6 +54,24 @@ int CALLBACK PlayRecord(HDC dc, HANDLETABLE* table, const ENHMETARECORD* record,
 }
 
 }  // namespace
+
+CheckedRecords::Step CheckedRecords::Next(const ENHMETARECORD* record) {
+    const size_t available = m_offset < m_size ? m_size - m_offset : 0;
+    const EmfRecordVerdict verdict = m_checker.Check(record, available);
+    if (verdict == EmfRecordVerdict::BadSize) {
+        stats.truncated = true;
+        return Step::Stop;
+    }
+    m_offset += record->nSize;
+    if (verdict != EmfRecordVerdict::Safe) {
+        TW_TRACE(L"EMF record %d of type %u skipped: %s", stats.played + stats.skipped, record->iType,
+                 EmfRecordVerdictName(verdict));
+        ++stats.skipped;
+        return Step::Skip;
+    }
+    ++stats.played;
+    return Step::Play;
+}
 
 GdiMutexLock::GdiMutexLock(HANDLE mutex) : m_mutex(mutex) {
     if (!mutex) return;
@@ -92,18 +99,17 @@ BYTE FontQualityRule::Apply(BYTE recorded) const {
 }
 
 PlaybackStats PlayPage(HDC dc, HENHMETAFILE emf, const RECT& rect, HANDLE gdiMutex, const FontQualityRule& fonts) {
-    PlayContext ctx;
-    ctx.size = ::GetEnhMetaFileBits(emf, 0, nullptr);
+    PlayContext ctx(::GetEnhMetaFileBits(emf, 0, nullptr));
     ctx.fonts = &fonts;
     ::GetBrushOrgEx(dc, &ctx.brushBase);
     {
         GdiMutexLock lock(gdiMutex);
         ::EnumEnhMetaFile(dc, emf, PlayRecord, &ctx, &rect);
     }
-    if (ctx.stats.skipped || ctx.stats.truncated)
-        TW_TRACE(L"PlayPage: %d records played, %d skipped%s", ctx.stats.played, ctx.stats.skipped,
-                 ctx.stats.truncated ? L", rest dropped" : L"");
-    return ctx.stats;
+    if (ctx.records.stats.skipped || ctx.records.stats.truncated)
+        TW_TRACE(L"PlayPage: %d records played, %d skipped%s", ctx.records.stats.played, ctx.records.stats.skipped,
+                 ctx.records.stats.truncated ? L", rest dropped" : L"");
+    return ctx.records.stats;
 }
 
 }  // namespace tw

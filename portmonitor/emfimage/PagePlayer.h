@@ -4,6 +4,10 @@
 // records take the quality the job's antialiasing setting asks for.
 #include <windows.h>
 
+#include <cstddef>
+
+#include "emfimage/EmfRecordCheck.h"
+
 namespace tw {
 
 // Holds the job's GDI mutex for the length of one enumeration. The wait is bounded: after it
@@ -35,6 +39,21 @@ struct PlaybackStats {
     int played = 0;
     int skipped = 0;      // records the checker refused
     bool truncated = false;  // a record size could not be trusted; the rest of the page was dropped
+};
+
+// Follows the records EnumEnhMetaFile hands out, in order, through an image of `size` bytes:
+// each is checked before it may be played, and `stats` counts what was played and skipped.
+class CheckedRecords {
+public:
+    enum class Step { Play, Skip, Stop };
+    explicit CheckedRecords(size_t size) : m_size(size) {}
+    Step Next(const ENHMETARECORD* record);
+    PlaybackStats stats;
+
+private:
+    EmfRecordChecker m_checker;
+    size_t m_size;
+    size_t m_offset = 0;
 };
 
 // Plays `emf` into `rect` (logical units of `dc`) while holding `gdiMutex` (may be null).

@@ -42,7 +42,10 @@ bool ViewDib(const BYTE* p, SIZE_T size, GdiDib& view) {
     return true;
 }
 
-void DrawBorder(HDC dc, const SheetCell& cell, int border) {
+
+}  // namespace
+
+void DrawSheetCellBorder(HDC dc, const SheetCell& cell, int border) {
     if (border <= 0) return;
     UniqueGdiObject pen(::CreatePen(PS_INSIDEFRAME, border, RGB(0, 0, 0)));
     SelectGuard usePen(dc, pen.get());
@@ -50,8 +53,6 @@ void DrawBorder(HDC dc, const SheetCell& cell, int border) {
     ::Rectangle(dc, cell.left - border, cell.top - border, cell.left + cell.width + border,
                 cell.top + cell.height + border);
 }
-
-}  // namespace
 
 SheetGrid SheetGridFor(int count) {
     for (const GridEntry& g : kGrids)
@@ -156,7 +157,7 @@ UniqueHGlobal PagesPerSheet::Compose(HDC reference, bool blank) const {
             }
             const SheetCell cell = m_layout.CellFor(static_cast<int>(i), fw, fh, pw, ph);
             if (cell.width <= 0 || cell.height <= 0) continue;
-            DrawBorder(dc.get(), cell, m_layout.border);
+            DrawSheetCellBorder(dc.get(), cell, m_layout.border);
             // The scaler resamples with care (cubic for grey and colour); GDI only places the result.
             UniqueHGlobal scaled(ScaleImage(m_pages[i].get(), cell.width, cell.height));
             HGLOBAL source = scaled ? scaled.get() : m_pages[i].get();

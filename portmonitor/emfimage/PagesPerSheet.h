@@ -39,6 +39,9 @@ struct SheetLayout {
     SheetCell CellFor(int index, int firstWidth, int firstHeight, int pageWidth, int pageHeight) const;
 };
 
+// The frame around a cell: an inside-frame black pen of `border` pixels, nothing when 0.
+void DrawSheetCellBorder(HDC dc, const SheetCell& cell, int border);
+
 class PagesPerSheet {
 public:
     static constexpr int kBorderWidth = 5;

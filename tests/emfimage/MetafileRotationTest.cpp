@@ -84,7 +84,9 @@ TEST_F(MetafileRotation, HalfTurnKeepsGeometryQuarterTurnsExchangeIt) {
         EXPECT_TRUE(swapped(dmPaperWidth, dmPaperLength, short{}));
         EXPECT_TRUE(swapped(dmPrintQuality, dmYResolution, short{}));
         EXPECT_NE(original.Read<short>(dmPrintQuality), original.Read<short>(dmYResolution));
-        if (!quarter) EXPECT_EQ(std::memcmp(dm.Bytes(), original.Bytes(), tw::kDevModeSize), 0);
+        if (!quarter) {
+            EXPECT_EQ(std::memcmp(dm.Bytes(), original.Bytes(), tw::kDevModeSize), 0);
+        }
     }
 }
 
@@ -115,8 +117,9 @@ TEST_F(MetafileRotation, TurnedMetafileDrawsTheTurnedRaster) {
         const int other = code == 2 ? 1 : 4 - code;
         tw::UniqueHGlobal wrong = tw::RotatePackedDib(dib.get(), other);
         const Raster wrongRaster = RasterFromPackedDib(wrong.get());
-        if (wrongRaster.width == drawn.width)
+        if (wrongRaster.width == drawn.width) {
             EXPECT_GT(DifferentPixels(drawn, wrongRaster), BlackPixels(upright) / 2);
+        }
     }
 }
 
