@@ -6,8 +6,6 @@
 
 namespace tw {
 
-// The multipage TIFF file, opened at the start of the document.
-BOOL CTWJob::OpenMultipageTiff() { return TRUE; }
 // Start records of printer forwarding and the uploaders.
 void CTWJob::WriteStartRecords() {}
 // Client notification (message kinds 1 to 4).
@@ -26,11 +24,9 @@ void CTWJob::ForwardPage(HGLOBAL, bool) {}
 // E-mail and other hand-off records of a finished file group.
 void CTWJob::WriteFileHandOffRecords(bool) {}
 void CTWJob::UpdateBatesNumber() {}
-BOOL CTWJob::CloseMultipageTiff() { return TRUE; }
 void CTWJob::StartPostPrintApplication() {}
 // Forwarding end record, "Job Finished" post-print record.
 void CTWJob::WriteHandOffEndRecords() {}
-void CTWJob::SendMemoryImage() {}
 // The file of an in-memory writer, to the clients through WM_COPYDATA and the pipes.
 void CTWJob::SendMemoryPageImage(HGLOBAL, SIZE_T size) {
     TW_TRACE(L"CTWJob::SendMemoryPageImage: %u bytes", static_cast<unsigned>(size));
