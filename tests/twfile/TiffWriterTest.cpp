@@ -273,3 +273,68 @@ TEST_F(TiffWriter, MissingLibraryAndNullArguments) {
 }
 
 }  // namespace
+
+namespace {
+
+// Pages in a TIFF file or block, as the library reads them back.
+int PagesOf(const std::wstring& file) {
+    HMODULE lib = ::LoadLibraryW(L"TIFF32.DLL");
+    if (!lib) return -1;
+    auto open = reinterpret_cast<PFN_OpenTiffFileW>(reinterpret_cast<void*>(::GetProcAddress(lib, "OpenTiffFileW")));
+    auto info = reinterpret_cast<PFN_GetTiffFileInfo>(reinterpret_cast<void*>(::GetProcAddress(lib, "GetTiffFileInfo")));
+    auto close = reinterpret_cast<PFN_CloseTiffFile>(reinterpret_cast<void*>(::GetProcAddress(lib, "CloseTiffFile")));
+    int pages = -1;
+    if (HTIFFDOC doc = open(file.c_str(), TIFF_MODE_READ)) {
+        TIFFFILEINFO fi{};
+        if (info(doc, &fi)) pages = fi.nImages;
+        close(doc);
+    }
+    ::FreeLibrary(lib);
+    return pages;
+}
+
+TEST_F(TiffWriter, ColourPagesThroughTheResidentAndReopenPaths) {
+    const std::string page = SamplePage();
+    // LZW holds the file open; TIFF JPEG reopens it for every page and hands colour pages over whole.
+    for (DWORD code : {9u, 10u}) {
+        for (DWORD colour : {1u, 3u}) {
+            twtest::RenderFixture fx;
+            fx.DevMode().Dpi(100, 100).ColorMode(colour);
+            auto writer = tw::CreateBlFileObject(fx.DevMode().Record(), &fx.Job(), code, false);
+            auto* tiff = dynamic_cast<tw::CBlTIFFFile*>(writer.get());
+            const std::wstring name = dir + L"\\c" + std::to_wstring(code) + L"_" + std::to_wstring(colour) + L".tif";
+            ASSERT_TRUE(tiff->OpenTIFFFile(name.c_str()));
+            for (DWORD n = 1; n <= 2; ++n) {
+                tw::UniqueHGlobal block(twtest::GlobalFromBytes(page));
+                tiff->SetCurrentPage(n);
+                EXPECT_TRUE(tiff->SaveTIFFPage(block.get(), page.size(), TRUE)) << tw::ToUtf8(fx.Job().StatusText());
+            }
+            EXPECT_TRUE(tiff->CloseTIFFFile());
+            EXPECT_EQ(PagesOf(name), 2) << code << " " << colour;
+        }
+    }
+}
+
+TEST_F(TiffWriter, MemoryWriterKeepsOneTiffPerPage) {
+    twtest::RenderFixture fx;
+    fx.DevMode().Dpi(100, 100);
+    auto writer = tw::CreateBlFileObject(fx.DevMode().Record(), &fx.Job(), 7, true);
+    ASSERT_NE(dynamic_cast<tw::CBlMemTIFFFile*>(writer.get()), nullptr);
+    const std::string page = SamplePage();
+    SIZE_T first = 0;
+    for (DWORD n = 1; n <= 2; ++n) {
+        tw::UniqueHGlobal block(twtest::GlobalFromBytes(page));
+        writer->SetCurrentPage(n);
+        ASSERT_TRUE(writer->SaveFile(block.get(), page.size(), L"memory.tif", TRUE));
+        HGLOBAL tiff = fx.Job().MemoryOutputBlock();
+        tw::GlobalLockGuard<BYTE> bytes(tiff);
+        ASSERT_TRUE(bytes);
+        EXPECT_EQ(std::memcmp(bytes.get(), "II*\0", 4), 0);
+        // Without multi-page output every page starts the TIFF anew.
+        if (n == 1) first = bytes.size();
+        else EXPECT_EQ(bytes.size(), first);
+    }
+    EXPECT_GT(first, 1000u);
+}
+
+}  // namespace
