@@ -55,6 +55,8 @@ void CBlTIFFFile::ReportWriteFailure(int code, const char* file, int line) {
 void CBlTIFFFile::ReportLibraryError(int code, const char* file, int line) {
     const int error = m_library.LastError();
     m_pJob->HandleTiffError(code, file, line, error, m_library.ErrorText(error).c_str());
+    // The library keeps its error until cleared: reported once, not again with every later page.
+    m_library.ClearError();
 }
 
 void CBlTIFFFile::ReportPendingLibraryError(const char* file, int line) {
