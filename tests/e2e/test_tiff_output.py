@@ -128,6 +128,17 @@ class TiffOutput(unittest.TestCase):
                 for got, page in zip(decoded, SAMPLE):
                     self.assertTrue(same_pixels(got, self.reference(page, "100")), code)
 
+    def test_always_reopen_writes_the_same_document(self):
+        # The file is opened for every page instead of being held: the same pages come out.
+        reopen = ("--ini", "Default Settings\\Always Reopen TIFF File=1")
+        report = self.job(21, SAMPLE, "--dpi", "100", *MULTI, *reopen)
+        path = report["files"][0]["host_path"]
+        info, decoded = self.decode_natively(path)
+        self.assertEqual(len(decoded), 3)
+        for got, page in zip(decoded, SAMPLE):
+            self.assertTrue(same_pixels(got, self.reference(page, "100")))
+        self.assertEqual(re.findall(r"Page Number: (\d+)-(\d+)", info), [("0", "3"), ("1", "3"), ("2", "3")])
+
     def test_ink_is_one_under_white_is_zero(self):
         report = self.job(3, SAMPLE[:1], "--dpi", "100")
         path = report["files"][0]["host_path"]
