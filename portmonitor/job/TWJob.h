@@ -88,6 +88,13 @@ public:
     void NoteOutputFile(const std::wstring& fileName);
     // The encoded file of an in-memory writer, for the client applications.
     void SendMemoryPageImage(HGLOBAL file, SIZE_T size);
+    // "Always Reopen TIFF File" of the printer's data file, read at StartDoc.
+    bool AlwaysReopenTiff() const { return m_bAlwaysReopenTiff; }
+    // The page just saved is a cover page made after the document that must move to its front.
+    bool IsLeadingCoverPage() const;
+    // The encoded output of the in-memory TIFF writer, made (1 byte) on first use; null when it
+    // cannot be allocated. The job sends it at EndDoc with multi-page output.
+    HGLOBAL MemoryOutputBlock();
     // Content-based naming: replaces `fileName` by the name the page's content gives; FALSE
     // stops the page.
     BOOL RenameByContent(std::wstring& fileName);
@@ -384,6 +391,8 @@ private:
     std::vector<std::wstring> m_outputFileNames;  // one entry per output page
     std::vector<std::wstring> m_writtenFiles;
     std::unique_ptr<CBlFile> m_pBlFile;
+    bool UsesMultipageTiff() const;
+    BOOL SaveTiffPage(HGLOBAL hData, SIZE_T size, BOOL isEMF);
     PagesPerSheet m_sheet;
     std::wstring m_szCurrentOutputFile;
 

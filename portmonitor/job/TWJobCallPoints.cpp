@@ -6,8 +6,6 @@
 
 namespace tw {
 
-// The multipage TIFF file, opened at the start of the document.
-BOOL CTWJob::OpenMultipageTiff() { return TRUE; }
 // Start records of printer forwarding and the uploaders.
 void CTWJob::WriteStartRecords() {}
 void CTWJob::StartOcrDocument() {}
@@ -22,7 +20,6 @@ void CTWJob::ForwardPage(HGLOBAL, bool) {}
 // E-mail and other hand-off records of a finished file group.
 void CTWJob::WriteFileHandOffRecords(bool) {}
 void CTWJob::UpdateBatesNumber() {}
-BOOL CTWJob::CloseMultipageTiff() { return TRUE; }
 void CTWJob::StartPostPrintApplication() {}
 // Forwarding end record, "Job Finished" post-print record.
 void CTWJob::WriteHandOffEndRecords() {}

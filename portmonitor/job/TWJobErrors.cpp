@@ -102,6 +102,12 @@ void CTWJob::ReportValidationError(const wchar_t* text, bool asError, const char
         TW_TRACE_FAILED(L"CTWJob::ReportValidationError", L"Text");
         return;
     }
+    if (asError && m_bValidationReported) {
+        // The user has the document's reason already; a writer's second check of the same
+        // problem would only replace it.
+        TW_TRACE_FAILED(L"CTWJob::ReportValidationError", L"AlreadyReported");
+        return;
+    }
     if (asError) {
         NoteValidationError();
         HandleErrorText(text, sourceFile, line, true);

@@ -124,6 +124,10 @@ BOOL CTWJob::EndDoc() {
     if (result && HasGroupFile() && !m_bError) {
         m_szStatus = kStatusFinished;
         WriteGroupFileEntry(kPrintStatusKey, kStatusFinished);
+    } else if (m_bError && m_bHasStatus && HasGroupFile()) {
+        // No sheet was saved to carry the pending error into the group file: it goes there now.
+        WriteGroupFileEntry(kPrintStatusKey, m_szStatus.c_str());
+        m_bHasStatus = false;
     }
     if (result) {
         // Before anyone reads the group file, and before it may be deleted.
@@ -158,9 +162,10 @@ BOOL CTWJob::EndDoc() {
 BOOL CTWJob::AbortDoc() {
     TW_TRACE(L"> CTWJob::AbortDoc");
     ReportAbortedEvent();
+    // The TIFF library lets go of the file before the lock decides whether it stayed empty.
+    BOOL result = CloseMultipageTiff();
     DeleteTemporaryFiles();
     FinishOcrDocument();
-    BOOL result = CloseMultipageTiff();
     if (m_plugin.Loaded()) {
         m_plugin.Abort(m_sDevMode);
         ReportOperation(L"Plugin", L"TwAbort", TRUE);

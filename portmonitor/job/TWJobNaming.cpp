@@ -64,7 +64,12 @@ const wchar_t* CTWJob::OutputExtension() const {
     return FormatExtension(m_settings.dwEffectiveFormat, m_bUppercaseExtensions);
 }
 
-bool CTWJob::IsMultipageOutput() const { return IsMultiPageOutput(&m_sDevMode, m_dwJobID); }
+// The always multi-page TIFF codes write one file whatever the flag says, so the document is
+// named, locked and listed as one file too.
+bool CTWJob::IsMultipageOutput() const {
+    if (UsesMultiPageTiff(m_settings.dwEffectiveFormat, m_settings.bOutputInMemory, false)) return true;
+    return IsMultiPageOutput(&m_sDevMode, m_dwJobID);
+}
 
 void CTWJob::SetContentDocumentName(const std::wstring& name) { m_szContentDocumentName = name; }
 

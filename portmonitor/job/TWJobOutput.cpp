@@ -34,6 +34,7 @@ BOOL CTWJob::CreateOutputFile() {
 BOOL CTWJob::SavePageImage(HGLOBAL hData, bool raw) {
     if (!m_pBlFile) return FALSE;
     m_pBlFile->SetCurrentPage(m_dwActPage);
+    if (UsesMultipageTiff()) return SaveTiffPage(hData, m_dwPageDataSize, raw ? FALSE : TRUE);
     if (!m_pBlFile->SaveFile(hData, m_dwPageDataSize, m_szImageFileName.c_str(), raw ? FALSE : TRUE)) {
         TW_TRACE(L"< CTWJob::EndPage[!SaveFile]: FALSE");
         return FALSE;
@@ -46,7 +47,8 @@ BOOL CTWJob::FlushPendingSheet() {
     if (!m_pBlFile || m_sheet.Count() < 2 || m_sheet.CollectedPages() == 0) return TRUE;
     m_sheet.SetFlush(true);
     m_pBlFile->SetCurrentPage(m_dwActPage);
-    const BOOL saved = m_pBlFile->SaveFile(kPendingSheetData, 0, m_szImageFileName.c_str(), TRUE);
+    const BOOL saved = UsesMultipageTiff() ? SaveTiffPage(kPendingSheetData, 0, TRUE)
+                                           : m_pBlFile->SaveFile(kPendingSheetData, 0, m_szImageFileName.c_str(), TRUE);
     m_sheet.Clear();
     return saved;
 }

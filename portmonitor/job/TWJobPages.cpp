@@ -91,7 +91,7 @@ BOOL CTWJob::StartPage() {
 
     const int perSheet = m_settings.pagesPerSheet;
     const bool opensGroup = perSheet < 2 || m_dwGroupIndex % static_cast<DWORD>(perSheet) == 0;
-    const bool multipage = IsMultiPageOutput(&m_sDevMode, m_dwJobID);
+    const bool multipage = IsMultipageOutput();
     if (opensGroup && !multipage) m_szCurrentOutputFile.clear();
     const bool firstPage = m_dwActPage == m_dwCoverPages + 1;
     if (!firstPage && opensGroup && !GenerateFilenames(false)) return done(FALSE, L"GenerateFilenames");

@@ -204,7 +204,8 @@ BOOL CTWJob::SendMemImageThroughWMCOPYDATA(const TarnwellDEVMODE*, HGLOBAL hImag
 
 // The in-memory output of the document: the window first, then the pipes; then it is freed.
 void CTWJob::SendMemoryImage() {
-    if (!m_settings.bOutputInMemory || !m_hMemoryImage) return;
+    // With multi-page output in memory the whole document goes to the clients once, at its end.
+    if (!m_settings.bOutputInMemory || !m_hMemoryImage || !IsMultipageOutput()) return;
     SendMemImageThroughWMCOPYDATA(DevMode(), m_hMemoryImage.get());
     SendMemImageThroughPipe(DevMode(), m_hMemoryImage.get());
     m_hMemoryImage.reset();

@@ -32,6 +32,9 @@ public:
 
     void SetJob(CTWJob* job) { m_pJob = job; }
     CTWJob* Job() const { return m_pJob; }
+    // The effective output format the writer was made for.
+    void SetFormat(DWORD format) { m_dwFormat = format; }
+    DWORD Format() const { return m_dwFormat; }
     void SetCurrentPage(DWORD page) { m_dwCurrentPage = page; }
     DWORD CurrentPage() const { return m_dwCurrentPage; }
     // The job copies its record in again when a start-page plug-in changed it.
@@ -52,6 +55,7 @@ protected:
 
     TarnwellDEVMODE m_devMode;
     DWORD m_dwCurrentPage = 0;
+    DWORD m_dwFormat = 0;
     CTWJob* m_pJob = nullptr;
 };
 

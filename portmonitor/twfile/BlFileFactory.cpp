@@ -3,7 +3,9 @@
 #include <memory>
 
 #include "twfile/BlBMPFile.h"
+#include "twfile/BlFaxFiles.h"
 #include "twfile/BlFile.h"
+#include "twfile/BlTIFFFile.h"
 #include "twfile/FileFormats.h"
 #include "monitor/Trace.h"
 
@@ -24,6 +26,11 @@ struct WriterMaker {
 constexpr WriterMaker kMakers[] = {
     {L"CBlBMPFile", &Make<CBlBMPFile>},
     {L"CBlMemBMPFile", &Make<CBlMemBMPFile>},
+    {L"CBlTIFFFile", &Make<CBlTIFFFile>},
+    {L"CBlMemTIFFFile", &Make<CBlMemTIFFFile>},
+    {L"CBlCALSFile", &Make<CBlCALSFile>},
+    {L"CBlRawFaxFile", &Make<CBlRawFaxFile>},
+    {L"CBlIOCAFile", &Make<CBlIOCAFile>},
 };
 
 }  // namespace
@@ -35,7 +42,10 @@ std::unique_ptr<CBlFile> CreateBlFileObject(const TarnwellDEVMODE& dm, CTWJob* j
         for (const WriterMaker& maker : kMakers)
             if (std::wcscmp(maker.name, name) == 0) writer = maker.make(dm);
     }
-    if (writer) writer->SetJob(job);
+    if (writer) {
+        writer->SetJob(job);
+        writer->SetFormat(format);
+    }
     TW_TRACE(L"Allocated memory(1): %X", static_cast<unsigned>(reinterpret_cast<UINT_PTR>(writer.get())));
     return writer;
 }

@@ -1,6 +1,7 @@
 """Where each naming method puts a document and what it calls it, through whole jobs."""
 import os
 import re
+import tempfile
 import unittest
 
 from naming_support import BMP, MULTIPAGE, NamingCase
@@ -98,9 +99,11 @@ class NamingMethods(NamingCase):
         for method in (6, 8, 9, 7):
             for title, leaf in titles.items():
                 with self.subTest(method=method, title=title):
-                    report = self.job("--dm", f"FileGenerationMethod={method}", *MULTIPAGE, doc=title)
+                    # A directory of its own: the files of earlier titles would be numbered around.
+                    out = tempfile.mkdtemp(dir=self.tmp)
+                    report = self.job("--dm", f"FileGenerationMethod={method}", *MULTIPAGE, doc=title, out=out)
                     image = self.names(report)["image"]
-                    self.assert_in_out(image)
+                    self.assert_in_out(image, out)
                     if method == 7:
                         self.assertFalse(re.match(r"(?i)^(con|nul)\.", self.leaf(image)), image)
                         self.assertFalse(any(ord(c) < 32 for c in image), image)

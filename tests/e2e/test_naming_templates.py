@@ -1,5 +1,6 @@
 """Names from templates (naming method 7) through whole jobs."""
 import os
+import tempfile
 import unittest
 
 from naming_support import BMP, MULTIPAGE, NamingCase
@@ -32,7 +33,9 @@ class Templates(NamingCase):
     def test_an_invalid_template_gives_way_to_the_default(self):
         for template in ("<<DOCNAME>>.pdf", "ABCDE<<DOCNAME>><<NONE>>.tif", "<<NONE>><<NONE>>.tif"):
             with self.subTest(template=template):
-                report = self.job(*TEMPLATE, *MULTIPAGE, "--dm", f"ImageFileName={template}")
+                # A directory of its own: the file of the template before would be numbered around.
+                out = tempfile.mkdtemp(dir=self.tmp)
+                report = self.job(*TEMPLATE, *MULTIPAGE, "--dm", f"ImageFileName={template}", out=out)
                 self.assertEqual(self.leaf(self.names(report)["image"]), "Invoice.tif")
                 self.assertEqual(report["job"]["status_messages"], [])
 

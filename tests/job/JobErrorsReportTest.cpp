@@ -163,6 +163,8 @@ TEST_F(JobErrorsReportTest, AnExplainedValidationFailureIsNotReportedAgain) {
     job.ReportValidationError(text, true, "Naming.cpp", 55);
     job.HandleError(25, "BlBMPFile.cpp", 80);
     job.HandleTiffError(5, "BlTIFFFile.cpp", 81, 0, nullptr);
+    // The writer's own check of the same file finds the problem again: the first words stay.
+    job.ReportValidationError(L"25: Cannot write TIFF file: \"C:\\out\\a.tif\".", true, "BlTIFFFile.cpp", 90);
 
     EXPECT_TRUE(job.HasError());
     EXPECT_EQ(job.StatusText(), text);

@@ -70,8 +70,13 @@ TEST(JobLifecycle, TwoDocumentsOnTwoPortsAtOnceGetDistinctNumbers) {
     twhost::StreamWriter writer;
     writer.StartDoc(devmode.View());
     writer.StartPage(devmode.View());
-    std::vector<BYTE> emf(200, 0);  // page data is opaque to the job for now
-    writer.EndPage(emf);
+    // A real page: both documents are rendered and written while the other one runs.
+    wchar_t self[MAX_PATH * 2];
+    std::wstring root(self, ::GetModuleFileNameW(nullptr, self, MAX_PATH * 2));
+    for (int i = 0; i < 3; ++i) root.erase(root.find_last_of(L"\\/"));
+    const std::string page = twtest::ReadFileBytes(root + L"\\examples\\page1.emf");
+    ASSERT_FALSE(page.empty());
+    writer.EndPage(std::vector<BYTE>(page.begin(), page.end()));
     writer.EndDoc();
     const std::vector<BYTE> stream = writer.Bytes();
 
