@@ -23,8 +23,12 @@ print("job:       ", "failed" if r["job"]["failed"] else "ok", r["job"]["status"
       f'(document {r["job"]["document_number"]}, {r["job"]["received_pages"]} pages received,',
       f'{r["job"]["output_pages"]} produced)')
 for f in r["files"]:
-    print(f'file:       {f["host_path"] or f["path"]}: {f["size"]} bytes, {f["width"]} x {f["height"]},',
-          f'{f["bits_per_pixel"]} bit, {f["x_dpi"]} x {f["y_dpi"]} dpi')
+    where = f["host_path"] or f["path"]
+    if f.get("format") == "bmp":
+        print(f'file:       {where}: {f["size"]} bytes, {f["width"]} x {f["height"]},',
+              f'{f["bits_per_pixel"]} bit, {f["x_dpi"]} x {f["y_dpi"]} dpi')
+    else:
+        print(f'file:       {where}: {f.get("size", 0)} bytes')
 PY
 }
 
@@ -49,6 +53,11 @@ print_job "the same at fax resolution (204 x 196 dpi)" bmp-fax --dpi 204,196 \
 print_job "the picture page dithered to black and white (error diffusion, --dither 1)" bmp-dithered \
   --dpi 300 --dither 1 "$HERE/page3.emf"
 print_job "the landscape page at 200 dpi" bmp-landscape --dpi 200 --landscape "$HERE/page4.emf"
+print_job "the sample document as one fax TIFF (Group 4, 204 x 196 dpi)" tiff-g4 --format 7 \
+  --dpi 204,196 --dm IsMultipageImageEnabled=1 "$HERE/page1.emf" "$HERE/page2.emf" "$HERE/page3.emf"
+if command -v tiffinfo >/dev/null; then
+  tiffinfo "$OUT"/tiff-g4/*.tif 2>/dev/null | grep -E 'Image Width|Compression Scheme|Resolution' | sort | uniq -c
+fi
 print_job "four pages on one sheet at 300 dpi" bmp-4up --dpi 300 --dm PagesPerSheet=4 \
   "$HERE/page1.emf" "$HERE/page2.emf" "$HERE/page3.emf" "$HERE/page4.emf"
 

@@ -156,6 +156,34 @@ typedef HGLOBAL(WINAPI* PFN_LoadTiffIntoDIBW)(LPCWSTR, int, int);
 
 #include <type_traits>
 
+// Every entry point, once: tables of function slots and names are built from this list.
+#define TW_TIFF32_EXPORTS(X) \
+    X(OpenTiffFileW) \
+    X(OpenTiffInMemory) \
+    X(DefineTiffImage) \
+    X(DefineTiffImageInfo) \
+    X(DefineTiffImageInfoBuffer) \
+    X(EncodeTiffImage) \
+    X(DropTiffImage) \
+    X(CloseTiffFile) \
+    X(GetTiffFileInfo) \
+    X(GetTiffImage) \
+    X(MoveLastImageFast) \
+    X(UpdatePageNumbersW) \
+    X(UpdatePageNumbersInMemory) \
+    X(SaveDIBInTiffFileW) \
+    X(SaveDIBInTiffFile) \
+    X(ConvertTiffToCiscoFormatW) \
+    X(SaveTiffForCiscoFormatW) \
+    X(TiffError) \
+    X(SetTiffError) \
+    X(TiffErrorString) \
+    X(EncodeCcittImage) \
+    X(EncodeMMRImage) \
+    X(WriteIOCAHeader) \
+    X(WriteIOCATail) \
+    X(LoadTiffIntoDIBW)
+
 namespace twtiff {
 
 // The library's default file name, as the DEVMODE names it.
@@ -206,39 +234,14 @@ inline constexpr char kWriteIOCAHeader[] = "WriteIOCAHeader";
 inline constexpr char kWriteIOCATail[] = "WriteIOCATail";
 inline constexpr char kLoadTiffIntoDIBW[] = "LoadTiffIntoDIBW";
 
-inline constexpr const char* kAllExports[] = {
-    kOpenTiffFileW, kOpenTiffInMemory, kDefineTiffImage, kDefineTiffImageInfo, kDefineTiffImageInfoBuffer,
-    kEncodeTiffImage, kDropTiffImage, kCloseTiffFile, kGetTiffFileInfo, kGetTiffImage, kMoveLastImageFast,
-    kUpdatePageNumbersW, kUpdatePageNumbersInMemory, kSaveDIBInTiffFileW, kSaveDIBInTiffFile,
-    kConvertTiffToCiscoFormatW, kSaveTiffForCiscoFormatW, kTiffError, kSetTiffError, kTiffErrorString,
-    kEncodeCcittImage, kEncodeMMRImage, kWriteIOCAHeader, kWriteIOCATail, kLoadTiffIntoDIBW};
+#define TW_TIFF32_EXPORT_NAME(name) k##name,
+inline constexpr const char* kAllExports[] = {TW_TIFF32_EXPORTS(TW_TIFF32_EXPORT_NAME)};
+#undef TW_TIFF32_EXPORT_NAME
 
 }  // namespace twtiff
 
 static_assert(sizeof(IOCAHEADER) == 14);
-static_assert(std::is_same_v<PFN_OpenTiffFileW, decltype(&OpenTiffFileW)>);
-static_assert(std::is_same_v<PFN_OpenTiffInMemory, decltype(&OpenTiffInMemory)>);
-static_assert(std::is_same_v<PFN_DefineTiffImage, decltype(&DefineTiffImage)>);
-static_assert(std::is_same_v<PFN_DefineTiffImageInfo, decltype(&DefineTiffImageInfo)>);
-static_assert(std::is_same_v<PFN_DefineTiffImageInfoBuffer, decltype(&DefineTiffImageInfoBuffer)>);
-static_assert(std::is_same_v<PFN_EncodeTiffImage, decltype(&EncodeTiffImage)>);
-static_assert(std::is_same_v<PFN_DropTiffImage, decltype(&DropTiffImage)>);
-static_assert(std::is_same_v<PFN_CloseTiffFile, decltype(&CloseTiffFile)>);
-static_assert(std::is_same_v<PFN_GetTiffFileInfo, decltype(&GetTiffFileInfo)>);
-static_assert(std::is_same_v<PFN_GetTiffImage, decltype(&GetTiffImage)>);
-static_assert(std::is_same_v<PFN_MoveLastImageFast, decltype(&MoveLastImageFast)>);
-static_assert(std::is_same_v<PFN_UpdatePageNumbersW, decltype(&UpdatePageNumbersW)>);
-static_assert(std::is_same_v<PFN_UpdatePageNumbersInMemory, decltype(&UpdatePageNumbersInMemory)>);
-static_assert(std::is_same_v<PFN_SaveDIBInTiffFileW, decltype(&SaveDIBInTiffFileW)>);
-static_assert(std::is_same_v<PFN_SaveDIBInTiffFile, decltype(&SaveDIBInTiffFile)>);
-static_assert(std::is_same_v<PFN_ConvertTiffToCiscoFormatW, decltype(&ConvertTiffToCiscoFormatW)>);
-static_assert(std::is_same_v<PFN_SaveTiffForCiscoFormatW, decltype(&SaveTiffForCiscoFormatW)>);
-static_assert(std::is_same_v<PFN_TiffError, decltype(&TiffError)>);
-static_assert(std::is_same_v<PFN_SetTiffError, decltype(&SetTiffError)>);
-static_assert(std::is_same_v<PFN_TiffErrorString, decltype(&TiffErrorString)>);
-static_assert(std::is_same_v<PFN_EncodeCcittImage, decltype(&EncodeCcittImage)>);
-static_assert(std::is_same_v<PFN_EncodeMMRImage, decltype(&EncodeMMRImage)>);
-static_assert(std::is_same_v<PFN_WriteIOCAHeader, decltype(&WriteIOCAHeader)>);
-static_assert(std::is_same_v<PFN_WriteIOCATail, decltype(&WriteIOCATail)>);
-static_assert(std::is_same_v<PFN_LoadTiffIntoDIBW, decltype(&LoadTiffIntoDIBW)>);
+#define TW_TIFF32_SAME_TYPE(name) static_assert(std::is_same_v<PFN_##name, decltype(&name)>);
+TW_TIFF32_EXPORTS(TW_TIFF32_SAME_TYPE)
+#undef TW_TIFF32_SAME_TYPE
 #endif

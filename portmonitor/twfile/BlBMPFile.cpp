@@ -27,11 +27,8 @@ BOOL CBlBMPFile::SaveFile(HGLOBAL pageData, SIZE_T pageDataSize, const wchar_t* 
     TW_TRACE(L"> CBlBMPFile::SaveFile");
     CEMFImage image(m_pJob);
     std::wstring name = fileName ? fileName : L"";
-    switch (PreparePage(image, pageData, pageDataSize, name, isEMF, kBmpCodes, true)) {
-    case PageStep::Failed: return FALSE;
-    case PageStep::HeldForSheet: return TRUE;
-    case PageStep::Write: break;
-    }
+    if (const PageStep step = PreparePage(image, pageData, pageDataSize, name, isEMF, kBmpCodes, true); step != PageStep::Write)
+        return step == PageStep::HeldForSheet;
     GlobalLockGuard<BYTE> dib(image.PageDib());
     DibLayout layout;
     if (!dib || MeasurePackedDib(dib.get(), dib.size(), layout) != DibCheck::Ok) {
@@ -60,11 +57,8 @@ BOOL CBlMemBMPFile::SaveFile(HGLOBAL pageData, SIZE_T pageDataSize, const wchar_
     TW_TRACE(L"> CBlMemBMPFile::SaveFile");
     CEMFImage image(m_pJob);
     std::wstring name = fileName ? fileName : L"";
-    switch (PreparePage(image, pageData, pageDataSize, name, isEMF, kBmpCodes, false)) {
-    case PageStep::Failed: return FALSE;
-    case PageStep::HeldForSheet: return TRUE;
-    case PageStep::Write: break;
-    }
+    if (const PageStep step = PreparePage(image, pageData, pageDataSize, name, isEMF, kBmpCodes, false); step != PageStep::Write)
+        return step == PageStep::HeldForSheet;
     DibLayout layout;
     {
         GlobalLockGuard<BYTE> dib(image.PageDib());

@@ -20,20 +20,10 @@ BOOL CBlCALSFile::SaveFile(HGLOBAL pageData, SIZE_T pageDataSize, const wchar_t*
     TW_TRACE(L"> CBlCALSFile::SaveFile");
     CEMFImage image(m_pJob);
     std::wstring name = fileName ? fileName : L"";
-    switch (PreparePage(image, pageData, pageDataSize, name, isEMF, kCalsCodes, true)) {
-    case PageStep::Failed: return FALSE;
-    case PageStep::HeldForSheet: return TRUE;
-    case PageStep::Write: break;
-    }
+    if (const PageStep step = PreparePage(image, pageData, pageDataSize, name, isEMF, kCalsCodes, true); step != PageStep::Write)
+        return step == PageStep::HeldForSheet;
     CTiffLibrary library;
-    if (!library.Load(m_devMode)) {
-        m_pJob->HandleError(kTiffLibraryNotLoaded, __FILE__, __LINE__);
-        return FALSE;
-    }
-    if (!library.Has(tiffapi::kCcitt)) {
-        m_pJob->HandleError(calserr::kNoEncoder, __FILE__, __LINE__);
-        return FALSE;
-    }
+    if (!library.LoadFor(m_pJob, m_devMode, tiffapi::kCcitt, calserr::kNoEncoder)) return FALSE;
     GlobalLockGuard<BYTE> dib(image.PageDib());
     DibView view;
     if (!dib || !ViewDib(dib.get(), dib.size(), view) || view.bitCount != 1) {

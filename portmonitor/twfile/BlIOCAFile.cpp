@@ -18,11 +18,8 @@ BOOL CBlIOCAFile::SaveFile(HGLOBAL pageData, SIZE_T pageDataSize, const wchar_t*
     TW_TRACE(L"> CBlIOCAFile::SaveFile");
     CEMFImage image(m_pJob);
     std::wstring name = fileName ? fileName : L"";
-    switch (PreparePage(image, pageData, pageDataSize, name, isEMF, kIocaCodes, true)) {
-    case PageStep::Failed: return FALSE;
-    case PageStep::HeldForSheet: return TRUE;
-    case PageStep::Write: break;
-    }
+    if (const PageStep step = PreparePage(image, pageData, pageDataSize, name, isEMF, kIocaCodes, true); step != PageStep::Write)
+        return step == PageStep::HeldForSheet;
     CTiffLibrary library;
     if (!library.Load(m_devMode) || !library.Has(tiffapi::kIoca)) {
         TW_TRACE(L"< CBlIOCAFile::SaveFile[!Library]: FALSE");

@@ -18,21 +18,11 @@ BOOL CBlMemTIFFFile::SaveFile(HGLOBAL pageData, SIZE_T pageDataSize, const wchar
     TW_TRACE(L"> CBlMemTIFFFile::SaveFile");
     CEMFImage image(m_pJob);
     std::wstring name = fileName ? fileName : L"";
-    switch (PreparePage(image, pageData, pageDataSize, name, isEMF, kMemTiffCodes, false)) {
-    case PageStep::Failed: return FALSE;
-    case PageStep::HeldForSheet: return TRUE;
-    case PageStep::Write: break;
-    }
+    if (const PageStep step = PreparePage(image, pageData, pageDataSize, name, isEMF, kMemTiffCodes, false); step != PageStep::Write)
+        return step == PageStep::HeldForSheet;
     const DWORD page = SheetNumber();
     CTiffLibrary library;
-    if (!library.Load(m_devMode)) {
-        m_pJob->HandleError(kTiffLibraryNotLoaded, __FILE__, __LINE__);
-        return FALSE;
-    }
-    if (!library.Has(tiffapi::kMemoryWriter)) {
-        m_pJob->HandleError(tifferr::kEntryPoint, __FILE__, __LINE__);
-        return FALSE;
-    }
+    if (!library.LoadFor(m_pJob, m_devMode, tiffapi::kMemoryWriter, tifferr::kEntryPoint)) return FALSE;
     const TiffFunctions& fn = library.Fn();
     TW_TRACE(L"CBlMemTIFFFile :: SaveFile");
     GlobalLockGuard<BYTE> dib(image.PageDib());

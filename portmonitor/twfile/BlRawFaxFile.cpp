@@ -29,20 +29,10 @@ BOOL CBlRawFaxFile::SaveFile(HGLOBAL pageData, SIZE_T pageDataSize, const wchar_
     TW_TRACE(L"> CBlRawFaxFile::SaveFile");
     CEMFImage image(m_pJob);
     std::wstring name = fileName ? fileName : L"";
-    switch (PreparePage(image, pageData, pageDataSize, name, isEMF, kRawFaxCodes, true)) {
-    case PageStep::Failed: return FALSE;
-    case PageStep::HeldForSheet: return TRUE;
-    case PageStep::Write: break;
-    }
+    if (const PageStep step = PreparePage(image, pageData, pageDataSize, name, isEMF, kRawFaxCodes, true); step != PageStep::Write)
+        return step == PageStep::HeldForSheet;
     CTiffLibrary library;
-    if (!library.Load(m_devMode)) {
-        m_pJob->HandleError(kTiffLibraryNotLoaded, __FILE__, __LINE__);
-        return FALSE;
-    }
-    if (!library.Has(tiffapi::kCcitt)) {
-        m_pJob->HandleError(rawfaxerr::kNoEncoder, __FILE__, __LINE__);
-        return FALSE;
-    }
+    if (!library.LoadFor(m_pJob, m_devMode, tiffapi::kCcitt, rawfaxerr::kNoEncoder)) return FALSE;
     GlobalLockGuard<BYTE> dib(image.PageDib());
     DibView view;
     if (!dib || !ViewDib(dib.get(), dib.size(), view) || view.bitCount != 1) {

@@ -218,11 +218,8 @@ BOOL CBlTIFFFile::SaveFile(HGLOBAL pageData, SIZE_T pageDataSize, const wchar_t*
     if (ReopenMode()) return SaveReopenedPage(pageData, pageDataSize, fileName, isEMF);
     CEMFImage image(m_pJob);
     std::wstring name = fileName ? fileName : L"";
-    switch (PreparePage(image, pageData, pageDataSize, name, isEMF, kTiffCodes, true)) {
-    case PageStep::Failed: return FALSE;
-    case PageStep::HeldForSheet: return TRUE;
-    case PageStep::Write: break;
-    }
+    if (const PageStep step = PreparePage(image, pageData, pageDataSize, name, isEMF, kTiffCodes, true); step != PageStep::Write)
+        return step == PageStep::HeldForSheet;
     const DWORD page = SheetNumber();
     GlobalLockGuard<BYTE> dib(image.PageDib());
     DibView view;

@@ -69,11 +69,8 @@ BOOL CBlTIFFFile::SaveReopenedPage(HGLOBAL pageData, SIZE_T pageDataSize, const 
     CEMFImage image(m_pJob);
     std::wstring name = fileName ? fileName : L"";
     // The content-derived name replaces the file's name from the first page on.
-    switch (PreparePage(image, pageData, pageDataSize, name, isEMF, kTiffCodes, true)) {
-    case PageStep::Failed: return FALSE;
-    case PageStep::HeldForSheet: return TRUE;
-    case PageStep::Write: break;
-    }
+    if (const PageStep step = PreparePage(image, pageData, pageDataSize, name, isEMF, kTiffCodes, true); step != PageStep::Write)
+        return step == PageStep::HeldForSheet;
     m_szTiffFileName = name;
     const DWORD page = SheetNumber();
     if (!m_library.Load(m_devMode)) {

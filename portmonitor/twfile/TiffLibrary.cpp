@@ -1,6 +1,8 @@
 // Loading the TIFF library and resolving its entry points.
 #include "twfile/TiffLibrary.h"
 
+#include "job/TWJob.h"
+
 #include "monitor/Trace.h"
 #include "portcmd/DevModeDllName.h"
 #include "portcmd/DevModeLayout.h"
@@ -34,30 +36,9 @@ BOOL CTiffLibrary::Load(const TarnwellDEVMODE& dm) {
         return FALSE;
     }
     HMODULE m = m_module.get();
-    Resolve(m, m_fn.OpenTiffFileW, twtiff::kOpenTiffFileW);
-    Resolve(m, m_fn.OpenTiffInMemory, twtiff::kOpenTiffInMemory);
-    Resolve(m, m_fn.DefineTiffImage, twtiff::kDefineTiffImage);
-    Resolve(m, m_fn.DefineTiffImageInfo, twtiff::kDefineTiffImageInfo);
-    Resolve(m, m_fn.DefineTiffImageInfoBuffer, twtiff::kDefineTiffImageInfoBuffer);
-    Resolve(m, m_fn.EncodeTiffImage, twtiff::kEncodeTiffImage);
-    Resolve(m, m_fn.DropTiffImage, twtiff::kDropTiffImage);
-    Resolve(m, m_fn.CloseTiffFile, twtiff::kCloseTiffFile);
-    Resolve(m, m_fn.GetTiffFileInfo, twtiff::kGetTiffFileInfo);
-    Resolve(m, m_fn.GetTiffImage, twtiff::kGetTiffImage);
-    Resolve(m, m_fn.MoveLastImageFast, twtiff::kMoveLastImageFast);
-    Resolve(m, m_fn.UpdatePageNumbersW, twtiff::kUpdatePageNumbersW);
-    Resolve(m, m_fn.UpdatePageNumbersInMemory, twtiff::kUpdatePageNumbersInMemory);
-    Resolve(m, m_fn.SaveDIBInTiffFileW, twtiff::kSaveDIBInTiffFileW);
-    Resolve(m, m_fn.SaveDIBInTiffFile, twtiff::kSaveDIBInTiffFile);
-    Resolve(m, m_fn.ConvertTiffToCiscoFormatW, twtiff::kConvertTiffToCiscoFormatW);
-    Resolve(m, m_fn.SaveTiffForCiscoFormatW, twtiff::kSaveTiffForCiscoFormatW);
-    Resolve(m, m_fn.TiffError, twtiff::kTiffError);
-    Resolve(m, m_fn.SetTiffError, twtiff::kSetTiffError);
-    Resolve(m, m_fn.TiffErrorString, twtiff::kTiffErrorString);
-    Resolve(m, m_fn.EncodeCcittImage, twtiff::kEncodeCcittImage);
-    Resolve(m, m_fn.EncodeMMRImage, twtiff::kEncodeMMRImage);
-    Resolve(m, m_fn.WriteIOCAHeader, twtiff::kWriteIOCAHeader);
-    Resolve(m, m_fn.WriteIOCATail, twtiff::kWriteIOCATail);
+#define TW_TIFF_RESOLVE(name) Resolve(m, m_fn.name, twtiff::k##name);
+    TW_TIFF32_EXPORTS(TW_TIFF_RESOLVE)
+#undef TW_TIFF_RESOLVE
     return TRUE;
 }
 
@@ -89,6 +70,19 @@ std::string CTiffLibrary::ErrorText(int error) const {
 
 void CTiffLibrary::ClearError() const {
     if (m_fn.SetTiffError) m_fn.SetTiffError(0);
+}
+
+bool CTiffLibrary::LoadFor(CTWJob* job, const TarnwellDEVMODE& dm, std::initializer_list<const char*> required,
+                           int missingCode) {
+    if (!Load(dm)) {
+        job->HandleError(kTiffLibraryNotLoaded, __FILE__, __LINE__);
+        return false;
+    }
+    if (!Has(required)) {
+        job->HandleError(missingCode, __FILE__, __LINE__);
+        return false;
+    }
+    return true;
 }
 
 }  // namespace tw

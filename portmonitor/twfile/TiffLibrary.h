@@ -19,30 +19,9 @@ inline constexpr wchar_t kTiffLibraryNotLoaded[] = L"TIFF32.DLL cannot be loaded
 
 // The entry points; each is null until resolved.
 struct TiffFunctions {
-    PFN_OpenTiffFileW OpenTiffFileW = nullptr;
-    PFN_OpenTiffInMemory OpenTiffInMemory = nullptr;
-    PFN_DefineTiffImage DefineTiffImage = nullptr;
-    PFN_DefineTiffImageInfo DefineTiffImageInfo = nullptr;
-    PFN_DefineTiffImageInfoBuffer DefineTiffImageInfoBuffer = nullptr;
-    PFN_EncodeTiffImage EncodeTiffImage = nullptr;
-    PFN_DropTiffImage DropTiffImage = nullptr;
-    PFN_CloseTiffFile CloseTiffFile = nullptr;
-    PFN_GetTiffFileInfo GetTiffFileInfo = nullptr;
-    PFN_GetTiffImage GetTiffImage = nullptr;
-    PFN_MoveLastImageFast MoveLastImageFast = nullptr;
-    PFN_UpdatePageNumbersW UpdatePageNumbersW = nullptr;
-    PFN_UpdatePageNumbersInMemory UpdatePageNumbersInMemory = nullptr;
-    PFN_SaveDIBInTiffFileW SaveDIBInTiffFileW = nullptr;
-    PFN_SaveDIBInTiffFile SaveDIBInTiffFile = nullptr;
-    PFN_ConvertTiffToCiscoFormatW ConvertTiffToCiscoFormatW = nullptr;
-    PFN_SaveTiffForCiscoFormatW SaveTiffForCiscoFormatW = nullptr;
-    PFN_TiffError TiffError = nullptr;
-    PFN_SetTiffError SetTiffError = nullptr;
-    PFN_TiffErrorString TiffErrorString = nullptr;
-    PFN_EncodeCcittImage EncodeCcittImage = nullptr;
-    PFN_EncodeMMRImage EncodeMMRImage = nullptr;
-    PFN_WriteIOCAHeader WriteIOCAHeader = nullptr;
-    PFN_WriteIOCATail WriteIOCATail = nullptr;
+#define TW_TIFF_SLOT(name) PFN_##name name = nullptr;
+    TW_TIFF32_EXPORTS(TW_TIFF_SLOT)
+#undef TW_TIFF_SLOT
 };
 
 // The sets of entry points each writer needs.
@@ -74,6 +53,10 @@ public:
     // Loads the library the DEVMODE names (TIFF32.DLL when it names none) and resolves every
     // entry point it has. FALSE when it cannot be loaded; nothing is reported.
     BOOL Load(const TarnwellDEVMODE& dm);
+    // Load and Has together for a writer: a library that cannot be loaded is reported as
+    // kTiffLibraryNotLoaded, one without the `required` entry points as internal error
+    // `missingCode`, both through the job.
+    bool LoadFor(CTWJob* job, const TarnwellDEVMODE& dm, std::initializer_list<const char*> required, int missingCode);
     // TRUE when every entry point of `required` was found.
     bool Has(std::initializer_list<const char*> required) const;
     bool Loaded() const { return m_module.valid(); }

@@ -16,31 +16,7 @@ namespace tifftest {
 struct TiffLibrary {
     HMODULE module = nullptr;
 #define TW_TIFF_ENTRY(name) PFN_##name name = nullptr;
-    TW_TIFF_ENTRY(OpenTiffFileW)
-    TW_TIFF_ENTRY(OpenTiffInMemory)
-    TW_TIFF_ENTRY(DefineTiffImage)
-    TW_TIFF_ENTRY(DefineTiffImageInfo)
-    TW_TIFF_ENTRY(DefineTiffImageInfoBuffer)
-    TW_TIFF_ENTRY(EncodeTiffImage)
-    TW_TIFF_ENTRY(DropTiffImage)
-    TW_TIFF_ENTRY(CloseTiffFile)
-    TW_TIFF_ENTRY(GetTiffFileInfo)
-    TW_TIFF_ENTRY(GetTiffImage)
-    TW_TIFF_ENTRY(MoveLastImageFast)
-    TW_TIFF_ENTRY(UpdatePageNumbersW)
-    TW_TIFF_ENTRY(UpdatePageNumbersInMemory)
-    TW_TIFF_ENTRY(SaveDIBInTiffFileW)
-    TW_TIFF_ENTRY(SaveDIBInTiffFile)
-    TW_TIFF_ENTRY(ConvertTiffToCiscoFormatW)
-    TW_TIFF_ENTRY(SaveTiffForCiscoFormatW)
-    TW_TIFF_ENTRY(TiffError)
-    TW_TIFF_ENTRY(SetTiffError)
-    TW_TIFF_ENTRY(TiffErrorString)
-    TW_TIFF_ENTRY(EncodeCcittImage)
-    TW_TIFF_ENTRY(EncodeMMRImage)
-    TW_TIFF_ENTRY(WriteIOCAHeader)
-    TW_TIFF_ENTRY(WriteIOCATail)
-    TW_TIFF_ENTRY(LoadTiffIntoDIBW)
+    TW_TIFF32_EXPORTS(TW_TIFF_ENTRY)
 #undef TW_TIFF_ENTRY
     // Loads the library next to the running program; false when any entry point is missing.
     bool Load();
