@@ -127,6 +127,13 @@ class TiffOutput(unittest.TestCase):
                 self.assertEqual(len(decoded), 3)
                 for got, page in zip(decoded, SAMPLE):
                     self.assertTrue(same_pixels(got, self.reference(page, "100")), code)
+                # The report reads the same file: its facts agree with libtiff's.
+                entry = report["files"][0]
+                self.assertEqual((entry["format"], entry["pages"]), ("tiff", 3))
+                self.assertEqual((entry["width"], entry["height"]), decoded[0].size)
+                self.assertEqual((entry["x_dpi"], entry["y_dpi"]), (100, 100))
+                compression = re.search(r"Compression Scheme: (.*)", info).group(1).strip()
+                self.assertEqual(entry["compression"] == 4, compression == "CCITT Group 4", compression)
 
     def test_always_reopen_writes_the_same_document(self):
         # The file is opened for every page instead of being held: the same pages come out.

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "HostPaths.h"
+#include "TiffFacts.h"
 #include "base/UniqueHandle.h"
 
 namespace twprint {
@@ -9,6 +11,7 @@ namespace {
 
 constexpr double kMetresPerInch = 0.0254;
 constexpr size_t kBmpHeadersSize = 54;  // file header and BITMAPINFOHEADER
+constexpr ULONGLONG kMaxTiffReadBytes = 256ull << 20;  // larger files are listed without their facts
 
 int DpiOf(LONG pelsPerMeter) { return static_cast<int>(pelsPerMeter * kMetresPerInch + 0.5); }
 
@@ -48,6 +51,20 @@ OutputFileFacts InspectOutputFile(const std::wstring& path) {
     LARGE_INTEGER size{};
     if (::GetFileSizeEx(file.get(), &size)) facts.size = static_cast<ULONGLONG>(size.QuadPart);
     ReadBmpFacts(file.get(), facts);
+    file.reset();
+    std::vector<BYTE> bytes;
+    TiffFacts tiff;
+    if (facts.format.empty() && facts.size <= kMaxTiffReadBytes && ReadWholeFile(path, bytes) &&
+        ReadTiffFacts(bytes, tiff)) {
+        facts.format = "tiff";
+        facts.width = static_cast<LONG>(tiff.width);
+        facts.height = static_cast<LONG>(tiff.height);
+        facts.bitsPerPixel = tiff.bitsPerPixel;
+        facts.xDpi = tiff.xDpi;
+        facts.yDpi = tiff.yDpi;
+        facts.pages = tiff.pages;
+        facts.compression = tiff.compression;
+    }
     return facts;
 }
 

@@ -13,10 +13,12 @@ struct OutputFileFacts {
     std::wstring hostPath;   // the Linux path, for a path on Wine's Z: drive; else empty
     bool exists = false;
     ULONGLONG size = 0;
-    std::string format;      // "bmp", or empty when not recognised
-    LONG width = 0, height = 0;
+    std::string format;      // "bmp", "tiff", or empty when not recognised
+    LONG width = 0, height = 0;  // of the first page
     int bitsPerPixel = 0;
     int xDpi = 0, yDpi = 0;
+    int pages = 0;           // TIFF: pages in the file
+    int compression = 0;     // TIFF: the first page's Compression tag
 };
 
 OutputFileFacts InspectOutputFile(const std::wstring& path);

@@ -91,10 +91,11 @@ std::string BuildReport(MonitorSession& session, const JobRecorder& recorder, co
         const OutputFileFacts f = InspectOutputFile(path);
         w.BeginObject().String("path", f.path).String("host_path", f.hostPath).Bool("exists", f.exists);
         if (f.exists) w.Number("size", static_cast<int64_t>(f.size)).String("format", f.format);
-        if (f.format == "bmp") {
+        if (f.format == "bmp" || f.format == "tiff") {
             w.Number("width", f.width).Number("height", f.height).Number("bits_per_pixel", f.bitsPerPixel);
             w.Number("x_dpi", f.xDpi).Number("y_dpi", f.yDpi);
         }
+        if (f.format == "tiff") w.Number("pages", f.pages).Number("compression", f.compression);
         w.EndObject();
     }
     w.EndArray();
