@@ -33,9 +33,7 @@ inline int CubeLevel(int value, int m) {
 
 HGLOBAL OrderedToBilevel(const DibView& src) {
     const tw::DibShape& s = src.Shape();
-    RGBQUAD bw[2];
-    tw::FillBlackWhitePalette(bw);
-    tw::UniqueHGlobal out(tw::NewPackedDib(s.width, s.height, tw::kBits1, bw, 2, s.xPelsPerMeter, s.yPelsPerMeter));
+    tw::UniqueHGlobal out(tw::NewBilevelDib(s));
     DibView dst(out.get());
     if (!dst.valid()) return nullptr;
     std::vector<BYTE> rgb(size_t(s.width) * 3);

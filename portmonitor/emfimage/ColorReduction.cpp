@@ -16,9 +16,7 @@ BYTE GreyOf(const RGBQUAD& c) { return static_cast<BYTE>((c.rgbRed + c.rgbGreen 
 
 HGLOBAL GreyFromTrueColor(const DibView& src) {
     const DibShape& s = src.Shape();
-    RGBQUAD palette[kMaxPaletteEntries];
-    FillGreyPalette(palette);
-    UniqueHGlobal out(NewPackedDib(s.width, s.height, kBits8, palette, kMaxPaletteEntries, s.xPelsPerMeter, s.yPelsPerMeter));
+    UniqueHGlobal out(NewGreyDib(s));
     DibView dst(out.get());
     if (!dst.valid()) {
         return nullptr;
@@ -35,12 +33,10 @@ HGLOBAL GreyFromTrueColor(const DibView& src) {
 // renderer makes), so an inverted palette does not invert the page.
 HGLOBAL GreyFromBilevel(const DibView& src) {
     const DibShape& s = src.Shape();
-    RGBQUAD palette[kMaxPaletteEntries];
-    FillGreyPalette(palette);
     const RGBQUAD* srcPalette = src.Palette();
     const BYTE grey[2] = {s.paletteEntries > 0 ? GreyOf(srcPalette[0]) : BYTE{0},
                           s.paletteEntries > 1 ? GreyOf(srcPalette[1]) : BYTE{0}};
-    UniqueHGlobal out(NewPackedDib(s.width, s.height, kBits8, palette, kMaxPaletteEntries, s.xPelsPerMeter, s.yPelsPerMeter));
+    UniqueHGlobal out(NewGreyDib(s));
     DibView dst(out.get());
     if (!dst.valid()) {
         return nullptr;

@@ -144,6 +144,19 @@ void DibView::ExpandRowToRgb(LONG index, BYTE* rgb) const {
     }
 }
 
+HGLOBAL NewBilevelDib(const DibShape& shape) {
+    RGBQUAD bw[2];
+    FillBlackWhitePalette(bw);
+    return NewPackedDib(shape.width, shape.height, kBits1, bw, 2, shape.xPelsPerMeter, shape.yPelsPerMeter);
+}
+
+HGLOBAL NewGreyDib(const DibShape& shape) {
+    RGBQUAD grey[kMaxPaletteEntries];
+    FillGreyPalette(grey);
+    return NewPackedDib(shape.width, shape.height, kBits8, grey, kMaxPaletteEntries, shape.xPelsPerMeter,
+                        shape.yPelsPerMeter);
+}
+
 UniqueHGlobal AllocatePackedDib(const PageBitmapInfo& info) {
     const SIZE_T bytes = info.HeaderBytes() + info.header.biSizeImage;
     UniqueHGlobal block(::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes));

@@ -46,6 +46,11 @@ bool ReadDibShape(const BYTE* block, SIZE_T blockSize, DibShape& shape);
 HGLOBAL NewPackedDib(LONG width, LONG height, WORD bits, const RGBQUAD* palette, DWORD entries,
                      LONG xPelsPerMeter, LONG yPelsPerMeter);
 
+// A zero (all black) 1-bit DIB with the black and white palette, and an 8-bit grey one, of
+// `shape`'s size and resolution; null when refused.
+HGLOBAL NewBilevelDib(const DibShape& shape);
+HGLOBAL NewGreyDib(const DibShape& shape);
+
 // A copy of a whole block; null when it cannot be made.
 HGLOBAL CopyPackedDib(HGLOBAL dib);
 

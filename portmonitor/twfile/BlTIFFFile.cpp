@@ -103,20 +103,24 @@ BOOL CBlTIFFFile::SaveTIFFPage(HGLOBAL pageData, SIZE_T pageDataSize, BOOL isEMF
     return SaveResidentPage(pageData, pageDataSize, isEMF);
 }
 
+int CBlTIFFFile::DefinePage() {
+    const int index = m_library.Fn().DefineTiffImage(m_hTiff);
+    if (index != -1) return index;
+    const int error = m_library.LastError();
+    const std::string text = m_library.ErrorText(error);
+    CloseHandleOnly();
+    m_pJob->HandleTiffError(tifferr::kDefineImage, __FILE__, __LINE__, error, text.c_str());
+    return -1;
+}
+
 BOOL CBlTIFFFile::WriteResidentPage(const DibView& view, DWORD page) {
     if (!m_hTiff) {
         m_pJob->HandleError(tifferr::kOpen, __FILE__, __LINE__);
         return FALSE;
     }
     const TiffFunctions& fn = m_library.Fn();
-    const int index = fn.DefineTiffImage(m_hTiff);
-    if (index == -1) {
-        const int error = m_library.LastError();
-        const std::string text = m_library.ErrorText(error);
-        CloseHandleOnly();
-        m_pJob->HandleTiffError(tifferr::kDefineImage, __FILE__, __LINE__, error, text.c_str());
-        return FALSE;
-    }
+    const int index = DefinePage();
+    if (index == -1) return FALSE;
     const BOOL encoded = WriteTiffPage(fn, m_hTiff, index, view, PageOptions(page));
     if (!encoded) ReportWriteFailure(tifferr::kEncode, __FILE__, __LINE__);
     ReportPendingLibraryError(__FILE__, __LINE__);

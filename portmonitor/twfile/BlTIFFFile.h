@@ -40,6 +40,8 @@ private:
     void ReportPendingLibraryError(const char* file, int line);
     void ReportLibraryError(int code, const char* file, int line);
     void CloseHandleOnly();
+    // A new page in the open file; -1 after closing the handle and reporting the library's error.
+    int DefinePage();
     BOOL ConvertToCisco();
     void MoveCoverPageToFront(DWORD page);
 

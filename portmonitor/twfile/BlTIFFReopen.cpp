@@ -48,14 +48,8 @@ BOOL CBlTIFFFile::SaveMonochromePageByName(const DibView& view, DWORD page) {
         m_pJob->HandleError(tifferr::kOpen, __FILE__, __LINE__);
         return FALSE;
     }
-    const int index = fn.DefineTiffImage(m_hTiff);
-    if (index == -1) {
-        const int error = m_library.LastError();
-        const std::string text = m_library.ErrorText(error);
-        CloseHandleOnly();
-        m_pJob->HandleTiffError(tifferr::kDefineImage, __FILE__, __LINE__, error, text.c_str());
-        return FALSE;
-    }
+    const int index = DefinePage();
+    if (index == -1) return FALSE;
     BOOL written = WriteTiffPage(fn, m_hTiff, index, view, PageOptions(page));
     if (!written) ReportWriteFailure(tifferr::kEncode, __FILE__, __LINE__);
     fn.DropTiffImage(m_hTiff, index);

@@ -27,7 +27,7 @@ class EdfDebugFile : public ::testing::Test {
 protected:
     EdfDebugFile() : dir(MakeTempDir(L"edf")), edf(dir + L"\\PrnDebug.edf") {
         dm = fx.DevMode().Record();
-        emfPage = ReadFileBytes(RepoFile(L"examples\\page1.emf"));
+        emfPage = SamplePage();
         rawPage.assign(sizeof(BITMAPINFOHEADER) + 8 + 64, '\x5A');
         BITMAPINFOHEADER h{sizeof(BITMAPINFOHEADER), 16, 16, 1, 1, BI_RGB, 64, 0, 0, 2, 0};
         std::memcpy(rawPage.data(), &h, sizeof(h));

@@ -7,6 +7,4 @@ namespace twtest {
 // Full paths of every .emf in the corpus, sorted; empty when the corpus is not found.
 std::vector<std::wstring> EmfCorpusFiles();
 std::wstring EmfCorpusFile(const wchar_t* name);
-// A file of the repository, e.g. L"examples\\page1.emf".
-std::wstring RepoFile(const wchar_t* relative);
 }  // namespace twtest

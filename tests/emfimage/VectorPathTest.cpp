@@ -63,7 +63,7 @@ protected:
 };
 
 TEST_F(VectorPath, PageEmfComesWithItsMeasurements) {
-    const std::string bits = ReadFileBytes(RepoFile(L"examples\\page1.emf"));
+    const std::string bits = SamplePage();
     VectorResult r = FromEmf(bits);
     ASSERT_TRUE(r.ok);
     ASSERT_TRUE(r.page);
@@ -88,7 +88,7 @@ TEST_F(VectorPath, PageEmfComesWithItsMeasurements) {
 
 TEST_F(VectorPath, StampsGetAnAnnotationMetafileOnThePageFrame) {
     fx.SetText(tw::settings::kHeaderSettings, tw::settings::kHeaderEnable, L"1");
-    const std::string bits = ReadFileBytes(RepoFile(L"examples\\page1.emf"));
+    const std::string bits = SamplePage();
     VectorResult r = FromEmf(bits);
     ASSERT_TRUE(r.ok);
     ASSERT_TRUE(r.annotation);
@@ -105,7 +105,7 @@ TEST_F(VectorPath, StampsGetAnAnnotationMetafileOnThePageFrame) {
 
 TEST_F(VectorPath, TransformsApplyToEmfPagesOnlyWhenAsked) {
     fx.SetPageSettingText(tw::settings::kPageRotation, L"1");
-    const std::string bits = ReadFileBytes(RepoFile(L"examples\\page1.emf"));
+    const std::string bits = SamplePage();
     VectorResult plain = FromEmf(bits, FALSE);
     VectorResult turned = FromEmf(bits, TRUE);
     ASSERT_TRUE(plain.ok && turned.ok);
@@ -121,7 +121,7 @@ TEST_F(VectorPath, FaxModeTwoRecordsSquare) {
     fx.DevMode().UpdatePagePixels();
     const tw::TarnwellDEVMODE job = fx.DevMode().Record();
     fx.Dcs().devModes.clear();
-    ASSERT_TRUE(FromEmf(ReadFileBytes(RepoFile(L"examples\\page1.emf"))).ok);
+    ASSERT_TRUE(FromEmf(SamplePage()).ok);
     ASSERT_FALSE(fx.Dcs().devModes.empty());
     const tw::TarnwellDEVMODE* ref = tw::TarnwellDEVMODE::FromBytes(fx.Dcs().devModes.back().data());
     EXPECT_FALSE(ref->HasFlag(tw::dmflag::FaxResolutionMode2));
@@ -175,7 +175,7 @@ TEST_F(VectorPath, MessagingIdSurvivesEveryReferenceDc) {
                        &id, &size);
         return id;
     };
-    ASSERT_TRUE(FromEmf(ReadFileBytes(RepoFile(L"examples\\page1.emf")), TRUE).ok);
+    ASSERT_TRUE(FromEmf(SamplePage(), TRUE).ok);
     EXPECT_EQ(storedId(), 4711u);
     tw::TarnwellDEVMODE rec = fx.DevMode().Record();
     ASSERT_TRUE(FromRaw(RawPage(rec.Read<LONG>(PageWidthInPixels), rec.Read<LONG>(PageHeightInPixels))).ok);
@@ -185,7 +185,7 @@ TEST_F(VectorPath, MessagingIdSurvivesEveryReferenceDc) {
 
     // Without the switch the driver's own identifier stays: the guard is what kept it.
     fx.SetText(tw::settings::kMessagingInterfaceSettings, tw::settings::kUseWindowsSessionId, L"no");
-    ASSERT_TRUE(FromEmf(ReadFileBytes(RepoFile(L"examples\\page1.emf"))).ok);
+    ASSERT_TRUE(FromEmf(SamplePage()).ok);
     EXPECT_EQ(storedId(), 999u);
 }
 

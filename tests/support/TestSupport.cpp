@@ -49,4 +49,20 @@ void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
+std::wstring RepoFile(const wchar_t* relative) {
+    wchar_t buf[MAX_PATH * 4];
+    DWORD n = ::GetEnvironmentVariableW(L"TW_ROOT", buf, static_cast<DWORD>(std::size(buf)));
+    std::wstring root;
+    if (n > 0 && n < std::size(buf)) {
+        root = buf;
+    } else {
+        n = ::GetModuleFileNameW(nullptr, buf, static_cast<DWORD>(std::size(buf)));
+        root.assign(buf, n);
+        for (int i = 0; i < 3; ++i) root.erase(root.find_last_of(L"\\/"));
+    }
+    return root + L"\\" + relative;
+}
+
+std::string SamplePage() { return ReadFileBytes(RepoFile(L"examples\\page1.emf")); }
+
 }  // namespace twtest

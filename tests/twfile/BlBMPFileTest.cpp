@@ -12,14 +12,6 @@
 
 namespace {
 
-std::string SamplePage() {
-    wchar_t buf[MAX_PATH * 2];
-    const DWORD n = ::GetModuleFileNameW(nullptr, buf, MAX_PATH * 2);
-    std::wstring root(buf, n);
-    for (int i = 0; i < 3; ++i) root.erase(root.find_last_of(L"\\/"));
-    return twtest::ReadFileBytes(root + L"\\examples\\page1.emf");
-}
-
 TEST(BlFileFactory, WritersByFormatAndMode) {
     twtest::RenderFixture fx;
     const tw::TarnwellDEVMODE dm = fx.DevMode().Record();
@@ -47,7 +39,7 @@ protected:
 };
 
 TEST_F(BmpWriter, MonochromeAndTrueColourFilesByteForByte) {
-    const std::string page = SamplePage();
+    const std::string page = twtest::SamplePage();
     for (DWORD colour : {0u, 3u}) {
         twtest::RenderFixture fx;
         fx.DevMode().Dpi(100, 100).ColorMode(colour);
@@ -84,7 +76,7 @@ TEST_F(BmpWriter, MonochromeAndTrueColourFilesByteForByte) {
 }
 
 TEST_F(BmpWriter, FailuresReportTheirInternalErrors) {
-    const std::string page = SamplePage();
+    const std::string page = twtest::SamplePage();
     struct Case {
         std::string data;
         std::wstring file;
@@ -107,7 +99,7 @@ TEST_F(BmpWriter, FailuresReportTheirInternalErrors) {
 TEST_F(BmpWriter, MemoryWriterWritesNoFile) {
     twtest::RenderFixture fx;
     auto writer = tw::CreateBlFileObject(fx.DevMode().Record(), &fx.Job(), 0, true);
-    const std::string page = SamplePage();
+    const std::string page = twtest::SamplePage();
     tw::UniqueHGlobal block(twtest::GlobalFromBytes(page));
     const std::wstring name = dir + L"\\memory.bmp";
     EXPECT_TRUE(writer->SaveFile(block.get(), page.size(), name.c_str(), TRUE));

@@ -211,14 +211,6 @@ TEST(TiffTables, CompressionCodingAndSaveCodes) {
     EXPECT_EQ(tw::DpiFromPelsPerMeter(8031), 204);
 }
 
-std::string SamplePage() {
-    wchar_t buf[MAX_PATH * 2];
-    const DWORD n = ::GetModuleFileNameW(nullptr, buf, MAX_PATH * 2);
-    std::wstring root(buf, n);
-    for (int i = 0; i < 3; ++i) root.erase(root.find_last_of(L"\\/"));
-    return twtest::ReadFileBytes(root + L"\\examples\\page1.emf");
-}
-
 class TiffWriter : public ::testing::Test {
 protected:
     void SetUp() override { dir = twtest::MakeTempDir(L"tiffwriter"); }
@@ -236,7 +228,7 @@ TEST_F(TiffWriter, FirstPageFailingBeforeEncodingClosesTheFile) {
     ASSERT_TRUE(tiff->OpenTIFFFile(name.c_str()));
     tw::UniqueHGlobal bad(twtest::GlobalFromBytes(std::string(64, 'x')));
     EXPECT_FALSE(tiff->SaveTIFFPage(bad.get(), 64, TRUE));
-    const std::string page = SamplePage();
+    const std::string page = twtest::SamplePage();
     tw::UniqueHGlobal good(twtest::GlobalFromBytes(page));
     tiff->SetCurrentPage(2);
     EXPECT_FALSE(tiff->SaveTIFFPage(good.get(), page.size(), TRUE));
@@ -257,7 +249,7 @@ TEST_F(TiffWriter, MissingLibraryAndNullArguments) {
         tw::TarnwellDEVMODE dm = fx.DevMode().Record();
         dm.SetText(tw::dmtext::TIFFDllName, L"NoSuchTiffLibrary.dll");
         auto writer = tw::CreateBlFileObject(dm, &fx.Job(), 7, false);
-        const std::string page = SamplePage();
+        const std::string page = twtest::SamplePage();
         tw::UniqueHGlobal block(twtest::GlobalFromBytes(page));
         EXPECT_FALSE(writer->SaveFile(block.get(), page.size(), (dir + L"\\x.tif").c_str(), TRUE));
         EXPECT_EQ(tw::ToUtf8(fx.Job().StatusText()), "TIFF32.DLL cannot be loaded");
@@ -294,7 +286,7 @@ int PagesOf(const std::wstring& file) {
 }
 
 TEST_F(TiffWriter, ColourPagesThroughTheResidentAndReopenPaths) {
-    const std::string page = SamplePage();
+    const std::string page = twtest::SamplePage();
     // LZW holds the file open; TIFF JPEG reopens it for every page and hands colour pages over whole.
     for (DWORD code : {9u, 10u}) {
         for (DWORD colour : {1u, 3u}) {
@@ -320,7 +312,7 @@ TEST_F(TiffWriter, MemoryWriterKeepsOneTiffPerPage) {
     fx.DevMode().Dpi(100, 100);
     auto writer = tw::CreateBlFileObject(fx.DevMode().Record(), &fx.Job(), 7, true);
     ASSERT_NE(dynamic_cast<tw::CBlMemTIFFFile*>(writer.get()), nullptr);
-    const std::string page = SamplePage();
+    const std::string page = twtest::SamplePage();
     SIZE_T first = 0;
     for (DWORD n = 1; n <= 2; ++n) {
         tw::UniqueHGlobal block(twtest::GlobalFromBytes(page));
