@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstring>
+#include <string>
 
 #include "base/CriticalSection.h"
 #include "base/Registry.h"
@@ -206,28 +207,64 @@ BOOL WINAPI TW_XcvOpenPort(HANDLE, LPCWSTR pszObject, ACCESS_MASK, PHANDLE phXcv
     return TRUE;
 }
 
-DWORD WINAPI TW_XcvDataPort(HANDLE hXcv, LPCWSTR pszDataName, PBYTE pInputData, DWORD, PBYTE, DWORD,
+namespace {
+
+// The port name an Xcv caller hands over: UTF-16, terminated inside the size it gave. Nothing
+// past cbInputData is read; an odd, empty or unterminated buffer is refused.
+bool XcvPortName(const BYTE* input, DWORD cbInput, std::wstring& name) {
+    if (!input || cbInput < sizeof(wchar_t) || cbInput % sizeof(wchar_t) != 0) return false;
+    const size_t chars = cbInput / sizeof(wchar_t);
+    std::wstring text(chars, L'\0');
+    std::memcpy(text.data(), input, cbInput);
+    const size_t end = text.find(L'\0');
+    if (end == std::wstring::npos) return false;
+    name = text.substr(0, end);
+    return true;
+}
+
+DWORD XcvAddPort(XcvHandle* xcv, const std::wstring& name) {
+    CPortList& list = CPortList::Instance();
+    if (list.AddPort(name.c_str())) {
+        CsLock lock(list.Lock());
+        xcv->pPort = list.Find(name.c_str());
+    }
+    return ERROR_SUCCESS;
+}
+
+DWORD XcvDeletePort(XcvHandle* xcv, const std::wstring& name) {
+    if (CPortList::Instance().DeletePort(name.c_str())) xcv->pPort = nullptr;
+    return ERROR_SUCCESS;
+}
+
+// No user-interface library goes with this monitor.
+DWORD XcvMonitorUI(XcvHandle*, const std::wstring&) { return ERROR_ACCESS_DENIED; }
+
+struct XcvCommand {
+    const wchar_t* name;
+    bool takesPortName;
+    DWORD (*handler)(XcvHandle*, const std::wstring&);
+};
+
+constexpr XcvCommand kXcvCommands[] = {
+    {L"AddPort", true, XcvAddPort},
+    {L"DeletePort", true, XcvDeletePort},
+    {L"MonitorUI", false, XcvMonitorUI},
+};
+
+}  // namespace
+
+DWORD WINAPI TW_XcvDataPort(HANDLE hXcv, LPCWSTR pszDataName, PBYTE pInputData, DWORD cbInputData, PBYTE, DWORD,
                             PDWORD) {
     TW_TRACE(L"> TW_XcvDataPort(%s)", pszDataName ? pszDataName : L"(null)");
     if (!hXcv || !pszDataName) return ERROR_INVALID_PARAMETER;
-    auto* xcv = static_cast<XcvHandle*>(hXcv);
-    const auto* input = reinterpret_cast<const wchar_t*>(pInputData);
-    CPortList& list = CPortList::Instance();
-
-    if (wcscmp(pszDataName, L"AddPort") == 0) {
-        if (list.AddPort(input)) {
-            CsLock lock(list.Lock());
-            xcv->pPort = list.Find(input);
+    for (const XcvCommand& command : kXcvCommands) {
+        if (wcscmp(pszDataName, command.name) != 0) continue;
+        std::wstring portName;
+        if (command.takesPortName && !XcvPortName(pInputData, cbInputData, portName)) {
+            TW_TRACE_FAILED(L"TW_XcvDataPort", L"input data");
+            return ERROR_INVALID_PARAMETER;
         }
-        return ERROR_SUCCESS;
-    }
-    if (wcscmp(pszDataName, L"DeletePort") == 0) {
-        if (list.DeletePort(input)) xcv->pPort = nullptr;
-        return ERROR_SUCCESS;
-    }
-    if (wcscmp(pszDataName, L"MonitorUI") == 0) {
-        // No user-interface library goes with this monitor.
-        return ERROR_ACCESS_DENIED;
+        return command.handler(static_cast<XcvHandle*>(hXcv), portName);
     }
     return ERROR_INVALID_PARAMETER;
 }

@@ -1,5 +1,7 @@
 #include "monitor/MonitorModule.h"
 
+#include <algorithm>
+#include <cstring>
 #include <memory>
 
 #include "monitor/ThreadBlock.h"
@@ -8,7 +10,11 @@
 namespace tw::module {
 namespace {
 HINSTANCE g_hInstance = nullptr;
-PMONITORINIT g_pMonitorInit = nullptr;
+// Copies of the spooler's blocks: a spooler may hand them over on its stack, so a pointer kept
+// past InitializePrintMonitor2 would dangle.
+MONITORINIT g_monitorInit{};
+MONITORREG g_monitorReg{};
+bool g_haveMonitorInit = false;
 std::wstring g_ownName;
 // The port list keeps its own lock; this one serialises the OCR library.
 std::unique_ptr<CriticalSection> g_ocrLock;
@@ -42,8 +48,19 @@ CriticalSection& OcrLock() {
     return *g_ocrLock;
 }
 
-void SetMonitorInit(PMONITORINIT init) { g_pMonitorInit = init; }
-PMONITORINIT MonitorInit() { return g_pMonitorInit; }
+void SetMonitorInit(PMONITORINIT init) {
+    g_haveMonitorInit = init != nullptr;
+    g_monitorInit = MONITORINIT{};
+    g_monitorReg = MONITORREG{};
+    if (!init) return;
+    std::memcpy(&g_monitorInit, init, std::min<size_t>(init->cbSize ? init->cbSize : sizeof(MONITORINIT), sizeof(MONITORINIT)));
+    if (init->pMonitorReg) {
+        const DWORD cb = init->pMonitorReg->cbSize ? init->pMonitorReg->cbSize : sizeof(MONITORREG);
+        std::memcpy(&g_monitorReg, init->pMonitorReg, std::min<size_t>(cb, sizeof(MONITORREG)));
+        g_monitorInit.pMonitorReg = &g_monitorReg;
+    }
+}
+PMONITORINIT MonitorInit() { return g_haveMonitorInit ? &g_monitorInit : nullptr; }
 void SetOwnName(const std::wstring& name) { g_ownName = name.substr(0, MAX_PATH); }
 const std::wstring& OwnName() { return g_ownName; }
 
