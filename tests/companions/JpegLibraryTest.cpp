@@ -81,6 +81,17 @@ protected:
     std::vector<std::wstring> files;
 };
 
+// The L*a*b parameter block as the monitor fills it, with the subsampling given.
+std::vector<BYTE> LabBlock(BYTE quality, BYTE subsampling) {
+    std::vector<BYTE> block(JPEG_EX_BLOCK_SIZE);
+    block[JPEG_EX_QUALITY] = quality;
+    block[JPEG_EX_H_SUBSAMPLING] = block[JPEG_EX_V_SUBSAMPLING] = subsampling;
+    block[JPEG_EX_COLOR_SPACE] = JPEG_COLOR_SPACE_CIELAB;
+    block[JPEG_EX_OPTIMIZE] = 1;
+    block[JPEG_EX_RESTART_ROWS] = 1;
+    return block;
+}
+
 // Peak signal-to-noise ratio of two DIBs of the same size, over their RGB expansion.
 double Psnr(HGLOBAL a, HGLOBAL b) {
     tw::DibView va(a), vb(b);
@@ -175,15 +186,9 @@ TEST_F(JpegLibrary, LabFilesCarryCielabWithoutAColourTransform) {
                 p[2] = 255;
             }
     }
-    BYTE block[JPEG_EX_BLOCK_SIZE] = {};
-    block[JPEG_EX_QUALITY] = 95;
-    block[JPEG_EX_H_SUBSAMPLING] = 1;
-    block[JPEG_EX_V_SUBSAMPLING] = 1;
-    block[JPEG_EX_COLOR_SPACE] = JPEG_COLOR_SPACE_CIELAB;
-    block[JPEG_EX_OPTIMIZE] = 1;
-    block[JPEG_EX_RESTART_ROWS] = 1;
+    std::vector<BYTE> block = LabBlock(95, 1);
     const std::wstring name = File(L"lab.jpg");
-    ASSERT_EQ(lib.saveEx(name.c_str(), page.get(), block), JPEG_OK);
+    ASSERT_EQ(lib.saveEx(name.c_str(), page.get(), block.data()), JPEG_OK);
     std::vector<BYTE> bytes = ReadFile(name);
     const std::string text(bytes.begin(), bytes.end());
     EXPECT_NE(text.find("Adobe"), std::string::npos);
@@ -206,9 +211,7 @@ TEST_F(JpegLibrary, LabFilesCarryCielabWithoutAColourTransform) {
     EXPECT_NEAR(red[0], 195, 3);
 
     // With the block the monitor fills (2, 2 subsampling), the file is still written.
-    block[JPEG_EX_H_SUBSAMPLING] = 2;
-    block[JPEG_EX_V_SUBSAMPLING] = 2;
-    EXPECT_EQ(lib.saveEx(File(L"lab2.jpg").c_str(), page.get(), block), JPEG_OK);
+    EXPECT_EQ(lib.saveEx(File(L"lab2.jpg").c_str(), page.get(), LabBlock(95, 2).data()), JPEG_OK);
 }
 
 TEST_F(JpegLibrary, BadInputIsRefusedWithItsNumber) {
@@ -307,14 +310,7 @@ TEST(JpegNativeFiles, Write) {
             for (LONG x = 0; x < 200; ++x) v.RowFromTop(y)[x] = BYTE(x + y);
     }
     ASSERT_EQ(lib.save((dir + L"grey.jpg").c_str(), greyPage.get(), 90), JPEG_OK);
-    BYTE block[JPEG_EX_BLOCK_SIZE] = {};
-    block[JPEG_EX_QUALITY] = 90;
-    block[JPEG_EX_H_SUBSAMPLING] = 2;
-    block[JPEG_EX_V_SUBSAMPLING] = 2;
-    block[JPEG_EX_COLOR_SPACE] = JPEG_COLOR_SPACE_CIELAB;
-    block[JPEG_EX_OPTIMIZE] = 1;
-    block[JPEG_EX_RESTART_ROWS] = 1;
-    ASSERT_EQ(lib.saveEx((dir + L"lab.jpg").c_str(), colour.get(), block), JPEG_OK);
+    ASSERT_EQ(lib.saveEx((dir + L"lab.jpg").c_str(), colour.get(), LabBlock(90, 2).data()), JPEG_OK);
 }
 
 }  // namespace
