@@ -5,6 +5,7 @@
 #include "emfimage/PagesPerSheet.h"
 #include "job/TWJob.h"
 #include "monitor/Trace.h"
+#include "twfile/OutputValidation.h"
 
 namespace tw {
 
@@ -39,6 +40,11 @@ CBlFile::PageStep CBlFile::PreparePage(CEMFImage& image, HGLOBAL pageData, SIZE_
         return PageStep::Failed;
     }
     return PageStep::Write;
+}
+
+void CBlFile::ReportWriteError(const wchar_t* prefixText, const std::wstring& fileName, DWORD error) {
+    TW_TRACE(L"CBlFile: writing %s failed (%lu)", fileName.c_str(), error);
+    m_pJob->ReportValidationError(WriteFailureText(prefixText, fileName, error).c_str(), true, __FILE__, __LINE__);
 }
 
 DWORD CBlFile::SheetNumber() const {

@@ -50,6 +50,9 @@ protected:
     // image holds the page DIB and `fileName` the name to write.
     PageStep PreparePage(CEMFImage& image, HGLOBAL pageData, SIZE_T pageDataSize, std::wstring& fileName, BOOL isEMF,
                          const WriterErrorCodes& codes, bool renameByContent);
+    // A write the file system refused (`error`, e.g. a full disk), reported in its own words;
+    // the job's later failures of the same cause add nothing.
+    void ReportWriteError(const wchar_t* prefixText, const std::wstring& fileName, DWORD error);
     // The number of the sheet being written, for outputs numbered by page.
     DWORD SheetNumber() const;
 

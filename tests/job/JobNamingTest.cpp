@@ -19,10 +19,42 @@ protected:
         b.Record().Write<DWORD>(tw::dmoff::PrinterId, printerId);
         b.OutputDirectory(dir);
         ASSERT_TRUE(b.Set(L"FileGenerationMethod", std::to_wstring(method)));
-        ASSERT_TRUE(b.Set(L"IsMultipageImageEnabled", L"1"));
+        ASSERT_TRUE(b.Set(L"IsMultipageImageEnabled", multipage ? L"1" : L"0"));
+        if (!multipage) b.Format(0);
         ASSERT_TRUE(job.SetDevMode(b.Record().Bytes(), tw::kDevModeSize, TRUE));
     }
+    bool multipage = true;
 };
+
+bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// Jobs of one printer name their pages before they write them: the name must be theirs from
+// then on, or a job naming a page at the same moment takes it too and one page overwrites the
+// other. A reserved name that got no page is removed with the job.
+TEST_F(JobNaming, ANameIsTheJobsFromItsNamingOn) {
+    multipage = false;
+    for (DWORD method : {0u, 6u}) {
+        SCOPED_TRACE(method);
+        std::wstring first, second;
+        {
+            tw::CTWJob a, b;
+            Begin(a, method);
+            Begin(b, method);
+            ASSERT_TRUE(a.StartDoc());
+            ASSERT_TRUE(b.StartDoc());
+            first = a.ImageFileName();
+            second = b.ImageFileName();
+            ASSERT_FALSE(first.empty());
+            EXPECT_TRUE(Exists(first)) << tw::ToUtf8(first);
+            EXPECT_TRUE(Exists(second)) << tw::ToUtf8(second);
+            EXPECT_FALSE(tw::EqualsNoCase(first, second)) << tw::ToUtf8(first);
+            EXPECT_TRUE(a.EndDoc());
+            EXPECT_TRUE(b.EndDoc());
+        }
+        EXPECT_FALSE(Exists(first)) << tw::ToUtf8(first);
+        EXPECT_FALSE(Exists(second)) << tw::ToUtf8(second);
+    }
+}
 
 TEST_F(JobNaming, NamesFromThePageContentStayInTheOutputDirectory) {
     for (const wchar_t* bad : {L"..\\..\\evil.tif", L"C:\\Windows\\evil.tif", L"sub\\x.tif", L"NUL.tif", L"..",
