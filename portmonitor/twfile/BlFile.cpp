@@ -13,6 +13,10 @@ CBlFile::~CBlFile() { TW_TRACE(L"CBlFile::~CBlFile()"); }
 
 CBlFile::PageStep CBlFile::PreparePage(CEMFImage& image, HGLOBAL pageData, SIZE_T pageDataSize, std::wstring& fileName,
                                        BOOL isEMF, const WriterErrorCodes& codes, bool renameByContent) {
+    if (m_dwWriteError) {
+        TW_TRACE(L"CBlFile::PreparePage: page dropped after write error %lu", m_dwWriteError);
+        return PageStep::Failed;
+    }
     if (!pageData) {
         m_pJob->HandleError(codes.noPageData, __FILE__, __LINE__);
         return PageStep::Failed;
@@ -44,6 +48,7 @@ CBlFile::PageStep CBlFile::PreparePage(CEMFImage& image, HGLOBAL pageData, SIZE_
 
 void CBlFile::ReportWriteError(const wchar_t* prefixText, const std::wstring& fileName, DWORD error) {
     TW_TRACE(L"CBlFile: writing %s failed (%lu)", fileName.c_str(), error);
+    m_dwWriteError = error;
     m_pJob->ReportValidationError(WriteFailureText(prefixText, fileName, error).c_str(), true, __FILE__, __LINE__);
 }
 

@@ -57,6 +57,9 @@ protected:
     DWORD SheetNumber() const;
 
     TarnwellDEVMODE m_devMode;
+    // The file system's error that cost a page (a full disk): the document's later pages are not
+    // written, so that its output ends with the last page before the failure instead of a gap.
+    DWORD m_dwWriteError = 0;
     DWORD m_dwCurrentPage = 0;
     DWORD m_dwFormat = 0;
     CTWJob* m_pJob = nullptr;

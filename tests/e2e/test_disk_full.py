@@ -2,6 +2,7 @@
 before the failure stay readable, nothing half-written is left, and the job fails once with the
 Windows error (112, not enough space) instead of internal errors."""
 import os
+import struct
 import subprocess
 import sys
 import tempfile
@@ -101,8 +102,9 @@ class DiskFull(unittest.TestCase):
         self.assertEqual(got, expected[:listed])
 
     def test_bmp_leaves_only_whole_pages(self):
+        # Two 475 KB pages fit, the third does not: nor does any later page, which would leave a gap.
         pages = SAMPLE + SAMPLE[:2]
-        out = self.small_disk(1200)  # two 475 KB pages fit, the third does not
+        out = self.small_disk(1200)
         code, report, err = self.print_into(out, pages, "--format", "0")
         self.assertEqual(code, 0, err)
         self.check_one_disk_full_error(report)
@@ -113,9 +115,12 @@ class DiskFull(unittest.TestCase):
             path = os.path.join(out, name)
             self.assertGreater(os.path.getsize(path), 0, f"empty file left: {name}")
         for name in bmps:
-            with Image.open(os.path.join(out, name)) as im:
+            path = os.path.join(out, name)
+            with open(path, "rb") as f:
+                self.assertEqual(struct.unpack("<2sI", f.read(6)), (b"BM", os.path.getsize(path)))
+            with Image.open(path) as im:
                 im.load()
-                self.assertEqual(im.size, (1728, 2200))
+                self.assertEqual(im.size, (1734, 2156))  # Letter at 204 x 196 dpi
 
 
 if __name__ == "__main__":
