@@ -5,6 +5,7 @@ round must give every job exactly the pages it gets when the jobs print one at a
 TW_PARALLEL_ROUNDS sets the number of rounds (3 by default; bench/parallel_jobs.sh runs 20)."""
 import os
 import shutil
+from concurrent.futures import ThreadPoolExecutor
 import tempfile
 import time
 import unittest
@@ -108,6 +109,41 @@ class ParallelJobs(unittest.TestCase):
             self.assertEqual(len({j["job"]["names"]["image"] for j in jobs}), len(jobs))
             self.clear_output()
             print(f"round {r + 1}/{ROUNDS}: {time.monotonic() - started:.1f} s", flush=True)
+
+
+class ProcessesAtOnce(unittest.TestCase):
+    """Eight twprint processes printing into one directory at the same moment: the system makes up
+    the same unique name for two of them when one has just given it up."""
+
+    def test_no_job_overwrites_another_jobs_page(self):
+        with tempfile.TemporaryDirectory() as tmp:
+            out = os.path.join(tmp, "out")
+            os.mkdir(out)
+            port = unique("TWP")[:-1]
+            reference = {}
+            for page in EMF[:2]:
+                code, report, err = run_report("--port", port + "0:", "--out", tmp, *BMP, page)
+                self.assertEqual(code, 0, err)
+                reference[page] = job_pages(report)
+            jobs = [[EMF[i % 2], EMF[(i + 1) % 2]] for i in range(8)]
+            try:
+                for r in range(max(1, ROUNDS * 2 // 3)):
+                    with ThreadPoolExecutor(len(jobs)) as pool:
+                        results = list(pool.map(
+                            lambda i: run_report("--port", f"{port}{i + 1}:", "--job-id", str(i + 1), "--out", out,
+                                                 *BMP, *jobs[i]), range(len(jobs))))
+                    for i, (code, report, err) in enumerate(results):
+                        self.assertEqual(code, 0, err)
+                        self.assertFalse(report["job"]["failed"], report["job"]["status"])
+                        want = [p for page in jobs[i] for p in reference[page]]
+                        self.assertTrue(job_pages(report) == want, f"round {r + 1}, job {i + 1}: other pages")
+                    names = [n for n in os.listdir(out) if n.lower().endswith(".bmp")]
+                    self.assertEqual(len(names), 2 * len(jobs), f"round {r + 1}")
+                    shutil.rmtree(out)
+                    os.mkdir(out)
+            finally:
+                for i in range(len(jobs) + 1):
+                    run("ports", "delete", f"{port}{i}:")
 
 
 if __name__ == "__main__":
