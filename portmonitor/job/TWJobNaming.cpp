@@ -326,7 +326,7 @@ void CTWJob::TakeImageFileName(const std::wstring& image, bool reserved) {
     if (IsFirstDocumentPage()) m_szFirstImageFileName = image;
     if (IsMultipageTiffCode(m_settings.dwEffectiveFormat) && IsMultipageOutput() && !IsSilent()) {
         LockFile(image);
-    } else if (firstOrSingle && !IsSilent() && FileExists(image)) {
+    } else if (!reserved && firstOrSingle && !IsSilent() && FileExists(image)) {
         // A file that is kept (appended to) or could not be deleted must take the new output:
         // the user hears now why it cannot, instead of an internal error from the writer.
         ValidateOutputFile(naming::kCannotWriteFile, image.c_str(), true);

@@ -10,6 +10,7 @@
 #include "JobRecorder.h"
 #include "Report.h"
 #include "base/WideString.h"
+#include "monitor/MonitorModule.h"
 
 namespace twprint {
 namespace {
@@ -19,8 +20,20 @@ struct JobResult {
     std::wstring error;
 };
 
+// What the loader does for a DLL on DLL_THREAD_ATTACH and DLL_THREAD_DETACH: twprint links the
+// monitor statically, so each job thread gives its per-thread block (and the GDI scratch
+// objects it holds) back itself.
+class MonitorThread {
+public:
+    MonitorThread() { tw::module::ThreadAttach(); }
+    ~MonitorThread() { tw::module::ThreadDetach(); }
+    MonitorThread(const MonitorThread&) = delete;
+    MonitorThread& operator=(const MonitorThread&) = delete;
+};
+
 // One job on the calling thread; its report holds only what this thread and job did.
 void PrintOne(MonitorSession& session, const Options& o, const JobPlan& plan, JobResult& result) {
+    MonitorThread thread;
     JobRecorder recorder(plan.jobId);
     if (!DriveJob(session, o, plan)) {
         result.error = L"OpenPort failed for '" + plan.port + L"'";
