@@ -213,7 +213,8 @@ BOOL CBlTIFFFile::CloseTIFFFile() {
     // A file no page reached has nothing to convert or number.
     if (m_dwPagesWritten > 0) {
         if (Format() == kFormatTiffCisco && m_library.Fn().ConvertTiffToCiscoFormatW) result = ConvertToCisco();
-        const DWORD total = SheetNumber();
+        // After a write error the file ends with the last page written: that is its total.
+        const DWORD total = m_dwWriteError ? m_dwPagesWritten : SheetNumber();
         if (result && total != 0 && m_library.Fn().UpdatePageNumbersW &&
             !m_library.Fn().UpdatePageNumbersW(m_szTiffFileName.c_str(), static_cast<int>(total))) {
             if (!m_bErrorReported) m_pJob->HandleError(tifferr::kUpdatePageNumbers, __FILE__, __LINE__);
