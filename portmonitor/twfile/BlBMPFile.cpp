@@ -48,14 +48,8 @@ BOOL CBlBMPFile::SaveFile(HGLOBAL pageData, SIZE_T pageDataSize, const wchar_t* 
     const auto header = BuildBmpFileHeader(layout);
     if (!WriteAll(file.get(), header.data(), static_cast<DWORD>(header.size())) ||
         !WriteAll(file.get(), dib.get(), layout.dibBytes)) {
-        const DWORD error = ::GetLastError();
-        TW_TRACE(L"CBlBMPFile::SaveFile: WriteFile failed: %lu", error);
         // A truncated page is no page: it leaves no file behind.
-        file.reset();
-        ::DeleteFileW(name.c_str());
-        if (error) ReportWriteError(kCannotWriteBmp, name, error);
-        else m_pJob->HandleError(bmperr::kWrite, __FILE__, __LINE__);
-        return FALSE;
+        return FailPartialFile(file, name, kCannotWriteBmp, bmperr::kWrite, __FILE__, __LINE__);
     }
     m_pJob->NoteOutputFile(name);
     return TRUE;

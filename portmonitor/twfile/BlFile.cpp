@@ -52,6 +52,21 @@ void CBlFile::ReportWriteError(const wchar_t* prefixText, const std::wstring& fi
     m_pJob->ReportValidationError(WriteFailureText(prefixText, fileName, error).c_str(), true, __FILE__, __LINE__);
 }
 
+DWORD CBlFile::RemovePartialFile(UniqueFile& file, const std::wstring& fileName) {
+    const DWORD error = ::GetLastError();
+    file.reset();
+    if (!::DeleteFileW(fileName.c_str()))
+        TW_TRACE(L"CBlFile: cannot remove the partial %s (%lu)", fileName.c_str(), ::GetLastError());
+    return error;
+}
+
+BOOL CBlFile::FailPartialFile(UniqueFile& file, const std::wstring& fileName, const wchar_t* prefixText, int code,
+                              const char* sourceFile, int line) {
+    if (const DWORD error = RemovePartialFile(file, fileName)) ReportWriteError(prefixText, fileName, error);
+    else m_pJob->HandleError(code, sourceFile, line);
+    return FALSE;
+}
+
 DWORD CBlFile::SheetNumber() const {
     const int n = m_pJob->Sheet().Count();
     const DWORD index = m_pJob->PageIndexInDocument();

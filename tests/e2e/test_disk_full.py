@@ -122,6 +122,17 @@ class DiskFull(unittest.TestCase):
                 im.load()
                 self.assertEqual(im.size, (1734, 2156))  # Letter at 204 x 196 dpi
 
+    def test_fax_containers_leave_no_partial_page(self):
+        pages = SAMPLE + SAMPLE[:2]
+        for fmt in ("11", "15", "19"):  # CALS, raw Group 4, MO:DCA with IOCA
+            with self.subTest(format=fmt):
+                out = self.small_disk(40)  # less than one page
+                code, report, err = self.print_into(out, pages, "--format", fmt)
+                self.assertEqual(code, 0, err)
+                self.check_one_disk_full_error(report)
+                for name in os.listdir(out):
+                    self.assertTrue(name.endswith(".grp"), f"a page file left behind: {name}")
+
 
 if __name__ == "__main__":
     unittest.main()
