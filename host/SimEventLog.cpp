@@ -70,6 +70,7 @@ BOOL SimEventLog::ReportEvent(HANDLE hSource, WORD type, WORD category, DWORD ev
             report.type = type;
             report.category = category;
             report.eventId = eventId;
+            report.threadId = ::GetCurrentThreadId();
             for (WORD i = 0; i < numStrings; ++i) report.strings.emplace_back(strings[i] ? strings[i] : L"");
             const BYTE* bytes = static_cast<const BYTE*>(rawData);
             if (dataSize) report.data.assign(bytes, bytes + dataSize);

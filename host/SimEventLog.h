@@ -19,6 +19,7 @@ struct EventReport {
     DWORD eventId = 0;
     std::vector<std::wstring> strings;  // the insertion strings, copied
     std::vector<BYTE> data;
+    DWORD threadId = 0;  // the thread that reported it: jobs printing in parallel each have their own
 };
 
 class SimEventLog final : public tw::IEventLogSink {

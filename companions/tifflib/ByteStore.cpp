@@ -67,11 +67,12 @@ std::unique_ptr<FileStore> FileStore::Open(const wchar_t* name, bool write, bool
 bool FileStore::ReadAt(uint64_t offset, void* data, size_t size) {
     LARGE_INTEGER pos;
     pos.QuadPart = static_cast<LONGLONG>(offset);
-    if (!::SetFilePointerEx(m_file.get(), pos, nullptr, FILE_BEGIN)) return false;
+    if (!::SetFilePointerEx(m_file.get(), pos, nullptr, FILE_BEGIN)) return NoteIoError(::GetLastError());
     auto* p = static_cast<BYTE*>(data);
     while (size > 0) {
         DWORD chunk = static_cast<DWORD>(std::min<size_t>(size, 1u << 30)), got = 0;
-        if (!::ReadFile(m_file.get(), p, chunk, &got, nullptr) || got == 0) return false;
+        if (!::ReadFile(m_file.get(), p, chunk, &got, nullptr)) return NoteIoError(::GetLastError());
+        if (got == 0) return false;
         p += got;
         size -= got;
     }
@@ -81,8 +82,9 @@ bool FileStore::ReadAt(uint64_t offset, void* data, size_t size) {
 bool FileStore::WriteAt(uint64_t offset, const void* data, size_t size) {
     LARGE_INTEGER pos;
     pos.QuadPart = static_cast<LONGLONG>(offset);
-    if (!::SetFilePointerEx(m_file.get(), pos, nullptr, FILE_BEGIN)) return false;
-    return WriteAll(m_file.get(), data, size);
+    if (!::SetFilePointerEx(m_file.get(), pos, nullptr, FILE_BEGIN)) return NoteIoError(::GetLastError());
+    if (!WriteAll(m_file.get(), data, size)) return NoteIoError(::GetLastError());
+    return true;
 }
 
 uint64_t FileStore::Size() {
@@ -93,7 +95,9 @@ uint64_t FileStore::Size() {
 bool FileStore::Truncate(uint64_t size) {
     LARGE_INTEGER pos;
     pos.QuadPart = static_cast<LONGLONG>(size);
-    return ::SetFilePointerEx(m_file.get(), pos, nullptr, FILE_BEGIN) && ::SetEndOfFile(m_file.get());
+    if (!::SetFilePointerEx(m_file.get(), pos, nullptr, FILE_BEGIN) || !::SetEndOfFile(m_file.get()))
+        return NoteIoError(::GetLastError());
+    return true;
 }
 
 bool GlobalStore::ReadAt(uint64_t offset, void* data, size_t size) {
@@ -163,7 +167,11 @@ bool WriteAll(HANDLE file, const void* data, size_t size) {
     auto* p = static_cast<const BYTE*>(data);
     while (size > 0) {
         DWORD chunk = static_cast<DWORD>(std::min<size_t>(size, 1u << 30)), put = 0;
-        if (!::WriteFile(file, p, chunk, &put, nullptr) || put == 0) return false;
+        if (!::WriteFile(file, p, chunk, &put, nullptr)) return false;
+        if (put == 0) {
+            ::SetLastError(ERROR_DISK_FULL);
+            return false;
+        }
         p += put;
         size -= put;
     }

@@ -20,14 +20,26 @@ public:
     virtual bool WriteAt(uint64_t offset, const void* data, size_t size) = 0;
     virtual uint64_t Size() = 0;
     virtual bool Truncate(uint64_t size) = 0;
+    // The Windows error of the store's first failed read or write since the last clear (a full
+    // disk, a lost network share), 0 when none.
+    DWORD IoError() const { return m_ioError; }
+    void ClearIoError() { m_ioError = 0; }
 
     // Opens libtiff on this store ("r", "r+", "a", "w", with libtiff's modifiers). The store
     // outlives the TIFF*; closing it leaves the store open.
     TIFF* OpenTiff(const char* name, const char* mode);
 
+protected:
+    // Keeps the first error of a run of failures: later calls fail because of it.
+    bool NoteIoError(DWORD error) {
+        if (!m_ioError) m_ioError = error ? error : ERROR_GEN_FAILURE;
+        return false;
+    }
+
 private:
     friend struct ClientIo;
     uint64_t m_position = 0;
+    DWORD m_ioError = 0;
 };
 
 class FileStore : public ByteStore {

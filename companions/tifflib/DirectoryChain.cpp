@@ -53,6 +53,28 @@ bool DirectoryChain::Load(ByteStore& store) {
     return true;
 }
 
+bool DirectoryChain::EndWithin(ByteStore& store, uint64_t size) {
+    DirectoryChain chain;
+    uint8_t header[8];
+    if (size < sizeof header || !store.ReadAt(0, header, sizeof header)) return true;  // no page to keep
+    if (header[0] == 'M' && header[1] == 'M') chain.m_bigEndian = true;
+    else if (header[0] != 'I' || header[1] != 'I') return Fail(TIFF_ERR_NOT_TIFF, "no TIFF byte order mark");
+    std::unordered_set<uint32_t> seen;
+    uint32_t pointerAt = kFirstPointerOffset;
+    for (uint32_t offset = chain.Get32(header + 4); offset != 0;) {
+        uint8_t count[2];
+        bool inside = offset + uint64_t{2} <= size && store.ReadAt(offset, count, 2);
+        uint8_t next[4];
+        Directory d{offset, inside ? chain.Get16(count) : uint16_t{0}};
+        const uint64_t nextAt = chain.NextPointerOffset(d);
+        inside = inside && nextAt + 4 <= size && store.ReadAt(nextAt, next, 4) && seen.insert(offset).second;
+        if (!inside) return chain.WritePointer(store, pointerAt, 0);
+        pointerAt = static_cast<uint32_t>(nextAt);
+        offset = chain.Get32(next);
+    }
+    return true;
+}
+
 bool DirectoryChain::WritePointer(ByteStore& store, uint32_t at, uint32_t value) const {
     uint8_t bytes[4];
     Put32(bytes, value);

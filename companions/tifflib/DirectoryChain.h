@@ -17,6 +17,9 @@ public:
     int Count() const { return static_cast<int>(m_directories.size()); }
     // Moves the last directory to `position`; later ones shift back by one.
     bool MoveLast(ByteStore& store, int position);
+    // Ends the chain of a store cut back to `size` bytes: the first pointer that leads to a
+    // directory not wholly inside it becomes 0, so every page before it stays readable.
+    static bool EndWithin(ByteStore& store, uint64_t size);
     // Sets the second value of every PageNumber entry to `total`.
     bool SetPageTotals(ByteStore& store, uint16_t total);
 

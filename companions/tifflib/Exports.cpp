@@ -78,7 +78,10 @@ BOOL WINAPI DefineTiffImageInfoBuffer(HTIFFDOC handle, int index, int tag, const
 
 BOOL WINAPI EncodeTiffImage(HTIFFDOC handle, int index, void* params, TIFFROWPROC rowProc) {
     TiffDocument* doc = Enter(handle);
-    return Result(doc && doc->Encode(index, params, rowProc));
+    const bool ok = doc && doc->Encode(index, params, rowProc);
+    // A page lost to the file system leaves the Windows error for the caller, as a file API does.
+    ::SetLastError(ok || !doc ? ERROR_SUCCESS : doc->LastIoError());
+    return Result(ok);
 }
 
 BOOL WINAPI DropTiffImage(HTIFFDOC handle, int index) {

@@ -122,11 +122,19 @@ bool TiffDocument::Encode(int index, void* params, TIFFROWPROC rowProc) {
     auto it = m_pending.find(index);
     if (it == m_pending.end()) return Fail(TIFF_ERR_PAGE_INDEX, "the page is not defined, or already written");
     if (index != m_written) return Fail(TIFF_ERR_PAGE_INDEX, "pages are written in the order of their indexes");
-    if (!EnsureOpen()) return false;
-    if (!EncodePage(m_tif.get(), it->second, rowProc, params)) {
-        // Drop the half-written page without flushing it: the chain stays as it was, and the
+    // Everything a page adds lies past the store's end; only the link to it is written inside.
+    const uint64_t sizeBefore = m_store->Size();
+    m_store->ClearIoError();
+    m_ioError = 0;
+    if (!EnsureOpen() || !EncodePage(m_tif.get(), it->second, rowProc, params)) {
+        // Drop the half-written page without flushing it, cut the store back and end the chain
+        // at the last whole page: a full disk costs this page, not the pages before it. The
         // next page reopens the TIFF.
-        TIFFCleanup(m_tif.release());
+        if (m_tif) TIFFCleanup(m_tif.release());
+        m_ioError = m_store->IoError();
+        if (m_store->Size() > sizeBefore) m_store->Truncate(sizeBefore);
+        DirectoryChain::EndWithin(*m_store, sizeBefore);
+        if (m_ioError) Fail(TIFF_ERR_IO, "the file cannot be written");
         // The page's working state is spent; its index goes to the next page defined.
         m_pending.erase(it);
         return false;

@@ -27,6 +27,8 @@ public:
     // Gives a defined page all its tags at once and writes it.
     bool EncodeWithTags(int index, PageTags tags, void* params, TIFFROWPROC rowProc);
     bool Drop(int index);
+    // The Windows error that made the last Encode fail (a full disk), 0 when it was none.
+    DWORD LastIoError() const { return m_ioError; }
     bool SelectPage(int index);
     bool Info(TIFFFILEINFO* info);
     bool MoveLast(int position);
@@ -53,6 +55,7 @@ private:
     int m_handedOut = 0;  // one past the highest index DefinePage gave
     std::map<int, PageTags> m_pending;
     int m_selected = -1;
+    DWORD m_ioError = 0;
 };
 
 }  // namespace twtiff

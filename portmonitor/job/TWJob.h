@@ -3,6 +3,7 @@
 // port, cuts it into driver commands and acts on them.
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,6 +19,7 @@
 #include "notify/PrnMessage.h"
 #include "portcmd/TarnwellDEVMODE.h"
 #include "twfile/OutputFileLock.h"
+#include "twfile/UniqueName.h"
 
 namespace tw {
 
@@ -265,7 +267,12 @@ private:
     std::wstring NameSource() const;
     BOOL GenerateUniqueName(std::wstring directory, std::wstring prefix, std::wstring extension);
     BOOL GenerateExplicitName(const std::wstring& name);
-    void TakeImageFileName(const std::wstring& image);
+    // `reserved`: the naming created the file exclusively for this job.
+    void TakeImageFileName(const std::wstring& image, bool reserved);
+    // 0 when `image` is now this job's, or the Windows error (taken: see IsNameTaken).
+    DWORD ReserveImageName(const std::wstring& image);
+    BOOL NameTooLong(const std::wstring& image, const std::wstring& previous);
+    std::function<bool(const std::wstring&)> ReservingTest(bool& reserved);
     void ReportCreationFailure(const std::wstring& directory, DWORD error);
     BOOL FormCompanionNames();
     BOOL FormGroupFileName();
@@ -288,6 +295,8 @@ private:
     std::wstring m_szOCRTextFileName, m_szOCRImageFileName;
     std::wstring m_szFirstImageFileName, m_szFirstTextFileName;
     std::wstring m_szContentDocumentName;
+    // Declared before the lock: destroyed after it, when the held file is closed.
+    CNameReservation m_nameReservation;
     COutputFileLock m_lockedFile;
     DWORD m_dwNamingError = 0;  // Windows error of the last name step that failed
     BatesNaming m_bates;

@@ -150,15 +150,18 @@ BOOL CTWJob::BuildCustomFileNames() {
         ParseNameTemplate(kDefaultNameTemplate, tpl);
     const DWORD action = ExistingFileMode(&m_sDevMode, m_dwJobID);
     std::wstring name;
+    bool reserved = false;
+    const bool reserve = (IsFirstDocumentPage() || !IsMultipageOutput()) && !IsSilent();
     const int code = GenerateFileNameTW(tpl, name, naming::kMaxNameChars + 1, m_szDocumentName,
                                         m_sDevMode.GetText(dmtext::FileExtension), m_environment.userName,
-                                        SheetNumber(), m_dwDocNumber, directory, action, BatesNameText());
+                                        SheetNumber(), m_dwDocNumber, directory, action, BatesNameText(),
+                                        reserve ? ReservingTest(reserved) : nullptr);
     if (code != tplcode::kOk) {
         HandleError(code, __FILE__, __LINE__);
         TW_TRACE(naming::kLogTemplateError, code);
         return FALSE;
     }
-    TakeImageFileName(directory + name);
+    TakeImageFileName(directory + name, reserved && EqualsNoCase(m_nameReservation.Name(), directory + name));
     FormTextNames();
     FormOcrNames();
     // The group file is a report: a template name goes on without it.

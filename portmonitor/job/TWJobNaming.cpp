@@ -1,5 +1,6 @@
 // Where a document's output goes and what it is called: the naming methods, the Save-As
 // answers, the unique-name generator, the explicit-name path and the image file name itself.
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -264,36 +265,68 @@ BOOL CTWJob::SetImageFileName(const std::wstring& name, bool checkExisting) {
                                     method == kFromContent) &&
                                    action == kExistingFileNewNumberedName && !image.empty();
     numbering.pageStyleCollision = !multipage && !onePageFile;
-    image = ApplyNumbering(image, numbering, FileExists);
+    if (image.size() > naming::kMaxNameChars) return NameTooLong(image, previous);
+    bool reserved = false;
+    // Memory output and disabled images write no file: their names are only looked at.
+    const bool reserve = firstOrSingle && !IsSilent();
+    image = ApplyNumbering(image, numbering, numbering.collisionNumbering && reserve ? ReservingTest(reserved) : FileExists);
+    if (image.size() > naming::kMaxNameChars) return NameTooLong(image, previous);
 
-    if (method <= kUniqueFromIni && checkExisting && firstOrSingle && FileIsReadWrite(image)) {
+    // A name made up here (methods 0 to 2, or the fallback of an explicit name) is reserved the
+    // same way; a name another job holds is tried again with a new one.
+    if (checkExisting && firstOrSingle && !reserve && method <= kUniqueFromIni && FileIsReadWrite(image)) {
         TW_TRACE_FAILED(L"CTWJob::SetImageFileName", L"Exists");
         return FALSE;
     }
-    if (image.size() > naming::kMaxNameChars) {
-        TW_TRACE(L"%s", naming::kLogNameTooLong);
-        WriteStatusIni(naming::kStatusPrintStatus, FormatW(naming::kMsgNameTooLong, image.c_str()));
-        m_dwNamingError = ERROR_FILENAME_EXCED_RANGE;
-        m_szImageFileName = previous;
-        TW_TRACE_FAILED(L"CTWJob::SetImageFileName", L"Length");
-        return FALSE;
+    if (checkExisting && reserve && !reserved) {
+        const DWORD error = ReserveImageName(image);
+        if (error != 0) {
+            if (!IsNameTaken(error)) m_dwNamingError = error;
+            TW_TRACE_FAILED(L"CTWJob::SetImageFileName", L"Exists");
+            return FALSE;
+        }
+        reserved = true;
     }
-    TakeImageFileName(image);
+    TakeImageFileName(image, reserved);
     TW_TRACE_RESULT(L"CTWJob::SetImageFileName", TRUE);
     return TRUE;
 }
 
+BOOL CTWJob::NameTooLong(const std::wstring& image, const std::wstring& previous) {
+    TW_TRACE(L"%s", naming::kLogNameTooLong);
+    WriteStatusIni(naming::kStatusPrintStatus, FormatW(naming::kMsgNameTooLong, image.c_str()));
+    m_dwNamingError = ERROR_FILENAME_EXCED_RANGE;
+    m_szImageFileName = previous;
+    TW_TRACE_FAILED(L"CTWJob::SetImageFileName", L"Length");
+    return FALSE;
+}
+
+DWORD CTWJob::ReserveImageName(const std::wstring& image) { return m_nameReservation.Reserve(image, m_writtenFiles); }
+
+// A numbered name is taken by creating it: between finding a free number and writing the page,
+// another job could otherwise find the same one. `reserved` tells whether the last name tried
+// is now this job's.
+std::function<bool(const std::wstring&)> CTWJob::ReservingTest(bool& reserved) {
+    return [this, &reserved](const std::wstring& candidate) {
+        if (candidate.size() > naming::kMaxNameChars) return false;
+        const DWORD error = ReserveImageName(candidate);
+        reserved = error == 0;
+        return IsNameTaken(error);
+    };
+}
+
 // The chosen name becomes the image file name: an existing file is deleted for overwriting, the
 // multi-page TIFF file is held open, and a kept file is checked for writing.
-void CTWJob::TakeImageFileName(const std::wstring& image) {
+void CTWJob::TakeImageFileName(const std::wstring& image, bool reserved) {
     const bool firstOrSingle = IsFirstDocumentPage() || !IsMultipageOutput();
     m_szImageFileName = image;
-    if (ExistingFileMode(&m_sDevMode, m_dwJobID) == kExistingFileOverwrite && firstOrSingle)
+    // The job's own reservation is the empty file it will write; deleting it would free the name.
+    if (!reserved && ExistingFileMode(&m_sDevMode, m_dwJobID) == kExistingFileOverwrite && firstOrSingle)
         ::DeleteFileW(image.c_str());
     if (IsFirstDocumentPage()) m_szFirstImageFileName = image;
     if (IsMultipageTiffCode(m_settings.dwEffectiveFormat) && IsMultipageOutput() && !IsSilent()) {
         LockFile(image);
-    } else if (firstOrSingle && !IsSilent() && FileExists(image)) {
+    } else if (!reserved && firstOrSingle && !IsSilent() && FileExists(image)) {
         // A file that is kept (appended to) or could not be deleted must take the new output:
         // the user hears now why it cannot, instead of an internal error from the writer.
         ValidateOutputFile(naming::kCannotWriteFile, image.c_str(), true);

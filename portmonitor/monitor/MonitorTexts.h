@@ -14,6 +14,9 @@ inline constexpr wchar_t kMonitorTestData[] = L"Test";
 inline constexpr wchar_t kPortIniFile[] = L"TwMonitor.ini";
 inline constexpr wchar_t kPortIniSection[] = L"PortName";
 inline constexpr wchar_t kPortIniKey[] = L"PortName";
+// Installers hold this mutex from writing the name into TwMonitor.ini until the Xcv "AddPort"
+// has taken it: the file holds one name, so two installers at once would add one port twice.
+inline constexpr wchar_t kPortInstallMutex[] = L"Global\\TarnwellMonitorPortInstall";
 
 inline constexpr wchar_t kMessageCaption[] = L"Message";
 inline constexpr wchar_t kNothingToConfigure[] = L"There is nothing to configure on this port";

@@ -14,9 +14,12 @@ namespace {
 
 constexpr WriterErrorCodes kBmpCodes{bmperr::kNoPageData, bmperr::kNoFileName, bmperr::kNoImage};
 
+// A short write without an error is a full disk.
 bool WriteAll(HANDLE file, const void* data, DWORD size) {
     DWORD written = 0;
-    return ::WriteFile(file, data, size, &written, nullptr) && written == size;
+    if (!::WriteFile(file, data, size, &written, nullptr)) return false;
+    if (written != size) ::SetLastError(ERROR_DISK_FULL);
+    return written == size;
 }
 
 }  // namespace
@@ -45,9 +48,8 @@ BOOL CBlBMPFile::SaveFile(HGLOBAL pageData, SIZE_T pageDataSize, const wchar_t* 
     const auto header = BuildBmpFileHeader(layout);
     if (!WriteAll(file.get(), header.data(), static_cast<DWORD>(header.size())) ||
         !WriteAll(file.get(), dib.get(), layout.dibBytes)) {
-        TW_TRACE(L"CBlBMPFile::SaveFile: WriteFile failed: %d", static_cast<int>(::GetLastError()));
-        m_pJob->HandleError(bmperr::kWrite, __FILE__, __LINE__);
-        return FALSE;
+        // A truncated page is no page: it leaves no file behind.
+        return FailPartialFile(file, name, kCannotWriteBmp, bmperr::kWrite, __FILE__, __LINE__);
     }
     m_pJob->NoteOutputFile(name);
     return TRUE;

@@ -36,6 +36,7 @@ BOOL CBlCALSFile::SaveFile(HGLOBAL pageData, SIZE_T pageDataSize, const wchar_t*
         UniqueFile file(::CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                       CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         DWORD done = 0;
+        ::SetLastError(ERROR_SUCCESS);
         if (file && ::WriteFile(file.get(), header.data(), static_cast<DWORD>(header.size()), &done, nullptr) &&
             done == header.size()) {
             // Group 4 codes ink as 1: rows are inverted when 0 bits are the page's ink.
@@ -44,6 +45,7 @@ BOOL CBlCALSFile::SaveFile(HGLOBAL pageData, SIZE_T pageDataSize, const wchar_t*
                                                     TIFF_CCITT_CODING(kCompressionCcittT6, 0), &rows,
                                                     &MonochromeRowProc);
         }
+        if (file && !written) return FailPartialFile(file, name, kCannotWriteCals, calserr::kWrite, __FILE__, __LINE__);
     }
     if (!written) {
         if (m_pJob->ValidateOutputFile(kCannotWriteCals, name.c_str()))

@@ -51,5 +51,6 @@ inline constexpr int kNoImage = 4;  // shares the writers' "DIB cannot be locked
 
 inline constexpr wchar_t kCannotWriteCals[] = L"Cannot write CALS file: ";
 inline constexpr wchar_t kCannotWriteIoca[] = L"Cannot write IOCA file: ";
+inline constexpr wchar_t kCannotWriteRawFax[] = L"Cannot write raw fax file: ";
 
 }  // namespace tw

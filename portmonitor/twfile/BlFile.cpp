@@ -5,6 +5,7 @@
 #include "emfimage/PagesPerSheet.h"
 #include "job/TWJob.h"
 #include "monitor/Trace.h"
+#include "twfile/OutputValidation.h"
 
 namespace tw {
 
@@ -12,6 +13,10 @@ CBlFile::~CBlFile() { TW_TRACE(L"CBlFile::~CBlFile()"); }
 
 CBlFile::PageStep CBlFile::PreparePage(CEMFImage& image, HGLOBAL pageData, SIZE_T pageDataSize, std::wstring& fileName,
                                        BOOL isEMF, const WriterErrorCodes& codes, bool renameByContent) {
+    if (m_dwWriteError) {
+        TW_TRACE(L"CBlFile::PreparePage: page dropped after write error %lu", m_dwWriteError);
+        return PageStep::Failed;
+    }
     if (!pageData) {
         m_pJob->HandleError(codes.noPageData, __FILE__, __LINE__);
         return PageStep::Failed;
@@ -39,6 +44,27 @@ CBlFile::PageStep CBlFile::PreparePage(CEMFImage& image, HGLOBAL pageData, SIZE_
         return PageStep::Failed;
     }
     return PageStep::Write;
+}
+
+void CBlFile::ReportWriteError(const wchar_t* prefixText, const std::wstring& fileName, DWORD error) {
+    TW_TRACE(L"CBlFile: writing %s failed (%lu)", fileName.c_str(), error);
+    m_dwWriteError = error;
+    m_pJob->ReportValidationError(WriteFailureText(prefixText, fileName, error).c_str(), true, __FILE__, __LINE__);
+}
+
+DWORD CBlFile::RemovePartialFile(UniqueFile& file, const std::wstring& fileName) {
+    const DWORD error = ::GetLastError();
+    file.reset();
+    if (!::DeleteFileW(fileName.c_str()))
+        TW_TRACE(L"CBlFile: cannot remove the partial %s (%lu)", fileName.c_str(), ::GetLastError());
+    return error;
+}
+
+BOOL CBlFile::FailPartialFile(UniqueFile& file, const std::wstring& fileName, const wchar_t* prefixText, int code,
+                              const char* sourceFile, int line) {
+    if (const DWORD error = RemovePartialFile(file, fileName)) ReportWriteError(prefixText, fileName, error);
+    else m_pJob->HandleError(code, sourceFile, line);
+    return FALSE;
 }
 
 DWORD CBlFile::SheetNumber() const {

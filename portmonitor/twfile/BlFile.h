@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "base/UniqueHandle.h"
 #include "portcmd/TarnwellDEVMODE.h"
 
 namespace tw {
@@ -50,10 +51,23 @@ protected:
     // image holds the page DIB and `fileName` the name to write.
     PageStep PreparePage(CEMFImage& image, HGLOBAL pageData, SIZE_T pageDataSize, std::wstring& fileName, BOOL isEMF,
                          const WriterErrorCodes& codes, bool renameByContent);
+    // A write the file system refused (`error`, e.g. a full disk), reported in its own words;
+    // the job's later failures of the same cause add nothing.
+    void ReportWriteError(const wchar_t* prefixText, const std::wstring& fileName, DWORD error);
+    // Closes and removes the file of a page that did not reach it whole; returns the file
+    // system's error of the failed write (GetLastError, cleared before writing), 0 when none.
+    static DWORD RemovePartialFile(UniqueFile& file, const std::wstring& fileName);
+    // A page that did not reach its file whole: the file goes; the file system's error is
+    // reported in its own words, any other failure as internal error `code`.
+    BOOL FailPartialFile(UniqueFile& file, const std::wstring& fileName, const wchar_t* prefixText, int code,
+                         const char* sourceFile, int line);
     // The number of the sheet being written, for outputs numbered by page.
     DWORD SheetNumber() const;
 
     TarnwellDEVMODE m_devMode;
+    // The file system's error that cost a page (a full disk): the document's later pages are not
+    // written, so that its output ends with the last page before the failure instead of a gap.
+    DWORD m_dwWriteError = 0;
     DWORD m_dwCurrentPage = 0;
     DWORD m_dwFormat = 0;
     CTWJob* m_pJob = nullptr;

@@ -43,14 +43,21 @@ BOOL CBlIOCAFile::SaveFile(HGLOBAL pageData, SIZE_T pageDataSize, const wchar_t*
     header.wWidth = static_cast<WORD>(view.width);
     header.wHeight = static_cast<WORD>(view.height);
     const TiffFunctions& fn = library.Fn();
-    if (!fn.WriteIOCAHeader(file.get(), &header)) return FALSE;
+    // A page that did not reach the file whole leaves none; a full disk is reported.
+    auto fail = [&] {
+        if (const DWORD error = RemovePartialFile(file, name)) ReportWriteError(kCannotWriteIoca, name, error);
+        return FALSE;
+    };
+    ::SetLastError(ERROR_SUCCESS);
+    if (!fn.WriteIOCAHeader(file.get(), &header)) return fail();
     // The encoder takes the DIB's own bits and inverts them itself.
     RowSource rows = CopiedRows(view);
     const BOOL encoded = fn.EncodeMMRImage(file.get(), view.width, view.height, 0, &rows, &MonochromeRowProc);
     // A page whose image data failed is not a finished document, whatever the tail does.
     const BOOL result = fn.WriteIOCATail(file.get()) && encoded;
-    if (result) m_pJob->NoteOutputFile(name);
-    return result;
+    if (!result) return fail();
+    m_pJob->NoteOutputFile(name);
+    return TRUE;
 }
 
 }  // namespace tw

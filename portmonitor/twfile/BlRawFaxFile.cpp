@@ -46,12 +46,10 @@ BOOL CBlRawFaxFile::SaveFile(HGLOBAL pageData, SIZE_T pageDataSize, const wchar_
         return FALSE;
     }
     RowSource rows = MonochromeRows(view);
-    if (!library.Fn().EncodeCcittImage(file.get(), view.width, view.height,
-                                       RawFaxCoding(Format()), &rows,
-                                       &MonochromeRowProc)) {
-        m_pJob->HandleError(rawfaxerr::kEncode, __FILE__, __LINE__);
-        return FALSE;
-    }
+    ::SetLastError(ERROR_SUCCESS);
+    if (!library.Fn().EncodeCcittImage(file.get(), view.width, view.height, RawFaxCoding(Format()), &rows,
+                                       &MonochromeRowProc))
+        return FailPartialFile(file, name, kCannotWriteRawFax, rawfaxerr::kEncode, __FILE__, __LINE__);
     m_pJob->NoteOutputFile(name);
     return TRUE;
 }

@@ -59,6 +59,17 @@ void CBlTIFFFile::ReportLibraryError(int code, const char* file, int line) {
     m_library.ClearError();
 }
 
+void CBlTIFFFile::ReportEncodeFailure(DWORD ioError) {
+    if (ioError == 0) {
+        ReportWriteFailure(tifferr::kEncode, __FILE__, __LINE__);
+        return;
+    }
+    // The library cut the page off again; the file system's reason is the one the user needs.
+    m_library.ClearError();
+    m_bErrorReported = true;
+    ReportWriteError(kCannotWriteTiff, m_szTiffFileName, ioError);
+}
+
 void CBlTIFFFile::ReportPendingLibraryError(const char* file, int line) {
     if (m_bErrorReported) return;
     if (m_library.LastError() != TIFF_ERR_NONE) ReportLibraryError(tifferr::kLibraryOnly, file, line);
@@ -122,7 +133,7 @@ BOOL CBlTIFFFile::WriteResidentPage(const DibView& view, DWORD page) {
     const int index = DefinePage();
     if (index == -1) return FALSE;
     const BOOL encoded = WriteTiffPage(fn, m_hTiff, index, view, PageOptions(page));
-    if (!encoded) ReportWriteFailure(tifferr::kEncode, __FILE__, __LINE__);
+    if (!encoded) ReportEncodeFailure(::GetLastError());
     ReportPendingLibraryError(__FILE__, __LINE__);
     fn.DropTiffImage(m_hTiff, index);
     if (encoded) {
@@ -202,7 +213,8 @@ BOOL CBlTIFFFile::CloseTIFFFile() {
     // A file no page reached has nothing to convert or number.
     if (m_dwPagesWritten > 0) {
         if (Format() == kFormatTiffCisco && m_library.Fn().ConvertTiffToCiscoFormatW) result = ConvertToCisco();
-        const DWORD total = SheetNumber();
+        // After a write error the file ends with the last page written: that is its total.
+        const DWORD total = m_dwWriteError ? m_dwPagesWritten : SheetNumber();
         if (result && total != 0 && m_library.Fn().UpdatePageNumbersW &&
             !m_library.Fn().UpdatePageNumbersW(m_szTiffFileName.c_str(), static_cast<int>(total))) {
             if (!m_bErrorReported) m_pJob->HandleError(tifferr::kUpdatePageNumbers, __FILE__, __LINE__);

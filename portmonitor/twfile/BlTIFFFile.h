@@ -37,6 +37,8 @@ private:
     TiffPageOptions PageOptions(DWORD page) const;
     // A failed write: explained by the output file checks, or internal error `code`.
     void ReportWriteFailure(int code, const char* file, int line);
+    // A page the library could not encode: the file system's error when there was one.
+    void ReportEncodeFailure(DWORD ioError);
     void ReportPendingLibraryError(const char* file, int line);
     void ReportLibraryError(int code, const char* file, int line);
     void CloseHandleOnly();

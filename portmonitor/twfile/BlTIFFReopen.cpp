@@ -51,7 +51,7 @@ BOOL CBlTIFFFile::SaveMonochromePageByName(const DibView& view, DWORD page) {
     const int index = DefinePage();
     if (index == -1) return FALSE;
     BOOL written = WriteTiffPage(fn, m_hTiff, index, view, PageOptions(page));
-    if (!written) ReportWriteFailure(tifferr::kEncode, __FILE__, __LINE__);
+    if (!written) ReportEncodeFailure(::GetLastError());
     fn.DropTiffImage(m_hTiff, index);
     CloseHandleOnly();
     if (written && Format() == kFormatTiffCisco) written = ConvertToCisco();

@@ -185,7 +185,8 @@ int ParseNameTemplate(std::wstring_view text, NameTemplate& out) {
 int GenerateFileNameTW(NameTemplate& tpl, std::wstring& name, size_t capacity, const std::wstring& documentName,
                        const std::wstring& devmodeExtension, const std::wstring& userName, DWORD sheetNumber,
                        DWORD documentCounter, const std::wstring& directory, DWORD existingFileAction,
-                       const std::wstring& batesText) {
+                       const std::wstring& batesText,
+                       const std::function<bool(const std::wstring&)>& exists) {
     TW_TRACE(L"> GenerateFileNameTW %s", tpl.text.c_str());
     TokenValues values;
     values.documentName = documentName.empty() ? kDocumentNameStandIn : documentName.substr(0, tpllimit::kDocumentNameChars);
@@ -238,7 +239,8 @@ int GenerateFileNameTW(NameTemplate& tpl, std::wstring& name, size_t capacity, c
 
     name = compose(0, 0);
     if (existingFileAction == 2) {
-        for (unsigned long g = 1; ExistsInDirectory(directory + name); ++g)
+        auto taken = [&](const std::wstring& path) { return exists ? exists(path) : ExistsInDirectory(path); };
+        for (unsigned long g = 1; taken(directory + name); ++g)
             name = compose(std::to_wstring(g).size() + 2, g);
     }
     if (capacity > 0 && name.size() > capacity - 1) {

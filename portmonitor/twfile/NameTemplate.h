@@ -5,6 +5,7 @@
 // into what the directory leaves of a path and steps around existing files.
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -74,13 +75,15 @@ bool IsKnownTemplateToken(std::wstring_view name);
 // Expands a parsed template into `name` (the file name without the directory, at most
 // `capacity` - 1 characters). The values that are empty get their stand-ins ("DocumentName",
 // "USERNAME", "1"). With existing-file action 2, a name that exists in `directory` is
-// numbered "(1)", "(2)" ... before its extension. Returns 0, kNameShortened when a part other
+// numbered "(1)", "(2)" ... before its extension; `exists` (when given) decides whether a path
+// is taken, and may take a free one itself. Returns 0, kNameShortened when a part other
 // than the document's title had to be cut to fit the path, or kDirectoryMissing; `name` is
 // filled in every case.
 int GenerateFileNameTW(NameTemplate& tpl, std::wstring& name, size_t capacity, const std::wstring& documentName,
                        const std::wstring& devmodeExtension, const std::wstring& userName, DWORD sheetNumber,
                        DWORD documentCounter, const std::wstring& directory, DWORD existingFileAction,
-                       const std::wstring& batesText);
+                       const std::wstring& batesText,
+                       const std::function<bool(const std::wstring&)>& exists = nullptr);
 
 // The Bates number a page's name carries: the start value, plus the page counter minus 1
 // unless the numbering counts documents, filled on the left up to `width` when `fill` is set.

@@ -64,6 +64,8 @@ inline constexpr wchar_t kMsgProbeDenied[] = L"25: %s\"%s\". Access Denied to Di
 inline constexpr wchar_t kMsgProbeOther[] = L"25: %s\"%s\". Windows Error Code: %lu";
 inline constexpr wchar_t kMsgFileNotWritable[] =
     L"25: %s\"%s\". File already exists but cannot be opened for writing. Windows error code: %lu";
+// A write that the file system refused (a full disk): the system's own text, then the code.
+inline constexpr wchar_t kMsgWriteFailed[] = L"25: %s\"%s\". %s Windows Error Code: %lu";
 inline constexpr wchar_t kMsgCreateNoCode[] = L"25: Could not create file. Please check the access rights of the directory: \"%s\"";
 inline constexpr wchar_t kMsgCreateNotFound[] = L"25: Could not create file. Directory not found: \"%s\". Windows Error Code: %lu";
 inline constexpr wchar_t kMsgCreateDenied[] =

@@ -59,6 +59,17 @@ CheckResult CheckOutputFile(const wchar_t* prefixText, const wchar_t* fileName) 
     return {};
 }
 
+std::wstring WriteFailureText(const wchar_t* prefixText, const std::wstring& fileName, DWORD error) {
+    wchar_t* buffer = nullptr;
+    const DWORD n = ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                     nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::wstring system = n && buffer ? std::wstring(buffer, n) : std::wstring();
+    if (buffer) ::LocalFree(buffer);
+    while (!system.empty() && (system.back() == L'\n' || system.back() == L'\r' || system.back() == L' ')) system.pop_back();
+    return FormatW(naming::kMsgWriteFailed, prefixText ? prefixText : L"", fileName.c_str(), system.c_str(),
+                   static_cast<unsigned long>(error));
+}
+
 std::wstring CreationFailureText(const std::wstring& directory, DWORD error) {
     const unsigned long code = error;
     switch (error) {

@@ -19,6 +19,8 @@ CheckResult CheckOutputDirectory(const wchar_t* prefixText, std::wstring& direct
 // The file's directory must accept a new file (probed with "~TW<thread id>.tmp", created
 // hidden and deleted on close); an existing file must open for writing.
 CheckResult CheckOutputFile(const wchar_t* prefixText, const wchar_t* fileName);
+// A failed write of `fileName`: the system's text of `error` and its code.
+std::wstring WriteFailureText(const wchar_t* prefixText, const std::wstring& fileName, DWORD error);
 // "Could not create file" for `directory`, worded by the Windows error code.
 std::wstring CreationFailureText(const std::wstring& directory, DWORD error);
 

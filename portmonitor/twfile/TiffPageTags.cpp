@@ -113,7 +113,10 @@ BOOL WriteTiffPage(const TiffFunctions& fn, HTIFFDOC doc, int index, const DibVi
         break;
     }
     }
-    if (!tags.Ok()) return FALSE;
+    if (!tags.Ok()) {
+        ::SetLastError(ERROR_SUCCESS);  // the library refused a tag; no file error behind it
+        return FALSE;
+    }
     return fn.EncodeTiffImage(doc, index, &rows, proc);
 }
 

@@ -38,6 +38,7 @@ constexpr LONG ColourRowsPerStrip(LONG height, DWORD rowBytes) {
 }
 
 // Writes the tags of the page `index` and encodes its rows; TRUE when the library took both.
+// On FALSE, GetLastError holds the Windows error of a failed file write (a full disk), or 0.
 BOOL WriteTiffPage(const TiffFunctions& fn, HTIFFDOC doc, int index, const DibView& page,
                    const TiffPageOptions& options);
 

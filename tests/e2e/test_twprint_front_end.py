@@ -35,7 +35,8 @@ class Ports(unittest.TestCase):
 
     def test_bad_arguments_get_one_line_and_usage(self):
         for args in ([], ["ports"], ["ports", "add"], ["--stream"], ["--chunk", "0", "--stream", "x"],
-                     ["--bogus"], ["--job-id", "abc", "--stream", "x"]):
+                     ["--bogus"], ["--job-id", "abc", "--stream", "x"], ["--parallel", "page.emf"],
+                     ["--listen", "--stream", "a", "--stream", "b"], ["--page-list"]):
             code, _, err = run(*args)
             self.assertEqual(code, 2, args)
             self.assertTrue(err.startswith("twprint: "), err)

@@ -19,10 +19,47 @@ protected:
         b.Record().Write<DWORD>(tw::dmoff::PrinterId, printerId);
         b.OutputDirectory(dir);
         ASSERT_TRUE(b.Set(L"FileGenerationMethod", std::to_wstring(method)));
-        ASSERT_TRUE(b.Set(L"IsMultipageImageEnabled", L"1"));
+        ASSERT_TRUE(b.Set(L"IsMultipageImageEnabled", multipage ? L"1" : L"0"));
+        if (!multipage) b.Format(0);
         ASSERT_TRUE(job.SetDevMode(b.Record().Bytes(), tw::kDevModeSize, TRUE));
     }
+    bool multipage = true;
 };
+
+bool FileThere(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// Jobs of one printer name their pages before they write them: the name must be theirs from
+// then on, or a job naming a page at the same moment takes it too and one page overwrites the
+// other.
+TEST_F(JobNaming, ANameIsTheJobsFromItsNamingOn) {
+    multipage = false;
+    for (DWORD method : {0u, 6u}) {
+        SCOPED_TRACE(method);
+        std::wstring first, second;
+        {
+            tw::CTWJob a, b;
+            Begin(a, method);
+            Begin(b, method);
+            ASSERT_TRUE(a.StartDoc());
+            ASSERT_TRUE(b.StartDoc());
+            first = a.ImageFileName();
+            second = b.ImageFileName();
+            ASSERT_FALSE(first.empty());
+            EXPECT_TRUE(FileThere(first)) << tw::ToUtf8(first);
+            EXPECT_TRUE(FileThere(second)) << tw::ToUtf8(second);
+            EXPECT_FALSE(tw::EqualsNoCase(first, second)) << tw::ToUtf8(first);
+            EXPECT_TRUE(a.EndDoc());
+            EXPECT_TRUE(b.EndDoc());
+        }
+        // Each document's (empty) page went into its own file.
+        for (const std::wstring& file : {first, second}) {
+            WIN32_FILE_ATTRIBUTE_DATA data{};
+            ASSERT_TRUE(::GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &data)) << tw::ToUtf8(file);
+            EXPECT_GT(data.nFileSizeLow, 0u) << tw::ToUtf8(file);
+            ::DeleteFileW(file.c_str());
+        }
+    }
+}
 
 TEST_F(JobNaming, NamesFromThePageContentStayInTheOutputDirectory) {
     for (const wchar_t* bad : {L"..\\..\\evil.tif", L"C:\\Windows\\evil.tif", L"sub\\x.tif", L"NUL.tif", L"..",

@@ -1,8 +1,53 @@
 #include "JobRecorder.h"
 
+#include <algorithm>
+#include <mutex>
+
 #include "job/TWJob.h"
 
 namespace twprint {
+namespace {
+
+// The process-wide observer: hands each job's news to the recorders that want it.
+class RecorderHub final : public tw::IJobObserver {
+public:
+    void Add(JobRecorder* recorder) {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_recorders.push_back(recorder);
+        tw::SetJobObserver(this);
+    }
+    void Remove(JobRecorder* recorder) {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_recorders.erase(std::remove(m_recorders.begin(), m_recorders.end(), recorder), m_recorders.end());
+        if (m_recorders.empty()) tw::SetJobObserver(nullptr);
+    }
+    void OnJobOperation(const tw::CTWJob& job, const wchar_t* operation, const wchar_t* detail, BOOL result) override {
+        std::lock_guard<std::mutex> lock(m_lock);
+        for (JobRecorder* r : m_recorders)
+            if (Wants(*r, job)) r->OnJobOperation(job, operation, detail, result);
+    }
+    void OnJobFinished(const tw::CTWJob& job) override {
+        std::lock_guard<std::mutex> lock(m_lock);
+        for (JobRecorder* r : m_recorders)
+            if (Wants(*r, job)) r->OnJobFinished(job);
+    }
+
+private:
+    static bool Wants(const JobRecorder& r, const tw::CTWJob& job) { return r.JobId() == 0 || r.JobId() == job.JobId(); }
+    std::mutex m_lock;
+    std::vector<JobRecorder*> m_recorders;
+};
+
+RecorderHub& Hub() {
+    static RecorderHub hub;
+    return hub;
+}
+
+}  // namespace
+
+JobRecorder::JobRecorder(DWORD jobId) : m_jobId(jobId) { Hub().Add(this); }
+
+JobRecorder::~JobRecorder() { Hub().Remove(this); }
 
 void JobRecorder::OnJobOperation(const tw::CTWJob&, const wchar_t* operation, const wchar_t* detail, BOOL result) {
     m_operations.push_back({operation ? operation : L"", detail ? detail : L"", result != FALSE});

@@ -30,20 +30,24 @@ struct JobOutcome {
     std::wstring messageCaptureWarning;  // the first client failure of the document
 };
 
+// Records the jobs of the run, or with a job id only that job's: jobs printing in parallel each
+// have their own recorder. Recorders register with the one process-wide observer while they live.
 class JobRecorder final : public tw::IJobObserver {
 public:
-    JobRecorder() { tw::SetJobObserver(this); }
-    ~JobRecorder() override { tw::SetJobObserver(nullptr); }
+    explicit JobRecorder(DWORD jobId = 0);
+    ~JobRecorder() override;
     JobRecorder(const JobRecorder&) = delete;
     JobRecorder& operator=(const JobRecorder&) = delete;
 
     void OnJobOperation(const tw::CTWJob& job, const wchar_t* operation, const wchar_t* detail, BOOL result) override;
     void OnJobFinished(const tw::CTWJob& job) override;
+    DWORD JobId() const { return m_jobId; }
 
     const std::vector<JobOperation>& Operations() const { return m_operations; }
     const JobOutcome& Outcome() const { return m_outcome; }
 
 private:
+    DWORD m_jobId;
     std::vector<JobOperation> m_operations;
     JobOutcome m_outcome;
 };

@@ -1,6 +1,7 @@
 #include "MonitorSession.h"
 
 #include "base/IniFile.h"
+#include "base/UniqueHandle.h"
 #include "base/WideString.h"
 #include "monitor/Exports.h"
 #include "monitor/MonitorModule.h"
@@ -29,8 +30,15 @@ bool MonitorSession::Initialize(std::wstring& error) {
 
 bool MonitorSession::Record(const wchar_t* fn, BOOL result, long long written) {
     CallRecord rec{fn, result != FALSE, result ? 0 : ::GetLastError(), written};
-    m_calls.push_back(rec);
+    std::lock_guard<std::mutex> lock(m_callsLock);
+    m_calls[::GetCurrentThreadId()].push_back(rec);
     return rec.result;
+}
+
+std::vector<CallRecord> MonitorSession::Calls() const {
+    std::lock_guard<std::mutex> lock(m_callsLock);
+    auto it = m_calls.find(::GetCurrentThreadId());
+    return it == m_calls.end() ? std::vector<CallRecord>() : it->second;
 }
 
 bool MonitorSession::EnumPorts(std::vector<PortEntry>& ports) {
@@ -64,14 +72,44 @@ bool MonitorSession::XcvData(const wchar_t* dataName, const std::wstring& input,
     DWORD needed = 0;
     code = m_table->pfnXcvDataPort(hXcv, dataName, reinterpret_cast<BYTE*>(const_cast<wchar_t*>(input.c_str())),
                                    static_cast<DWORD>((input.size() + 1) * sizeof(wchar_t)), nullptr, 0, &needed);
-    CallRecord rec{std::wstring(L"XcvDataPort ") + dataName, code == ERROR_SUCCESS, code, -1};
-    m_calls.push_back(rec);
+    ::SetLastError(code);
+    Record((std::wstring(L"XcvDataPort ") + dataName).c_str(), code == ERROR_SUCCESS);
     // No port of the object's name: closing reports that, which is expected here.
     m_table->pfnXcvClosePort(hXcv);
     return true;
 }
 
+namespace {
+
+// Holds a named mutex shared with other processes; a mutex its last owner left abandoned is ours.
+class NamedMutexLock {
+public:
+    NamedMutexLock(const wchar_t* name, DWORD timeoutMs) : m_mutex(::CreateMutexW(nullptr, FALSE, name)) {
+        if (!m_mutex) return;
+        const DWORD wait = ::WaitForSingleObject(m_mutex.get(), timeoutMs);
+        m_owned = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
+    }
+    ~NamedMutexLock() {
+        if (m_owned) ::ReleaseMutex(m_mutex.get());
+    }
+    NamedMutexLock(const NamedMutexLock&) = delete;
+    NamedMutexLock& operator=(const NamedMutexLock&) = delete;
+    bool Owned() const { return m_owned; }
+
+private:
+    tw::UniqueKernelObject m_mutex;
+    bool m_owned = false;
+};
+
+// Longer than any port addition takes, short enough that a hung installer does not hang us.
+constexpr DWORD kPortInstallTimeoutMs = 60 * 1000;
+
+}  // namespace
+
 bool MonitorSession::AddPort(const std::wstring& name) {
+    // One installer at a time hands a name over through the INI file.
+    NamedMutexLock install(tw::texts::kPortInstallMutex, kPortInstallTimeoutMs);
+    if (!install.Owned()) return false;
     wchar_t windowsDir[MAX_PATH] = {};
     ::GetWindowsDirectoryW(windowsDir, MAX_PATH);
     tw::IniFile ini(std::wstring(windowsDir) + L"\\" + tw::texts::kPortIniFile);

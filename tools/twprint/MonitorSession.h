@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <winsplp.h>
 
+#include <map>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -37,7 +39,8 @@ public:
     bool Initialize(std::wstring& error);
 
     twhost::HostEnvironment& Host() { return m_host; }
-    const std::vector<CallRecord>& Calls() const { return m_calls; }
+    // The calls made on the calling thread: jobs run in parallel each report their own.
+    std::vector<CallRecord> Calls() const;
 
     bool EnumPorts(std::vector<PortEntry>& ports);
     bool HasPort(const std::wstring& name);
@@ -58,7 +61,8 @@ private:
     twhost::HostEnvironment m_host;
     twhost::MonitorRegistry m_registry;
     LPMONITOR2 m_table = nullptr;
-    std::vector<CallRecord> m_calls;
+    mutable std::mutex m_callsLock;
+    std::map<DWORD, std::vector<CallRecord>> m_calls;  // by thread id
 };
 
 }  // namespace twprint

@@ -5,6 +5,7 @@
 #include <cwchar>
 #include <cwctype>
 
+#include "base/WideString.h"
 #include "portcmd/DevModeFields.h"
 
 namespace twprint {
@@ -53,6 +54,24 @@ ListenBehaviour Behaviour(const std::wstring& text) {
                      text + L"'"};
 }
 
+// One page path a line (UTF-8, CR LF or LF); blank lines are skipped.
+void ReadPageList(const std::wstring& file, std::vector<std::wstring>& pages) {
+    std::vector<BYTE> bytes;
+    if (!ReadWholeFile(HostPath(file), bytes)) throw UsageError{L"--page-list: cannot read '" + file + L"'"};
+    const std::wstring text = tw::FromUtf8(std::string(bytes.begin(), bytes.end()));
+    size_t added = 0;
+    for (size_t begin = 0; begin <= text.size();) {
+        size_t end = text.find(L'\n', begin);
+        if (end == std::wstring::npos) end = text.size();
+        std::wstring line = text.substr(begin, end - begin);
+        while (!line.empty() && (line.back() == L'\r' || line.back() == L' ' || line.back() == L'\t')) line.pop_back();
+        if (!line.empty() && line[0] == 0xFEFF) line.erase(0, 1);
+        if (!line.empty()) pages.push_back(line), ++added;
+        begin = end + 1;
+    }
+    if (added == 0) throw UsageError{L"--page-list: '" + file + L"' names no page"};
+}
+
 }  // namespace
 
 const wchar_t* UsageText() {
@@ -60,7 +79,9 @@ const wchar_t* UsageText() {
            L"       twprint dump FILE\n"
            L"       twprint ini FILE\n"
            L"       twprint [options] PAGE.emf|PAGE.bmp ...\n"
+           L"       twprint [options] --page-list FILE\n"
            L"       twprint --stream FILE [options]\n"
+           L"       twprint --stream FILE --stream FILE ... [--parallel] [options]\n"
            L"options: --chunk BYTES --port NAME --printer NAME --job-id N --doc NAME --report FILE|-\n"
            L"         --format CODE --out DIR --dpi X[,Y] --color N --dither N --paper CODE|WIDTHxLENGTH\n"
            L"         --landscape --dm NAME=VALUE --devmode FILE --save-stream FILE --placeable\n"
@@ -74,6 +95,10 @@ const wchar_t* UsageText() {
            L"  ends the value name, the last '\\' before it ends GROUP.\n"
            L"--ini writes an entry of the driver's data file; the first '=' ends KEY, the last '\\'\n"
            L"  before it ends SECTION. Both are undone after the run unless --keep-settings is given.\n"
+           L"--page-list reads page paths from FILE, one a line: for more pages than a command line holds.\n"
+           L"Several --stream files print as jobs N, N+1, ... (--job-id N) on ports TWPRINT1:, TWPRINT2:, ...\n"
+           L"  (--port), one after another or, with --parallel, all at once on threads of one process;\n"
+           L"  the report is then {\"jobs\": [one report per job]}.\n"
            L"--listen acts as the job's client application: it listens on the job's pipes and window\n"
            L"  and reports every message in the report's \"messages\".\n";
 }
@@ -114,7 +139,9 @@ Options ParseOptions(int argc, wchar_t** argv) {
             if (i + 1 >= args.size()) throw UsageError{a + L" needs a value"};
             return args[++i];
         };
-        if (a == L"--stream") o.streamFile = value();
+        if (a == L"--stream") o.streamFiles.push_back(value());
+        else if (a == L"--parallel") o.parallel = true;
+        else if (a == L"--page-list") ReadPageList(value(), o.pages);
         else if (a == L"--chunk") o.chunk = ParseNumber(a, value(), 1, 64u * 1024 * 1024);
         else if (a == L"--port") o.port = value();
         else if (a == L"--printer") o.printer = value();
@@ -147,10 +174,14 @@ Options ParseOptions(int argc, wchar_t** argv) {
     }
     if (o.port.empty() || o.printer.empty()) throw UsageError{L"port and printer names must not be empty"};
     for (auto& setting : o.registrySettings) setting.group = ExpandJobId(setting.group, o.jobId);
-    if (!o.streamFile.empty()) {
+    if (!o.streamFiles.empty()) {
         if (!o.pages.empty()) throw UsageError{L"--stream replays a stream: it takes no pages"};
+        if (o.listen.enabled && o.streamFiles.size() > 1)
+            throw UsageError{L"--listen listens to one job: it takes one --stream"};
+        o.streamFile = o.streamFiles.front();
         o.command = Command::Stream;
     } else {
+        if (o.parallel) throw UsageError{L"--parallel prints the --stream files at once: give at least one"};
         if (o.pages.empty()) throw UsageError{L"no pages to print (or --stream FILE)"};
         o.command = Command::Pages;
     }

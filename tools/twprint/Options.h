@@ -27,7 +27,9 @@ struct Options {
     Command command = Command::Stream;
     std::wstring portArgument;  // ports add/delete NAME
 
-    std::wstring streamFile;
+    std::wstring streamFile;                // the first --stream
+    std::vector<std::wstring> streamFiles;  // every --stream, in the order given
+    bool parallel = false;                  // --parallel: the streams print at once
     unsigned long chunk = 4096;
     std::wstring port = L"TWPRINT:";
     std::wstring printer = L"Tarnwell Printer";
@@ -36,7 +38,7 @@ struct Options {
     std::optional<std::wstring> report;  // "-" for standard output
 
     // Printing pages: the DEVMODE options in the order given, then the pages.
-    std::vector<std::wstring> pages;           // .emf or .bmp files
+    std::vector<std::wstring> pages;           // .emf or .bmp files, also from --page-list
     std::vector<std::pair<std::wstring, std::wstring>> devmodeSettings;  // (option, value)
     std::optional<std::wstring> devmodeFile;   // a raw record to start from
     std::optional<std::wstring> saveStream;    // also keep the stream built

@@ -103,6 +103,7 @@ std::string BuildReport(MonitorSession& session, const JobRecorder& recorder, co
 
     w.BeginArray("events");
     for (const auto& e : session.Host().EventLog().Reports()) {
+        if (facts.eventThread && e.threadId != facts.eventThread) continue;
         w.BeginObject().String("type", EventTypeName(e.type)).Number("id", e.eventId).String("source", e.source);
         w.BeginArray("strings");
         for (const auto& s : e.strings) w.String({}, s);

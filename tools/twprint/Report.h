@@ -12,6 +12,7 @@ namespace twprint {
 struct RunFacts {
     DWORD jobId = 0;
     std::vector<ReceivedMessage> messages;  // what the listening client received, in order
+    DWORD eventThread = 0;  // only the events this thread reported; 0: every event
 };
 
 std::string BuildReport(MonitorSession& session, const JobRecorder& recorder, const RunFacts& facts);

@@ -9,6 +9,7 @@
 
 #include "ClientListener.h"
 #include "HostPaths.h"
+#include "JobPlan.h"
 #include "JobRecorder.h"
 #include "MonitorSession.h"
 #include "Options.h"
@@ -16,6 +17,7 @@
 #include "PrinterSettings.h"
 #include "IniDump.h"
 #include "Report.h"
+#include "StreamRun.h"
 #include "base/WideString.h"
 #include "notify/CopyDataTransfer.h"
 #include "notify/MessagingNames.h"
@@ -26,13 +28,8 @@ using namespace twprint;
 namespace {
 
 constexpr int kExitOk = 0;
-constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
-int Fail(const std::wstring& message) {
-    std::fprintf(stderr, "twprint: %s\n", tw::ToUtf8(message).c_str());
-    return kExitFailed;
-}
 
 int RunPorts(MonitorSession& session, const Options& o) {
     if (o.command == Command::PortsAdd) {
@@ -75,36 +72,16 @@ int RunIni(const Options& o) {
     return kExitOk;
 }
 
-// Sends `stream` through the port as the spooler would, and reports the run. `dm` is the
-// job's DEVMODE, which names the printer's registry key; the settings written for the run are
-// undone when this returns, on every path, unless they are to be kept.
-int SendStream(MonitorSession& session, const Options& o, const std::vector<BYTE>& stream, const std::wstring& document,
-               const tw::TarnwellDEVMODE* dm) {
+// Sends the job's stream through its port as the spooler would, and reports the run. The job's
+// DEVMODE names the printer's registry key; the settings written for the run are undone when
+// this returns, on every path, unless they are to be kept.
+int SendStream(MonitorSession& session, const Options& o, const JobPlan& plan) {
+    const tw::TarnwellDEVMODE* dm = plan.dm ? &*plan.dm : nullptr;
     SettingsWriter settings;
     std::wstring dataFile, error;
-    if (!WriteRunSettings(o, dm, settings, dataFile, error)) return Fail(error);
-    if (o.keepSettings) {
-        settings.Keep();
-        if (!dataFile.empty())
-            std::fprintf(stderr, "twprint: driver data file kept: %s\n", tw::ToUtf8(dataFile).c_str());
-    }
-
-    auto& spooler = session.Host().Spooler();
-    if (!spooler.FindPrinter(o.printer)) {
-        twhost::SimPrinter printer;
-        printer.name = o.printer;
-        printer.portName = o.port;
-        printer.driverName = L"Tarnwell Printer Driver";
-        printer.dataFile = dataFile;
-        if (!spooler.AddPrinter(printer)) return Fail(L"cannot set up printer '" + o.printer + L"'");
-    }
-    twhost::SimJob job;
-    job.id = o.jobId;
-    job.document = document;
-    job.size = static_cast<DWORD>(stream.size());
-    if (spooler.AddJob(o.printer, job) != o.jobId) return Fail(L"cannot queue job " + std::to_wstring(o.jobId));
-
-    if (!session.HasPort(o.port) && !session.AddPort(o.port)) return Fail(L"cannot add port '" + o.port + L"'");
+    if (!PrepareSettings(o, dm, settings, dataFile, error) || !EnsurePrinter(session, o, dataFile, error) ||
+        !QueueJob(session, o, plan, error))
+        return Fail(error);
 
     // The client application listens under the names the job will compute for itself.
     std::unique_ptr<ClientListener> listener;
@@ -115,29 +92,11 @@ int SendStream(MonitorSession& session, const Options& o, const std::vector<BYTE
         listener = std::make_unique<ClientListener>(o.listen, names);
         if (!listener->Start(error)) return Fail(error);
         const ULONGLONG window = reinterpret_cast<ULONG_PTR>(listener->Window());
-        spooler.SetPrinterData(o.printer, tw::kClientWindowValue, REG_BINARY, &window, sizeof(window));
+        session.Host().Spooler().SetPrinterData(o.printer, tw::kClientWindowValue, REG_BINARY, &window, sizeof(window));
     }
 
     JobRecorder recorder;
-    HANDLE port = session.OpenPort(o.port);
-    if (!port) return Fail(L"OpenPort failed for '" + o.port + L"'");
-    if (session.StartDocPort(port, o.printer, o.jobId, document)) {
-        unsigned long writes = 0;
-        for (size_t done = 0; done < stream.size();) {
-            DWORD cb = static_cast<DWORD>(std::min<size_t>(o.chunk, stream.size() - done));
-            session.WritePort(port, stream.data() + done, cb);
-            done += cb;
-            // A user deletes the job from the queue while it prints: the spooler sends no more
-            // of it and ends the document.
-            if (o.cancelAfter && ++writes == o.cancelAfter) {
-                spooler.MarkJobDeleting(o.jobId);
-                break;
-            }
-        }
-        session.EndDocPort(port);
-    }
-    session.ClosePort(port);
-    spooler.FinishJob(o.jobId);
+    if (!DriveJob(session, o, plan)) return Fail(L"OpenPort failed for '" + plan.port + L"'");
     if (listener) listener->Stop();
 
     if (o.report) {
@@ -151,11 +110,12 @@ int SendStream(MonitorSession& session, const Options& o, const std::vector<BYTE
 }
 
 int RunStream(MonitorSession& session, const Options& o) {
-    std::vector<BYTE> stream;
-    if (!ReadWholeFile(HostPath(o.streamFile), stream)) return Fail(L"cannot read stream file '" + o.streamFile + L"'");
-    std::optional<tw::TarnwellDEVMODE> dm = StartDocDevMode(stream);
-    return SendStream(session, o, stream, o.document.empty() ? FileNameOf(o.streamFile) : o.document,
-                      dm ? &*dm : nullptr);
+    JobPlan plan;
+    std::wstring error;
+    if (!ReadStreamPlan(o.streamFile, o.document, plan, error)) return Fail(error);
+    plan.port = o.port;
+    plan.jobId = o.jobId;
+    return SendStream(session, o, plan);
 }
 
 int RunPages(MonitorSession& session, const Options& o) {
@@ -169,8 +129,9 @@ int RunPages(MonitorSession& session, const Options& o) {
     if (!BuildPageStream(o, devmode, stream, error)) return Fail(error);
     if (o.saveStream && !WriteWholeFile(HostPath(*o.saveStream), stream))
         return Fail(L"cannot write stream file '" + *o.saveStream + L"'");
-    return SendStream(session, o, stream, o.document.empty() ? FileNameOf(o.pages.front()) : o.document,
-                      &devmode.Record());
+    JobPlan plan{std::move(stream), o.document.empty() ? FileNameOf(o.pages.front()) : o.document, devmode.Record(),
+                 o.port, o.jobId};
+    return SendStream(session, o, plan);
 }
 
 }  // namespace
@@ -194,7 +155,8 @@ int wmain(int argc, wchar_t** argv) {
     case Command::PortsDelete:
         return RunPorts(session, options);
     case Command::Stream:
-        return RunStream(session, options);
+        return options.streamFiles.size() > 1 || options.parallel ? RunStreams(session, options)
+                                                                   : RunStream(session, options);
     case Command::Pages:
         return RunPages(session, options);
     case Command::Dump:
