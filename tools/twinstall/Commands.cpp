@@ -8,15 +8,19 @@
 #include "InstallFiles.h"
 #include "Messages.h"
 #include "SpoolerApi.h"
+#include "base/NamedMutexLock.h"
 #include "base/UniqueHandle.h"
+#include "monitor/MonitorTexts.h"
 
 namespace twinstall {
 namespace {
 
-// The monitor takes the name of a port to add from TwMonitor.ini in the Windows directory.
-constexpr wchar_t kPortIniFile[] = L"TwMonitor.ini";
-constexpr wchar_t kPortIniSection[] = L"PortName";
-constexpr wchar_t kPortIniKey[] = L"PortName";
+using tw::texts::kPortIniFile;
+using tw::texts::kPortIniKey;
+using tw::texts::kPortIniSection;
+
+// Longer than any port addition takes, short enough that a hung installer does not hang us.
+constexpr DWORD kPortInstallTimeoutMs = 60 * 1000;
 
 bool IsAdministrator() {
     SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
@@ -50,8 +54,11 @@ std::wstring PortIniPath() {
     return std::wstring(dir) + L"\\" + kPortIniFile;
 }
 
-// Hands the name over through TwMonitor.ini for the one Xcv call, then puts back what was there.
+// The monitor takes the name of a port to add from TwMonitor.ini in the Windows directory: hand
+// it over for the one Xcv call, one installer at a time, then put back what was there.
 DWORD AddPortThroughXcv(const std::wstring& monitor, const std::wstring& port, DWORD& xcvStatus) {
+    tw::NamedMutexLock install(tw::texts::kPortInstallMutex, kPortInstallTimeoutMs);
+    if (!install.Owned()) return ERROR_TIMEOUT;
     const std::wstring ini = PortIniPath();
     wchar_t previous[256] = {};
     ::GetPrivateProfileStringW(kPortIniSection, kPortIniKey, L"", previous, 256, ini.c_str());

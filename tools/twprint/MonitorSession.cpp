@@ -1,6 +1,7 @@
 #include "MonitorSession.h"
 
 #include "base/IniFile.h"
+#include "base/NamedMutexLock.h"
 #include "base/UniqueHandle.h"
 #include "base/WideString.h"
 #include "monitor/Exports.h"
@@ -81,26 +82,6 @@ bool MonitorSession::XcvData(const wchar_t* dataName, const std::wstring& input,
 
 namespace {
 
-// Holds a named mutex shared with other processes; a mutex its last owner left abandoned is ours.
-class NamedMutexLock {
-public:
-    NamedMutexLock(const wchar_t* name, DWORD timeoutMs) : m_mutex(::CreateMutexW(nullptr, FALSE, name)) {
-        if (!m_mutex) return;
-        const DWORD wait = ::WaitForSingleObject(m_mutex.get(), timeoutMs);
-        m_owned = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
-    }
-    ~NamedMutexLock() {
-        if (m_owned) ::ReleaseMutex(m_mutex.get());
-    }
-    NamedMutexLock(const NamedMutexLock&) = delete;
-    NamedMutexLock& operator=(const NamedMutexLock&) = delete;
-    bool Owned() const { return m_owned; }
-
-private:
-    tw::UniqueKernelObject m_mutex;
-    bool m_owned = false;
-};
-
 // Longer than any port addition takes, short enough that a hung installer does not hang us.
 constexpr DWORD kPortInstallTimeoutMs = 60 * 1000;
 
@@ -108,7 +89,7 @@ constexpr DWORD kPortInstallTimeoutMs = 60 * 1000;
 
 bool MonitorSession::AddPort(const std::wstring& name) {
     // One installer at a time hands a name over through the INI file.
-    NamedMutexLock install(tw::texts::kPortInstallMutex, kPortInstallTimeoutMs);
+    tw::NamedMutexLock install(tw::texts::kPortInstallMutex, kPortInstallTimeoutMs);
     if (!install.Owned()) return false;
     wchar_t windowsDir[MAX_PATH] = {};
     ::GetWindowsDirectoryW(windowsDir, MAX_PATH);
