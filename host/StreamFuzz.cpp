@@ -338,8 +338,10 @@ std::string CheckVerdict(const StreamOracle& oracle, const JobVerdict& verdict) 
     if (success == verdict.failed) return "status and failure disagree: " + tw::ToUtf8(verdict.status);
     if (verdict.failed) return "";
     if (!oracle.wellFormed) return "a damaged stream reported as success";
-    if (verdict.outputPages != oracle.pages)
-        return "success with " + std::to_string(verdict.outputPages) + " of " + std::to_string(oracle.pages) + " pages";
+    // A document without pages still gives one, empty.
+    const DWORD pages = std::max<DWORD>(oracle.pages, 1);
+    if (verdict.outputPages != pages)
+        return "success with " + std::to_string(verdict.outputPages) + " of " + std::to_string(pages) + " pages";
     for (const std::wstring& file : verdict.files) {
         WIN32_FILE_ATTRIBUTE_DATA data{};
         if (!::GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &data))
@@ -347,9 +349,8 @@ std::string CheckVerdict(const StreamOracle& oracle, const JobVerdict& verdict) 
         if (data.nFileSizeLow == 0 && data.nFileSizeHigh == 0) return "success, but written file is empty: " + tw::ToUtf8(file);
     }
     // With the document's own records every page has its own file.
-    if (oracle.devModesIntact && verdict.files.size() != oracle.pages)
-        return "success with " + std::to_string(verdict.files.size()) + " files for " + std::to_string(oracle.pages) +
-               " pages";
+    if (oracle.devModesIntact && verdict.files.size() != pages)
+        return "success with " + std::to_string(verdict.files.size()) + " files for " + std::to_string(pages) + " pages";
     return "";
 }
 
