@@ -18,7 +18,7 @@ namespace {
 
 constexpr wchar_t kStatusFinished[] = L"Printing finished successfully";
 constexpr wchar_t kPortListKey[] = L"PortList";
-constexpr size_t kMaxPages = 5;
+constexpr size_t kMaxPages = 12;
 
 bool IsPage(DWORD type) { return type == tw::PORT_CMD_END_PAGE || type == tw::PORT_CMD_END_PAGE_RAW; }
 
@@ -142,7 +142,8 @@ ByteVector StreamFuzzer::Document() {
     w.StartDoc(m_devmode);
     for (size_t page = 0, pages = Pick(1, kMaxPages); page < pages; ++page) {
         w.StartPage(m_devmode);
-        if (Pick(0, 3) == 0) w.WriteTextOut(static_cast<LONG>(Pick(0, 500)), static_cast<LONG>(Pick(0, 500)), L"fuzz text");
+        for (size_t runs = Pick(0, 2); runs > 0; --runs)
+            w.WriteTextOut(static_cast<LONG>(Pick(0, 500)), static_cast<LONG>(Pick(0, 500)), L"fuzz text");
         if (Pick(0, 2) == 0) w.EndPageRaw(m_dib);
         else w.EndPage(m_emf, Pick(0, 4) == 0);
     }

@@ -68,7 +68,7 @@ class StreamFaults(unittest.TestCase):
             f.write(b"".join(p if isinstance(p, bytes) else p[1] for p in parts))
         self.clear_out()
         code, report, err = run_report("--stream", path, "--port", self.port, "--printer", self.printer,
-                                       "--chunk", "100000000", *args)
+                                       "--chunk", "67108864", *args)
         self.assertEqual(code, 0, err)
         return report
 
