@@ -58,6 +58,7 @@ void CTWJob::AbandonOpenPage(const std::wstring& text) {
 CTWJob::Admission CTWJob::AdmitCommand(const CPortCmd& cmd) {
     const DWORD type = cmd.Type();
     const wchar_t* name = CommandName(type);
+    TW_TRACE(L"> CTWJob::AdmitCommand %s, %u bytes", name, cmd.DataSize());
     m_bStreamLost = false;
     switch (type) {
     case PORT_CMD_START_DOC:
@@ -173,6 +174,7 @@ void CTWJob::EndOfData() {
 }
 
 void CTWJob::RemoveEmptyOutputFiles() {
+    TW_TRACE(L"> CTWJob::RemoveEmptyOutputFiles");
     std::vector<std::wstring> names = m_outputFileNames;
     names.insert(names.end(), m_abandonedFiles.begin(), m_abandonedFiles.end());
     names.push_back(m_szImageFileName);
@@ -192,7 +194,9 @@ void CTWJob::RemoveEmptyOutputFiles() {
 }
 
 void CTWJob::ReportSilentFailure(DWORD errorsBefore, const std::wstring& text) {
-    if (m_dwErrorReports != errorsBefore) return;  // the failing step has said why
+    // The failing step has said why, or the job has failed for a reason already told: that
+    // reason stays the status and the user's message.
+    if (m_bError || m_dwErrorReports != errorsBefore) return;
     HandleError(text.c_str(), __FILE__, __LINE__);
 }
 

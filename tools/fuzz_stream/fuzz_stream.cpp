@@ -1,13 +1,15 @@
-// fuzz_stream SEED COUNT [OUTDIR]: COUNT damaged documents of the seeded command stream fuzzer
+// fuzz_stream SEED COUNT [OUTDIR [FROM]]: COUNT damaged documents of the seeded command stream fuzzer
 // through the real monitor in this process. Prints every case that went wrong and the totals:
 // cases, stream commands, crashes, hangs and wrong results (a job reported as success that lost
 // a page or came from a damaged stream, or status and failure that disagree). A crash or a hang
 // ends the run with the case that caused it; the exit status is 0 only when nothing went wrong.
+// FROM replays a run from its case FROM on (the cases before it are made but not sent).
 #include <windows.h>
 
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <string>
 #include <thread>
 
@@ -23,6 +25,12 @@ constexpr int kExitWrong = 1, kExitUsage = 2, kExitCrash = 3, kExitHang = 4;
 std::atomic<unsigned long> g_case{0};
 std::atomic<ULONGLONG> g_caseStart{0};
 std::string g_mutation;
+
+[[noreturn]] void OnTerminate() {
+    std::printf("CRASH in case %lu (%s): terminate\ncrashes: 1\n", g_case.load(), g_mutation.c_str());
+    std::fflush(stdout);
+    ::ExitProcess(kExitCrash);
+}
 
 LONG WINAPI OnCrash(EXCEPTION_POINTERS* info) {
     std::printf("CRASH in case %lu (%s): exception %08lX\ncrashes: 1\n", g_case.load(), g_mutation.c_str(),
@@ -45,16 +53,18 @@ void RemoveFiles(const std::wstring& dir) {
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: fuzz_stream SEED COUNT [OUTDIR]\n");
+        std::fprintf(stderr, "usage: fuzz_stream SEED COUNT [OUTDIR [FROM]]\n");
         return kExitUsage;
     }
     const unsigned seed = static_cast<unsigned>(std::strtoul(argv[1], nullptr, 10));
     const unsigned long count = std::strtoul(argv[2], nullptr, 10);
     wchar_t temp[MAX_PATH + 1] = {};
     ::GetTempPathW(MAX_PATH + 1, temp);
-    std::wstring out = argc > 3 ? tw::FromUtf8(argv[3]) : std::wstring(temp) + L"fuzz_stream_" + std::to_wstring(seed);
+    std::wstring out = argc > 3 && *argv[3] ? tw::FromUtf8(argv[3]) : std::wstring(temp) + L"fuzz_stream_" + std::to_wstring(seed);
+    const unsigned long from = argc > 4 ? std::strtoul(argv[4], nullptr, 10) : 1;
     ::CreateDirectoryW(out.c_str(), nullptr);
     ::SetUnhandledExceptionFilter(OnCrash);
+    std::set_terminate(OnTerminate);
     tw::module::ProcessAttach(::GetModuleHandleW(nullptr));
 
     const std::wstring printer = L"Fuzz Printer " + std::to_wstring(seed);
@@ -85,6 +95,7 @@ int main(int argc, char** argv) {
     const ULONGLONG began = ::GetTickCount64();
     for (unsigned long i = 1; i <= count; ++i) {
         twhost::FuzzCase c = fuzzer.Next();
+        if (i < from) continue;
         const twhost::StreamOracle oracle = twhost::JudgeStream(c.stream, fuzzer.DevMode());
         commands += oracle.commands;
         g_mutation = c.mutation;
