@@ -286,10 +286,17 @@ MonitorPortRunner::MonitorPortRunner(const std::wstring& monitorName, const std:
     ::RegSetValueExW(list.get(), port.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(L" "), sizeof(wchar_t));
     HANDLE monitor = nullptr;
     m_table = InitializePrintMonitor2(m_registry.MonitorInit(), &monitor);
+    // The driver's data file names no plug-in: the stand-in plug-in, statically linked, leaves
+    // a TLS slot behind at every unload, and after about 1200 jobs its load aborts the process.
+    wchar_t temp[MAX_PATH + 1] = {};
+    ::GetTempPathW(MAX_PATH + 1, temp);
+    m_dataFile = std::wstring(temp) + L"fuzz-" + tw::CleanObjectName(printer) + L".ini";
+    ::WritePrivateProfileStringW(L"Default Settings", L"Plugin Filename", L"", m_dataFile.c_str());
     SimPrinter p;
     p.name = printer;
     p.portName = port;
     p.driverName = L"Tarnwell Printer Driver";
+    p.dataFile = m_dataFile;
     DWORD needed = 0, returned = 0;
     // The port list is read from the registry on its first enumeration.
     if (m_table) m_table->pfnEnumPorts(nullptr, nullptr, 1, nullptr, 0, &needed, &returned);
@@ -301,6 +308,7 @@ MonitorPortRunner::MonitorPortRunner(const std::wstring& monitorName, const std:
 MonitorPortRunner::~MonitorPortRunner() {
     tw::SetJobObserver(nullptr);
     m_registry.DeleteKey();
+    ::DeleteFileW(m_dataFile.c_str());
 }
 
 bool MonitorPortRunner::Ready(std::wstring& error) const {

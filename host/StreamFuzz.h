@@ -90,7 +90,7 @@ private:
     HostEnvironment m_host;
     MonitorRegistry m_registry;
     std::unique_ptr<Recorder> m_recorder;
-    std::wstring m_port, m_printer;
+    std::wstring m_port, m_printer, m_dataFile;
     LPMONITOR2 m_table = nullptr;
     std::wstring m_error;
 };

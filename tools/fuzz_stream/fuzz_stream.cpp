@@ -5,8 +5,10 @@
 // ends the run with the case that caused it; the exit status is 0 only when nothing went wrong.
 // FROM replays a run from its case FROM on (the cases before it are made but not sent).
 #include <windows.h>
+#include <psapi.h>
 
 #include <atomic>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -26,6 +28,21 @@ std::atomic<unsigned long> g_case{0};
 std::atomic<ULONGLONG> g_caseStart{0};
 std::string g_mutation;
 
+// The return addresses of the aborting thread, as offsets into this program (for addr2line).
+void PrintBacktrace() {
+    void* frames[48];
+    const USHORT n = ::RtlCaptureStackBackTrace(0, 48, frames, nullptr);
+    const auto base = reinterpret_cast<UINT_PTR>(::GetModuleHandleW(nullptr));
+    for (USHORT i = 0; i < n; ++i) std::printf("  at +%llx\n", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(frames[i]) - base));
+}
+
+void OnAbort(int) {
+    std::printf("CRASH in case %lu (%s): abort\ncrashes: 1\n", g_case.load(), g_mutation.c_str());
+    PrintBacktrace();
+    std::fflush(stdout);
+    ::ExitProcess(kExitCrash);
+}
+
 [[noreturn]] void OnTerminate() {
     std::printf("CRASH in case %lu (%s): terminate\ncrashes: 1\n", g_case.load(), g_mutation.c_str());
     std::fflush(stdout);
@@ -37,6 +54,24 @@ LONG WINAPI OnCrash(EXCEPTION_POINTERS* info) {
                 info ? info->ExceptionRecord->ExceptionCode : 0UL);
     std::fflush(stdout);
     ::ExitProcess(kExitCrash);
+}
+
+// Memory in use, and the values the next kernel and GDI handles get: handles are given from the
+// lowest free slot, so values that keep growing mean handles that are never closed.
+std::string Holdings() {
+    PROCESS_MEMORY_COUNTERS_EX memory{};
+    memory.cb = sizeof(memory);
+    ::K32GetProcessMemoryInfo(::GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
+                              sizeof(memory));
+    HANDLE event = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HBRUSH brush = ::CreateSolidBrush(0);
+    char text[160];
+    std::snprintf(text, sizeof(text), "%llu MB private, next handle %p, next GDI object %p",
+                  static_cast<unsigned long long>(memory.PrivateUsage >> 20), static_cast<void*>(event),
+                  static_cast<void*>(brush));
+    ::CloseHandle(event);
+    ::DeleteObject(brush);
+    return text;
 }
 
 void RemoveFiles(const std::wstring& dir) {
@@ -65,6 +100,9 @@ int main(int argc, char** argv) {
     ::CreateDirectoryW(out.c_str(), nullptr);
     ::SetUnhandledExceptionFilter(OnCrash);
     std::set_terminate(OnTerminate);
+    std::signal(SIGABRT, OnAbort);
+    // FUZZ_TRACE names each case on stderr before it runs, for a crash that leaves no word.
+    const bool trace = std::getenv("FUZZ_TRACE") != nullptr;
     tw::module::ProcessAttach(::GetModuleHandleW(nullptr));
 
     const std::wstring printer = L"Fuzz Printer " + std::to_wstring(seed);
@@ -100,6 +138,7 @@ int main(int argc, char** argv) {
         commands += oracle.commands;
         g_mutation = c.mutation;
         g_case.store(i);
+        if (trace) std::fprintf(stderr, "case %lu: %s\n", i, c.mutation.c_str());
         g_caseStart.store(::GetTickCount64());
         const twhost::JobVerdict verdict = runner.Run(c, i);
         g_caseStart.store(0);
@@ -112,8 +151,9 @@ int main(int argc, char** argv) {
             std::printf("WRONG case %lu (%s): %s\n", i, c.mutation.c_str(), problem.c_str());
         }
         RemoveFiles(out);
-        if (i % 500 == 0) {
-            std::printf("... %lu cases, %llu commands, %llu wrong\n", i, commands, wrong);
+        if (i % 100 == 0) {
+            // What the process holds, so that a leak shows long before it ends the run.
+            std::printf("... %lu cases, %llu commands, %llu wrong; %s\n", i, commands, wrong, Holdings().c_str());
             std::fflush(stdout);
         }
     }
