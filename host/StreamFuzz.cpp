@@ -286,8 +286,8 @@ MonitorPortRunner::MonitorPortRunner(const std::wstring& monitorName, const std:
     ::RegSetValueExW(list.get(), port.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(L" "), sizeof(wchar_t));
     HANDLE monitor = nullptr;
     m_table = InitializePrintMonitor2(m_registry.MonitorInit(), &monitor);
-    // The driver's data file names no plug-in: the stand-in plug-in, statically linked, leaves
-    // a TLS slot behind at every unload, and after about 1200 jobs its load aborts the process.
+    // The driver's data file names no plug-in: the stand-in plug-in aborts inside TwStartDoc
+    // once it has been loaded and freed about 1200 times in one process.
     wchar_t temp[MAX_PATH + 1] = {};
     ::GetTempPathW(MAX_PATH + 1, temp);
     m_dataFile = std::wstring(temp) + L"fuzz-" + tw::CleanObjectName(printer) + L".ini";
