@@ -74,7 +74,8 @@ BOOL CTWJob::StartPage() {
     // A page that fails here is lost: the user learns why, unless a cancelled Save As dialog
     // or a plug-in that took the document over has ended it on purpose.
     auto failed = [&](const wchar_t* step) {
-        ReportSilentFailure(errorsBefore, FormatW(jobtext::kPageNotProduced, static_cast<unsigned long>(m_dwReceivedPages), step));
+        const unsigned long page = m_dwReceivedPages;
+        ReportSilentFailure(errorsBefore, FormatW(jobtext::kPageNotProduced, page, step));
         return done(FALSE, step);
     };
 

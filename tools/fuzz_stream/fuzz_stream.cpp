@@ -139,6 +139,13 @@ int main(int argc, char** argv) {
         g_mutation = c.mutation;
         g_case.store(i);
         if (trace) std::fprintf(stderr, "case %lu: %s\n", i, c.mutation.c_str());
+        // FUZZ_SAVE keeps the stream of the case about to run, for twprint --stream and dump.
+        if (const char* save = std::getenv("FUZZ_SAVE")) {
+            if (FILE* f = std::fopen(save, "wb")) {
+                std::fwrite(c.stream.data(), 1, c.stream.size(), f);
+                std::fclose(f);
+            }
+        }
         g_caseStart.store(::GetTickCount64());
         const twhost::JobVerdict verdict = runner.Run(c, i);
         g_caseStart.store(0);
