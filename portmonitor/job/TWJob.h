@@ -17,6 +17,7 @@
 #include "notify/JobEnvironment.h"
 #include "notify/MessagingReporter.h"
 #include "notify/PrnMessage.h"
+#include "portcmd/PortCmdLayout.h"
 #include "portcmd/TarnwellDEVMODE.h"
 #include "twfile/OutputFileLock.h"
 #include "twfile/UniqueName.h"
@@ -121,6 +122,21 @@ public:
     BOOL AbortDoc();
     // EndDocPort found the spooler job being deleted: the document ends as aborted.
     void OnSpoolerJobDeleted();
+
+    // ---- The order of the document's commands (TWJobCommandOrder.cpp). A command that cannot
+    // act in the document's present state is dropped and reported once; the end of the job's
+    // data finishes, as failed, a document that the stream left open.
+    // Whether the complete command `cmd` acts on the job: Dropped has been reported (and fails
+    // the write), Skipped costs nothing (an empty page the selection leaves out).
+    enum class Admission { Run, Dropped, Skipped };
+    Admission AdmitCommand(const CPortCmd& cmd);
+    // Bytes that are no command header; `dropped` bytes went with them. Reported once until a
+    // command is read again.
+    void ReportInvalidHeader(const PortCmdHeader& header, DWORD dropped);
+    // EndDocPort: no more data will come for this job.
+    void EndOfData();
+    // Between START_DOC and the end of the document.
+    bool DocumentOpen() const { return m_docState == DocState::Started || m_docState == DocState::PageOpen; }
     // A command of the stream had to be refused: reported like any error the user must see.
     void ReportCommandError(const wchar_t* text);
     // True once an error has been reported for this document.
@@ -199,6 +215,9 @@ public:
     void SetMemoryImage(HGLOBAL hImage) { m_hMemoryImage.reset(hImage); }
     // Logs a client failure; the first of the document is kept.
     void ReportMessagingWarning(const std::wstring& text, const std::wstring& detail);
+    // A client that let a message time out gets none of the document's later messages.
+    void NoteUnresponsiveClient(const std::wstring& pipe);
+    bool IsUnresponsiveClient(const std::wstring& pipe) const;
     const std::wstring& MessageCaptureWarning() const { return m_szMessageCaptureWarning; }
 
     // ---- Group files: the main one and up to three more, each with its switch.
@@ -305,6 +324,23 @@ private:
     bool m_bDocumentWarningWritten = false;
 
 private:
+    enum class DocState { None, Started, PageOpen, Ended };
+    void DropCommand(const std::wstring& text, DWORD type);
+    // The open page will get no data: its number and file name go back to the next page.
+    void AbandonOpenPage(const std::wstring& text);
+    // Empty files named for this document and never written (a failed document leaves none).
+    void RemoveEmptyOutputFiles();
+    // Reports `step` of a page or document that failed without saying why.
+    void ReportSilentFailure(DWORD errorsBefore, const std::wstring& text);
+    void MarkFailed() { m_bError = true; ++m_dwErrorReports; }
+    DocState m_docState = DocState::None;
+    bool m_bPageDropped = false;   // the open page's START_PAGE was dropped: its END_PAGE goes quietly
+    bool m_bStreamLost = false;    // invalid bytes were reported; quiet until a command is read
+    bool m_bDataCut = false;       // EndOfData is ending the document
+    DWORD m_dwErrorReports = 0;    // errors reported so far
+    std::vector<std::wstring> m_abandonedFiles;
+    std::vector<std::wstring> m_unresponsivePipes;
+
     BOOL RefuseActiveCommand(const std::wstring& text);
     std::wstring GetPrinterINIFile() const;
     void ReplaceWithPrinterDefault(const TarnwellDEVMODE& incoming);

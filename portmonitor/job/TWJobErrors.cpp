@@ -52,7 +52,7 @@ void CTWJob::HandleErrorText(const wchar_t* text, const char* sourceFile, int li
         TW_TRACE_FAILED(L"CTWJob::HandleError", L"Text");
         return;
     }
-    m_bError = true;
+    MarkFailed();
     WriteGroupFileEntry(diag::kGroupPrintStatusKey, text);
     WriteErrorLocation(sourceFile, line);
     FinishErrorReport(text, text, leaveFinishTimeEmpty);
@@ -65,7 +65,7 @@ void CTWJob::HandleError(const wchar_t* text, const char* sourceFile, int line) 
 
 void CTWJob::HandleError(int code, const char* sourceFile, int line) {
     TW_TRACE(L"> CTWJob::HandleError %d (%S line %d)", code, sourceFile ? sourceFile : "", line);
-    m_bError = true;
+    MarkFailed();
     if (m_bValidationReported) {
         // The user already has the reason in the check's own words; an internal number would
         // only replace it.
@@ -82,7 +82,7 @@ void CTWJob::HandleError(int code, const char* sourceFile, int line) {
 void CTWJob::HandleTiffError(int code, const char* sourceFile, int line, int tiffCode, const char* tiffText) {
     TW_TRACE(L"> CTWJob::HandleTiffError %d, TIFF %d (%S line %d)", code, tiffCode, sourceFile ? sourceFile : "",
              line);
-    m_bError = true;
+    MarkFailed();
     if (m_bValidationReported) {
         TW_TRACE_FAILED(L"CTWJob::HandleTiffError", L"AlreadyReported");
         return;

@@ -2,10 +2,12 @@
 #include "base/IniFile.h"
 #include "base/WideString.h"
 #include "job/DocumentCounter.h"
+#include "job/JobTexts.h"
 #include "job/PrinterIniNames.h"
 #include "job/JobObserver.h"
 #include "job/SettingsStore.h"
 #include "job/TWJob.h"
+#include "monitor/DiagnosticTexts.h"
 #include "monitor/EventReporter.h"
 #include "monitor/SpoolerSeam.h"
 #include "monitor/Trace.h"
@@ -16,9 +18,9 @@ namespace {
 
 namespace ini = printerini;
 
-constexpr wchar_t kStatusStarted[] = L"Printing started";
-constexpr wchar_t kStatusFinished[] = L"Printing finished successfully";
-constexpr wchar_t kPrintStatusKey[] = L"Print status";
+using jobtext::kStatusFinished;
+using jobtext::kStatusStarted;
+using diag::kGroupPrintStatusKey;
 // The advanced-text byte's value 3 is stored back as 2 at the start of the document.
 constexpr BYTE kAdvancedTextPending = 3;
 constexpr BYTE kAdvancedTextStored = 2;
@@ -59,9 +61,14 @@ void CTWJob::ReadStartDocSettings() {
 BOOL CTWJob::StartDoc() {
     TW_TRACE(L"> CTWJob::StartDoc");
     m_bDocStarted = true;
+    const DWORD errorsBefore = m_dwErrorReports;
     auto done = [&](BOOL result, const wchar_t* step) {
         ReportOperation(L"StartDoc", step, result);
-        if (!result) TW_TRACE(L"< CTWJob::StartDoc[!%s]: FALSE", step);
+        if (!result) {
+            TW_TRACE(L"< CTWJob::StartDoc[!%s]: FALSE", step);
+            // Without a started document none of its pages can be produced: the user must know.
+            ReportSilentFailure(errorsBefore, FormatW(jobtext::kDocumentNotStarted, step));
+        }
         return result;
     };
     PrepareJobEventSource(m_szPrinterName, m_hClientToken != nullptr);
@@ -107,8 +114,10 @@ BOOL CTWJob::EndDoc() {
     TW_TRACE(L"> CTWJob::EndDoc");
     BOOL result = TRUE;
     const wchar_t* failedStep = L"";
-    // An empty document still gives one page; an END_DOC without a document gives nothing.
-    if (m_bDocStarted && m_dwActPage == 0 && !m_bAbortPrinting) {
+    const DWORD errorsBefore = m_dwErrorReports;
+    // An empty document still gives one page; an END_DOC without a document gives nothing, and
+    // a document whose data was cut off gets no page that the driver never sent.
+    if (m_bDocStarted && m_dwActPage == 0 && !m_bAbortPrinting && !m_bDataCut) {
         if (!PrintEmptyPage()) result = FALSE, failedStep = L"empty page";
     }
     if (result && m_settings.pagesPerSheet > 1 && m_dwActPage % m_settings.pagesPerSheet != 0 &&
@@ -119,14 +128,16 @@ BOOL CTWJob::EndDoc() {
     UpdateBatesNumber();
     FinishOcrDocument();
     if (result && !CloseMultipageTiff()) result = FALSE, failedStep = L"CloseMultipageTiff";
+    if (!result) ReportSilentFailure(errorsBefore, FormatW(jobtext::kDocumentNotFinished, failedStep));
     DeleteTemporaryFiles();
+    if (m_bError) RemoveEmptyOutputFiles();
     // An error reported on the way stays the document's status: it is not covered by success.
     if (result && HasGroupFile() && !m_bError) {
         m_szStatus = kStatusFinished;
-        WriteGroupFileEntry(kPrintStatusKey, kStatusFinished);
+        WriteGroupFileEntry(kGroupPrintStatusKey, kStatusFinished);
     } else if (m_bError && m_bHasStatus && HasGroupFile()) {
         // No sheet was saved to carry the pending error into the group file: it goes there now.
-        WriteGroupFileEntry(kPrintStatusKey, m_szStatus.c_str());
+        WriteGroupFileEntry(kGroupPrintStatusKey, m_szStatus.c_str());
         m_bHasStatus = false;
     }
     if (result) {
@@ -165,6 +176,7 @@ BOOL CTWJob::AbortDoc() {
     // The TIFF library lets go of the file before the lock decides whether it stayed empty.
     BOOL result = CloseMultipageTiff();
     DeleteTemporaryFiles();
+    RemoveEmptyOutputFiles();
     FinishOcrDocument();
     if (m_plugin.Loaded()) {
         m_plugin.Abort(m_sDevMode);

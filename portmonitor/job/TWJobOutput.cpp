@@ -1,6 +1,7 @@
 // The job and its writer: made at StartDoc, given every page, and the last incomplete sheet.
 #include "emfimage/EMFImage.h"
 #include "job/JobObserver.h"
+#include "job/JobTexts.h"
 #include "job/TWJob.h"
 #include "monitor/Trace.h"
 #include "portcmd/DevModeLayout.h"
@@ -9,9 +10,6 @@
 #include "twfile/FileFormats.h"
 
 namespace tw {
-namespace {
-constexpr wchar_t kNoWriterForFormat[] = L"The output format %s (%d) cannot be written.";
-}  // namespace
 
 bool CTWJob::IsDriverCoverPage() const {
     const BYTE options = m_sDevMode.Read<BYTE>(dmoff::CoverPageOptions);
@@ -26,7 +24,7 @@ BOOL CTWJob::CreateOutputFile() {
                       m_settings.cellSpacing);
     if (m_pBlFile) return TRUE;
     // Without a writer the document cannot be produced: say which format was asked for.
-    HandleError(FormatW(kNoWriterForFormat, FormatName(m_settings.dwEffectiveFormat),
+    HandleError(FormatW(jobtext::kNoWriterForFormat, FormatName(m_settings.dwEffectiveFormat),
                         static_cast<int>(m_settings.dwEffectiveFormat)).c_str(), __FILE__, __LINE__);
     return FALSE;
 }

@@ -5,6 +5,7 @@
 #include "base/IniFile.h"
 #include "base/WideString.h"
 #include "job/JobOptions.h"
+#include "job/JobTexts.h"
 #include "job/PrinterIniNames.h"
 #include "job/SettingsNames.h"
 #include "job/SettingsStore.h"
@@ -13,6 +14,7 @@
 #include "monitor/Trace.h"
 #include "portcmd/DevModeLayout.h"
 #include "twfile/BlFile.h"
+#include "twfile/FileFormats.h"
 
 namespace tw {
 namespace {
@@ -68,6 +70,14 @@ BOOL CTWJob::StartPage() {
     ++m_dwReceivedPages;
     m_bPageLeftOut = !PageIsSelected();
     if (m_bPageLeftOut) return done(TRUE, L"left out");
+    const DWORD errorsBefore = m_dwErrorReports;
+    // A page that fails here is lost: the user learns why, unless a cancelled Save As dialog
+    // or a plug-in that took the document over has ended it on purpose.
+    auto failed = [&](const wchar_t* step) {
+        const unsigned long page = m_dwReceivedPages;
+        ReportSilentFailure(errorsBefore, FormatW(jobtext::kPageNotProduced, page, step));
+        return done(FALSE, step);
+    };
 
     const DWORD previous = m_dwActPage;
     ++m_dwActPage;
@@ -80,12 +90,12 @@ BOOL CTWJob::StartPage() {
         settings::DeleteSaveAsRecord(&m_sDevMode, m_dwJobID);
         return done(FALSE, L"Save As cancelled");
     }
-    if (!CheckDocumentPassword()) return done(FALSE, L"password");
+    if (!CheckDocumentPassword()) return failed(L"password");
     if (m_bAbortPrinting) return done(FALSE, L"printing aborted");
     if (m_plugin.Loaded()) {
         BOOL accepted = m_plugin.StartPage(m_sDevMode);
         ReportOperation(L"Plugin", L"TwStartPage", accepted);
-        if (!accepted) return done(FALSE, L"TwStartPage");
+        if (!accepted) return failed(L"TwStartPage");
         if (m_pBlFile) m_pBlFile->CopyDevMode(m_sDevMode);
     }
 
@@ -94,7 +104,7 @@ BOOL CTWJob::StartPage() {
     const bool multipage = IsMultipageOutput();
     if (opensGroup && !multipage) m_szCurrentOutputFile.clear();
     const bool firstPage = m_dwActPage == m_dwCoverPages + 1;
-    if (!firstPage && opensGroup && !GenerateFilenames(false)) return done(FALSE, L"GenerateFilenames");
+    if (!firstPage && opensGroup && !GenerateFilenames(false)) return failed(L"GenerateFilenames");
     m_outputFileNames.back() = m_szImageFileName;
     if (m_szCurrentOutputFile.empty()) m_szCurrentOutputFile = m_szImageFileName;
     if (opensGroup) PostWindowMessage(2, m_szCurrentOutputFile);
@@ -105,11 +115,19 @@ BOOL CTWJob::StartPage() {
 BOOL CTWJob::ProducePage(HGLOBAL hData, bool raw) {
     const bool memory = m_settings.bOutputInMemory;
     if (m_settings.bImageGenerationDisabled && !memory) return CollectPageText(hData, raw);
-    if (EffectiveBitsPerPixel(&m_sDevMode, m_dwJobID) != 1) {
-        TW_TRACE(L"CTWJob: a page of %d bits per pixel cannot be produced", EffectiveBitsPerPixel(&m_sDevMode, m_dwJobID));
+    const unsigned long page = m_dwReceivedPages;
+    const int bits = EffectiveBitsPerPixel(&m_sDevMode, m_dwJobID);
+    if (bits != 1) {
+        TW_TRACE(L"CTWJob: a page of %d bits per pixel cannot be produced", bits);
+        HandleError(FormatW(jobtext::kNotMonochrome, page, bits).c_str(), __FILE__, __LINE__);
         return FALSE;
     }
-    if (RefusesMultipage(m_settings.dwEffectiveFormat) && IsMultiPageOutput(&m_sDevMode, m_dwJobID)) return FALSE;
+    const DWORD format = m_settings.dwEffectiveFormat;
+    if (RefusesMultipage(format) && IsMultiPageOutput(&m_sDevMode, m_dwJobID)) {
+        HandleError(FormatW(jobtext::kNoMultipageFormat, page, FormatName(format), static_cast<unsigned long>(format)).c_str(),
+                    __FILE__, __LINE__);
+        return FALSE;
+    }
     return SavePageImage(hData, raw);
 }
 
@@ -118,9 +136,15 @@ BOOL CTWJob::ProducePage(HGLOBAL hData, bool raw) {
 BOOL CTWJob::FinishPage(HGLOBAL hData, bool raw) {
     const wchar_t* operation = raw ? L"EndPageRaw" : L"EndPage";
     TW_TRACE(L"> CTWJob::%s %u bytes", operation, m_dwPageDataSize);
+    const DWORD errorsBefore = m_dwErrorReports;
     auto done = [&](BOOL result, const wchar_t* step) {
         ReportOperation(operation, step[0] ? step : std::to_wstring(m_dwPageDataSize).c_str(), result);
-        if (!result) TW_TRACE(L"< CTWJob::%s[!%s]: FALSE", operation, step);
+        if (!result) {
+            TW_TRACE(L"< CTWJob::%s[!%s]: FALSE", operation, step);
+            // A page lost without a word would pass for printed.
+            ReportSilentFailure(errorsBefore,
+                                FormatW(jobtext::kPageNotProduced, static_cast<unsigned long>(m_dwReceivedPages), step));
+        }
         return result;
     };
     if (m_bPageLeftOut) {

@@ -19,6 +19,7 @@
 #include "notify/JobEnvironment.h"
 #include "notify/MessagingNames.h"
 #include "portcmd/DevModeLayout.h"
+#include "twfile/BlFile.h"
 
 namespace tw {
 namespace {
@@ -275,6 +276,9 @@ BOOL CTWJob::SetDevMode(const BYTE* devmode, DWORD cb, BOOL bStartOfDocument) {
         m_settings.bColumnFirst = (sheet & kSheetColumnFirst) != 0;
         m_settings.bCellBorder = (sheet & kSheetCellBorder) != 0;
     }
+    // The writer renders with its own copy: without it a page's orientation or paper would
+    // reach the group file but not the image.
+    if (m_pBlFile) m_pBlFile->CopyDevMode(m_sDevMode);
     ReportOperation(L"SetDevMode", detail, TRUE);
     TW_TRACE_RESULT(L"CTWJob::SetDevMode", TRUE);
     return TRUE;

@@ -19,6 +19,11 @@ namespace tw {
 BOOL CTWJob::RefuseActiveCommand(const std::wstring& text) {
     TW_TRACE(L"> CTWJob::RefuseActiveCommand");
     ReportCommandError(text.c_str());
+    // The refused command's page is reported with it, not again when the document ends.
+    const DWORD type = m_pActCmd ? m_pActCmd->Type() : 0;
+    if (type == PORT_CMD_START_PAGE) m_bPageDropped = true;
+    if ((type == PORT_CMD_END_PAGE || type == PORT_CMD_END_PAGE_RAW) && m_docState == DocState::PageOpen)
+        AbandonOpenPage(L"");
     m_pActCmd.reset();
     TW_TRACE_RESULT(L"CTWJob::RefuseActiveCommand", FALSE);
     return FALSE;
@@ -71,6 +76,7 @@ BOOL CTWJob::WritePort(const BYTE* pBuffer, DWORD cbBuf, DWORD* pcbDone) {
             if (!m_pActCmd) {
                 // Not a command: nothing in the rest of this buffer can be trusted to be one.
                 TW_TRACE(L"CTWJob::WritePort: dropping %u bytes after an invalid header", cbBuf - done);
+                ReportInvalidHeader(header, cbBuf - done + portcmd::kHeaderSize);
                 return finish(cbBuf);
             }
             if (m_pActCmd->DataSize() > portcmd::kMaxDataSize) {
@@ -87,7 +93,8 @@ BOOL CTWJob::WritePort(const BYTE* pBuffer, DWORD cbBuf, DWORD* pcbDone) {
         done += cbTaken;
         if (!m_pActCmd->HasAllData()) break;  // the buffer is exhausted; more data comes later
 
-        const BOOL cmdResult = m_pActCmd->UpdateJob(*this);
+        const Admission admission = AdmitCommand(*m_pActCmd);
+        const BOOL cmdResult = admission == Admission::Run ? m_pActCmd->UpdateJob(*this) : admission == Admission::Skipped;
         m_pActCmd.reset();
         if (!cmdResult) result = FALSE;
     }

@@ -113,13 +113,20 @@ BOOL CTWPortInfo::ReadPort(LPBYTE, DWORD, LPDWORD pcbRead) {
 BOOL CTWPortInfo::EndDocPort() {
     TW_TRACE(L"> CTWPortInfo::EndDocPort");
     std::vector<BYTE> jobInfo;
+    bool deleted = false;
     if (m_hPrinter.valid()) {
         jobInfo = QueryJobInfo1(m_hPrinter.get(), m_dwJobID, false);
         const auto* info = jobInfo.empty() ? nullptr : reinterpret_cast<const JOB_INFO_1W*>(jobInfo.data());
-        if (info && (info->Status & JOB_STATUS_DELETING) && m_pJob) {
+        deleted = info && (info->Status & JOB_STATUS_DELETING);
+        if (deleted && m_pJob) {
             TW_TRACE(L"CTWPortInfo::EndDocPort: %s", texts::kPrintJobAborted);
             m_pJob->OnSpoolerJobDeleted();
         }
+    }
+    // A document the data left unfinished ends now, as failed, before its statistics are sent.
+    if (!deleted && m_pJob) m_pJob->EndOfData();
+    if (m_hPrinter.valid()) {
+        const auto* info = jobInfo.empty() ? nullptr : reinterpret_cast<const JOB_INFO_1W*>(jobInfo.data());
         Spooler().SetJob(m_hPrinter.get(), m_dwJobID, 0, nullptr, JOB_CONTROL_CANCEL);
         // Without the spooler's record of the job there are no statistics to send.
         if (info && m_pJob) m_pJob->SendStatisticsThroughThePipe(info, m_hPrinter.get());

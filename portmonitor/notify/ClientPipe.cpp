@@ -24,6 +24,7 @@ BOOL ResultWithoutPipe(PipeOpenOutcome outcome, bool secondary, bool devmode) {
         return TRUE;
     case PipeOpenOutcome::NoListener:
     case PipeOpenOutcome::WaitFailed:
+    case PipeOpenOutcome::GivenUp:
         return secondary ? FALSE : TRUE;
     case PipeOpenOutcome::InitialTimeout:
         return (devmode || !secondary) ? FALSE : TRUE;
@@ -43,9 +44,15 @@ PipeOpenOutcome CClientPipe::Open(const PipeOpenRequest& r, const msgtext::PipeK
         TW_TRACE_FAILED(L"CClientPipe::Open", L"Name");
         return PipeOpenOutcome::NoListener;
     }
+    if (reporter.ClientGivenUp(r.name)) {
+        reporter.MessagingLog(diag::kLevelInfo, FormatW(msgtext::kMessageNotSent, static_cast<int>(r.number), r.name.c_str()));
+        TW_TRACE_FAILED(L"CClientPipe::Open", L"GivenUp");
+        return PipeOpenOutcome::GivenUp;
+    }
     const DWORD access = r.duplex ? (GENERIC_READ | GENERIC_WRITE | GENERIC_ALL) : GENERIC_WRITE;
     for (;;) {
         if (Elapsed(r.startTick) > r.timeouts.initial) {
+            reporter.ClientTimedOut(r.name);
             reporter.MessagingWarning(KindText(texts.initialTimeout, texts, r.number), r.name);
             TW_TRACE_FAILED(L"CClientPipe::Open", L"InitialTimeout");
             return PipeOpenOutcome::InitialTimeout;
@@ -71,6 +78,7 @@ PipeOpenOutcome CClientPipe::Open(const PipeOpenRequest& r, const msgtext::PipeK
                 ::Sleep(kAbsentPipePollMs);
                 continue;
             }
+            reporter.ClientTimedOut(r.name);
             reporter.MessagingWarning(KindText(texts.waitTimeout, texts, r.number),
                                       FormatW(msgtext::kTimeoutDetail, static_cast<int>(r.timeouts.wait)));
             TW_TRACE_FAILED(L"CClientPipe::Open", L"WaitNamedPipe");
@@ -94,6 +102,8 @@ PipeOpenOutcome CClientPipe::Open(const PipeOpenRequest& r, const msgtext::PipeK
             return PipeOpenOutcome::StateFailed;
         }
     }
+    m_reporter = &reporter;
+    m_name = r.name;
     TW_TRACE(L"< CClientPipe::Open: TRUE");
     return PipeOpenOutcome::Opened;
 }
@@ -147,6 +157,7 @@ DWORD CClientPipe::Write(const void* data, DWORD size, DWORD timeoutMs, DWORD& e
         written += done;
         if (done == 0) ::Sleep(10);
     }
+    if (error == ERROR_TIMEOUT && m_reporter) m_reporter->ClientTimedOut(m_name);
     return written;
 }
 

@@ -28,6 +28,7 @@ enum class PipeOpenOutcome {
     WaitFailed,      // every instance stayed busy for the wait time-out
     InitialTimeout,  // "Messaging Timeout" passed before a connection
     StateFailed,     // the message read mode could not be set on the main pipe
+    GivenUp,         // the client let an earlier message of the document time out
 };
 
 // What a message's sender returns for an outcome that is not Opened: a missing listener is no
@@ -60,6 +61,9 @@ private:
 
     UniqueFile m_file;
     UniqueKernelObject m_event;
+    // Told when a write times out, so that the document gives the client up.
+    IMessagingReporter* m_reporter = nullptr;
+    std::wstring m_name;
 };
 
 }  // namespace tw

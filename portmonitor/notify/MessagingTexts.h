@@ -89,6 +89,13 @@ inline constexpr PayloadTexts kTextPayload{
     L"Could not write the expected amount of data. (Text data message 1)",
     L"Could not write the expected amount of data. (Text data message 2)"};
 
+// A client that took no message within the time-out is given up for the rest of the document
+// (log only; the time-out itself is the document's warning). %s: the pipe.
+inline constexpr wchar_t kClientGivenUp[] =
+    L"The client did not take a message in time: the document's later messages to %s are not sent";
+// %d: the message number; %s: the pipe.
+inline constexpr wchar_t kMessageNotSent[] = L"Message %d not sent to %s: the client did not take an earlier one in time";
+
 // The internal errors of the uploader pipes: notifications (414) and payloads (415).
 inline constexpr int kUploaderNotificationError = 414;
 inline constexpr int kUploaderPayloadError = 415;

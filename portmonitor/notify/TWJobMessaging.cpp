@@ -38,6 +38,8 @@ public:
     void MessagingLog(int level, const std::wstring& text) override {
         MessageCaptureLog().print(level, L"%s", text.c_str());
     }
+    void ClientTimedOut(const std::wstring& pipe) override { m_job.NoteUnresponsiveClient(pipe); }
+    bool ClientGivenUp(const std::wstring& pipe) const override { return m_job.IsUnresponsiveClient(pipe); }
 
 private:
     CTWJob& m_job;
@@ -69,6 +71,18 @@ void CTWJob::ReportMessagingWarning(const std::wstring& text, const std::wstring
     MessageCaptureLog().print(diag::kLevelWarning, L"%s [%s]", text.c_str(), detail.c_str());
     // The first warning of the document is kept; the group file's page section records it.
     SetMessageCaptureWarning(text.substr(0, kWarningChars - 1));
+}
+
+void CTWJob::NoteUnresponsiveClient(const std::wstring& pipe) {
+    if (pipe.empty() || IsUnresponsiveClient(pipe)) return;
+    m_unresponsivePipes.push_back(pipe);
+    MessageCaptureLog().print(diag::kLevelWarning, msgtext::kClientGivenUp, pipe.c_str());
+}
+
+bool CTWJob::IsUnresponsiveClient(const std::wstring& pipe) const {
+    for (const std::wstring& known : m_unresponsivePipes)
+        if (EqualsNoCase(known, pipe)) return true;
+    return false;
 }
 
 void CTWJob::WriteMessageCaptureWarning() {

@@ -20,6 +20,9 @@ def ops(report, name):
 
 
 class Lifecycle(unittest.TestCase):
+    # Options every job of the class runs with (the class below runs without the plug-in).
+    EXTRA = ()
+
     def setUp(self):
         self.tmp = tempfile.TemporaryDirectory()
         self.port = unique("TWL")
@@ -34,8 +37,8 @@ class Lifecycle(unittest.TestCase):
         return os.path.join(self.tmp.name, name)
 
     def job(self, *args, pages=3):
-        code, report, err = run_report("--port", self.port, "--printer", self.printer, "--format", "0", *args,
-                                       *([EMF] * pages))
+        code, report, err = run_report("--port", self.port, "--printer", self.printer, "--format", "0", *self.EXTRA,
+                                       *args, *([EMF] * pages))
         self.assertEqual(code, 0, f"twprint {args} exited {code}: {err!r}")
         return report
 
@@ -94,7 +97,7 @@ class Lifecycle(unittest.TestCase):
         empty = self.path("empty.stream")
         with open(empty, "wb") as f:
             f.write(start_doc + HEADER.pack(FLAG, 16, 4, 0))
-        code, report, err = run_report("--stream", empty, "--port", self.port, "--printer", self.printer)
+        code, report, err = run_report("--stream", empty, "--port", self.port, "--printer", self.printer, *self.EXTRA)
         self.assertEqual(code, 0, err)
         self.assertEqual(report["job"]["output_pages"], 1)
         self.assertEqual([op["op"] for op in report["job"]["operations"] if op["op"] != "Plugin"],
@@ -119,6 +122,16 @@ class Lifecycle(unittest.TestCase):
             report = self.job("--ini", f"Troubleshooting Settings\\Event Logging Level={level}", "--cancel-after",
                               "1", "--chunk", "8192", pages=1)
             self.assertEqual({e["id"] for e in report["events"]}, want, level)
+
+
+class LifecycleWithoutPlugin(Lifecycle):
+    """The same documents on a printer that names no plug-in: the tests that need one name it."""
+    EXTRA = ("--no-plugin",)
+
+    def test_no_plugin_means_no_plugin_calls(self):
+        report = self.job(pages=1)
+        self.assertEqual(report["job"]["plugin_calls"], [])
+        self.assertFalse(report["job"]["failed"])
 
 
 if __name__ == "__main__":

@@ -130,6 +130,23 @@ class Messaging(unittest.TestCase):
         self.assertEqual(len(pipe(report, 7)), 3)
         self.assertEqual(report["messages"][-1]["channel"], "statistics")
 
+    def test_a_client_that_takes_no_message_is_given_up_for_the_document(self):
+        # A stalling client is reported once per connection: the monitor tries it once, and then
+        # sends the document's later messages no more, instead of waiting for each of them.
+        report = self.job(*FAST, "--listen-behaviour", "stall", pages=3)
+        self.assertEqual(len([m for m in report["messages"] if m.get("stalled")]), 1, report["messages"])
+        self.assertFalse(report["job"]["failed"])
+        self.assertEqual(report["job"]["output_pages"], 3)
+        self.assertTrue(report["job"]["message_capture_warning"])
+        # A client that never reads: twelve messages once cost one wait each; now the document
+        # costs one. The bound is three waits, far from either.
+        wait = ("--ini", "Default Settings\\Messaging Timeout=6000", "--ini", "Default Settings\\Messaging Timeout 2=3000")
+        self.job(*wait, pages=3)
+        base = self.elapsed
+        report = self.job(*wait, "--listen-behaviour", "never-read", pages=3)
+        self.assertEqual(report["job"]["output_pages"], 3)
+        self.assertLess(self.elapsed, base + 3 * 3)
+
     def test_clients_that_fail_cost_the_time_outs_only(self):
         baseline = self.job(*FAST, pages=2)
         base = self.elapsed

@@ -90,6 +90,27 @@ TEST(PipeMessages, ABusyClientCostsTheWaitTimeOut) {
     EXPECT_EQ(reporter.warnings.back(), L"Time-out period expired while waiting for the pipe (message: 2)");
 }
 
+TEST(PipeMessages, AClientThatLetAMessageTimeOutGetsNoMore) {
+    TestPipeServer server(PipeName(L"GivenUp"), TestPipeServer::Mode::NeverRead);
+    twtest::RecordingReporter reporter;
+    reporter.giveUp = true;
+    tw::SendNotification(Fields(1), {server.Name(), false}, kTimeouts, ::GetTickCount(), reporter);
+    EXPECT_TRUE(tw::SendNotification(Fields(2), {server.Name(), false}, kTimeouts, ::GetTickCount(), reporter));
+    ASSERT_FALSE(reporter.timedOut.empty());
+    EXPECT_EQ(reporter.timedOut.back(), server.Name());
+    const size_t warnings = reporter.warnings.size();
+    // Later messages of the document are not attempted: no wait, no new warning, a log line.
+    tw::TarnwellDEVMODE dm;
+    EXPECT_TRUE(tw::SendNotification(Fields(3), {server.Name(), false}, kTimeouts, ::GetTickCount(), reporter));
+    EXPECT_TRUE(tw::ExchangeDevMode(Fields(7), dm, server.Name(), false, kTimeouts, ::GetTickCount(), reporter));
+    EXPECT_EQ(reporter.warnings.size(), warnings);
+    ASSERT_GE(reporter.logs.size(), 2u);
+    EXPECT_EQ(reporter.logs[reporter.logs.size() - 2], L"Message 3 not sent to " + server.Name() +
+                                                          L": the client did not take an earlier one in time");
+    // An uploader that stopped listening fails its messages, as when it times out.
+    EXPECT_FALSE(tw::SendNotification(Fields(4), {server.Name(), true}, kTimeouts, ::GetTickCount(), reporter));
+}
+
 TEST(PipeMessages, TheClientEditsTheDevMode) {
     TestPipeServer server(PipeName(L"Edit"));
     tw::TarnwellDEVMODE dm;

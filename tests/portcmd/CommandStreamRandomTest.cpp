@@ -4,7 +4,10 @@
 #include <random>
 
 #include "CommandStreamFixture.h"
+#include "base/WideString.h"
+#include "host/StreamFuzz.h"
 #include "host/StreamReader.h"
+#include "support/TestSupport.h"
 #include "portcmd/PortCmdLayout.h"
 
 using twhost::ByteVector;
@@ -189,6 +192,35 @@ TEST_F(CommandStreamRandomTest, GarbageNeverCrashesOrHangs) {
             Feed(job, bytes.data(), RandomCuts(rng, bytes.size()));
         }
     }
+}
+
+// The stream fuzzer's short run, through the monitor's entry points as the spooler calls them:
+// no job may pass for printed unless its stream was a whole document and every page of it was
+// written; a whole document must print.
+TEST(CommandStreamFuzz, DamagedDocumentsNeverPassForPrinted) {
+    const std::wstring out = MakeTempDir(L"streamfuzz");
+    const std::wstring printer = UniqueName(L"Fuzz");
+    {
+        twhost::MonitorPortRunner runner(UniqueName(L"FuzzMonitor"), UniqueName(L"FZ") + L":", printer);
+        std::wstring error;
+        ASSERT_TRUE(runner.Ready(error)) << tw::ToUtf8(error);
+        twhost::StreamFuzzer fuzzer(20261208, twhost::FuzzDevMode(printer, out), twhost::SmallEmfPage(),
+                                    twhost::SmallRawPage());
+        int failed = 0, passed = 0;
+        for (DWORD id = 1; id <= 60; ++id) {
+            const twhost::FuzzCase c = fuzzer.Next();
+            const twhost::StreamOracle oracle = twhost::JudgeStream(c.stream, fuzzer.DevMode());
+            const twhost::JobVerdict verdict = runner.Run(c, id);
+            SCOPED_TRACE(c.mutation);
+            EXPECT_EQ(twhost::CheckVerdict(oracle, verdict), "");
+            if (c.mutation == "valid") EXPECT_FALSE(verdict.failed) << tw::ToUtf8(verdict.status);
+            (verdict.failed ? failed : passed) += 1;
+        }
+        // The run must see both outcomes to mean anything.
+        EXPECT_GT(failed, 10);
+        EXPECT_GT(passed, 5);
+    }
+    RemoveTree(out);
 }
 
 }  // namespace

@@ -16,6 +16,9 @@ using Ops = std::vector<std::wstring>;
 namespace twtest {
 namespace {
 
+// Outside a document these commands cannot act: the job drops and reports them.
+const std::wstring kEndDocDropped = L"Dropped(PORT_CMD_END_DOC)=FALSE";
+
 TEST_F(CommandStreamTest, HeaderSplitOverThreeCallsYieldsOneCommand) {
     StreamWriter w;
     w.EndDoc();
@@ -26,8 +29,8 @@ TEST_F(CommandStreamTest, HeaderSplitOverThreeCallsYieldsOneCommand) {
     EXPECT_TRUE(Write(job, {s.data() + 5, 5}));
     EXPECT_EQ(HeaderBytesCollected(), 10u);
     EXPECT_TRUE(observer.ops.empty());
-    EXPECT_TRUE(Write(job, {s.data() + 10, 6}));
-    EXPECT_EQ(observer.ops, Ops{L"EndDoc()"});
+    EXPECT_FALSE(Write(job, {s.data() + 10, 6}));
+    EXPECT_EQ(observer.ops, Ops{kEndDocDropped});
     EXPECT_EQ(HeaderBytesCollected(), 0u);
     EXPECT_EQ(job.ActiveCommand(), nullptr);
 }
@@ -37,11 +40,10 @@ TEST_F(CommandStreamTest, EndPageWithDataThenEndDocInOneBuffer) {
     w.EndPage(ByteVector(100, 0x5A));
     w.EndDoc();
     tw::CTWJob job;
-    // No document is open, so the job refuses the page; the cut is what counts here.
+    // No document is open, so the job drops both; the cut is what counts here.
     EXPECT_FALSE(Write(job, w.Bytes()));
-    ASSERT_FALSE(observer.ops.empty());
-    EXPECT_EQ(observer.ops.front(), L"EndPage(ProducePage)=FALSE");
-    EXPECT_EQ(job.PageDataSize(), 100u);
+    EXPECT_EQ(observer.ops, (Ops{L"Dropped(PORT_CMD_END_PAGE)=FALSE", kEndDocDropped}));
+    EXPECT_TRUE(job.HasError());
 }
 
 TEST_F(CommandStreamTest, LargeDataCompletesOnTheCallThatBringsItsLastByte) {
@@ -53,7 +55,7 @@ TEST_F(CommandStreamTest, LargeDataCompletesOnTheCallThatBringsItsLastByte) {
     size_t pos = 16;
     for (int call = 1; call <= 25; ++call) {
         const size_t n = std::min<size_t>(4096, s.size() - pos);
-        // The last call completes the page, which the job refuses without a document.
+        // The last call completes the page, which the job drops without a document.
         ASSERT_EQ(Write(job, {s.data() + pos, n}), call < 25);
         pos += n;
         if (call < 25) {
@@ -61,7 +63,9 @@ TEST_F(CommandStreamTest, LargeDataCompletesOnTheCallThatBringsItsLastByte) {
             ASSERT_EQ(job.ActiveCommand()->BytesReceived(), call * 4096u);
         }
     }
-    EXPECT_EQ(observer.ops, Ops{L"EndPageRaw(ProducePage)=FALSE"});
+    EXPECT_EQ(observer.ops, Ops{L"Dropped(PORT_CMD_END_PAGE_RAW)=FALSE"});
+    EXPECT_NE(job.StatusText().find(L"PORT_CMD_END_PAGE_RAW before PORT_CMD_START_DOC"), std::wstring::npos)
+        << job.StatusText();
     EXPECT_EQ(job.ActiveCommand(), nullptr);
 }
 
@@ -80,14 +84,23 @@ TEST_F(CommandStreamTest, InvalidHeaderDropsTheRestOfTheBufferOnly) {
         w.EndDoc();  // in the same buffer: dropped with it
         tw::CTWJob job;
         EXPECT_TRUE(Write(job, w.Bytes()));
-        EXPECT_TRUE(observer.ops.empty());
+        // The bytes are gone, but not silently.
+        EXPECT_EQ(observer.ops, Ops{L"Dropped(invalid header)=FALSE"});
         EXPECT_EQ(job.ActiveCommand(), nullptr);
-        EXPECT_FALSE(job.HasError());
+        EXPECT_TRUE(job.HasError());
+        EXPECT_NE(job.StatusText().find(L"32 bytes"), std::wstring::npos) << job.StatusText();
+        // Garbage in the next buffers belongs to the same break: it is not reported again.
+        EXPECT_TRUE(Write(job, w.Bytes()));
+        EXPECT_EQ(observer.ops.size(), 1u);
         // The next buffer is read as a new header.
         StreamWriter next;
         next.EndDoc();
-        EXPECT_TRUE(Write(job, next.Bytes()));
-        EXPECT_EQ(observer.ops, Ops{L"EndDoc()"});
+        EXPECT_FALSE(Write(job, next.Bytes()));
+        EXPECT_EQ(observer.ops, (Ops{L"Dropped(invalid header)=FALSE", kEndDocDropped}));
+        // Once a command has been read, a new break is a new report.
+        EXPECT_TRUE(Write(job, w.Bytes()));
+        EXPECT_EQ(observer.ops.back(), L"Dropped(invalid header)=FALSE");
+        EXPECT_EQ(observer.ops.size(), 3u);
     }
 }
 
@@ -122,25 +135,27 @@ TEST_F(CommandStreamTest, DevModeOfTheWrongSizeFailsWithoutTouchingTheJob) {
         w.StartPage(ByteVector(size, 1));
         tw::CTWJob job;
         EXPECT_FALSE(Write(job, w.Bytes()));
-        EXPECT_TRUE(observer.ops.empty());
+        // The page of a refused START_PAGE is reported with it.
+        EXPECT_EQ(observer.ops, (Ops{L"Dropped(PORT_CMD_START_DOC)=FALSE", L"Dropped(PORT_CMD_START_PAGE)=FALSE"}));
         EXPECT_EQ(job.DevMode(), nullptr);
+        EXPECT_NE(job.StatusText().find(std::to_wstring(size) + L" bytes"), std::wstring::npos) << job.StatusText();
     }
 }
 
-TEST_F(CommandStreamTest, EndDocWithoutDataRunsAtOnceAndWithDataAfterIt) {
+TEST_F(CommandStreamTest, EndDocWithoutDataIsWholeAtOnceAndWithDataAfterIt) {
     tw::CTWJob job;
     StreamWriter bare;
     bare.EndDoc();
-    EXPECT_TRUE(Write(job, bare.Bytes()));
-    EXPECT_EQ(observer.ops, Ops{L"EndDoc()"});
+    EXPECT_FALSE(Write(job, bare.Bytes()));
+    EXPECT_EQ(observer.ops, Ops{kEndDocDropped});
 
     StreamWriter withData;
     withData.WriteCommand(tw::PORT_CMD_END_DOC, ByteVector(4, 9));
     const ByteVector& s = withData.Bytes();
     EXPECT_TRUE(Write(job, {s.data(), 18}));
     EXPECT_EQ(observer.ops.size(), 1u);
-    EXPECT_TRUE(Write(job, {s.data() + 18, 2}));
-    EXPECT_EQ(observer.ops, (Ops{L"EndDoc()", L"EndDoc()"}));
+    EXPECT_FALSE(Write(job, {s.data() + 18, 2}));
+    EXPECT_EQ(observer.ops, (Ops{kEndDocDropped, kEndDocDropped}));
 }
 
 TEST_F(CommandStreamTest, PagesWithoutDataFail) {
@@ -149,7 +164,9 @@ TEST_F(CommandStreamTest, PagesWithoutDataFail) {
         w.WriteCommand(type, {});
         tw::CTWJob job;
         EXPECT_FALSE(Write(job, w.Bytes()));
-        EXPECT_TRUE(observer.ops.empty());
+        EXPECT_EQ(observer.ops.size(), 1u);
+        EXPECT_TRUE(job.HasError());
+        observer.ops.clear();
     }
 }
 
@@ -209,9 +226,9 @@ TEST_F(CommandStreamTest, TextOutRecordsOfOddShapes) {
 TEST_F(CommandStreamTest, FailureEarlierInTheCallIsReturned) {
     StreamWriter bad;
     bad.StartDoc(ByteVector(tw::kDevModeSize - 1, 0));
-    StreamWriter endDoc;
-    endDoc.EndDoc();
-    const ByteVector& e = endDoc.Bytes();
+    StreamWriter textOut;
+    textOut.WriteCommand(tw::PORT_CMD_WRITE_TEXT_OUT, ByteVector(8, 0));
+    const ByteVector& e = textOut.Bytes();
 
     auto followedBy = [&](std::span<const BYTE> tail) {
         ByteVector buf = bad.Bytes();
@@ -220,11 +237,13 @@ TEST_F(CommandStreamTest, FailureEarlierInTheCallIsReturned) {
     };
     tw::CTWJob job;
     EXPECT_FALSE(Write(job, followedBy({e.data(), 8})));  // then a header incomplete
-    EXPECT_TRUE(Write(job, {e.data() + 8, 8}));
+    EXPECT_TRUE(Write(job, {e.data() + 8, 16}));
     const BYTE garbage[16] = {1, 2, 3};
     EXPECT_FALSE(Write(job, followedBy(garbage)));        // then no command created
     EXPECT_FALSE(Write(job, followedBy(e)));              // then a command that succeeds
-    EXPECT_EQ(observer.ops, (Ops{L"EndDoc()", L"EndDoc()"}));
+    const std::wstring refused = L"Dropped(PORT_CMD_START_DOC)=FALSE";
+    EXPECT_EQ(observer.ops, (Ops{refused, L"TextOut(0,0:)", refused, L"Dropped(invalid header)=FALSE", refused,
+                                 L"TextOut(0,0:)"}));
 }
 
 HGLOBAL WINAPI FailingAlloc(UINT, SIZE_T) { return nullptr; }
@@ -249,8 +268,8 @@ TEST_F(CommandStreamTest, DataBlockThatCannotBeAllocatedFailsTheCommand) {
     tw::CPortCmd::SetDataAllocator(nullptr);
     StreamWriter next;
     next.EndDoc();
-    EXPECT_TRUE(Write(job, next.Bytes()));
-    EXPECT_EQ(observer.ops, Ops{L"EndDoc()"});
+    EXPECT_FALSE(Write(job, next.Bytes()));
+    EXPECT_EQ(observer.ops, Ops{kEndDocDropped});
 }
 
 TEST_F(CommandStreamTest, DataSizeAboveTheLimitIsRefusedAtTheHeader) {
@@ -293,12 +312,12 @@ TEST_F(CommandStreamTest, HeaderCollectorBelongsToTheCallingThread) {
         tw::threadblock::Detach();
     });
     other.join();
-    EXPECT_TRUE(otherResult);
-    EXPECT_EQ(observer.ops, Ops{L"EndDoc()"});
+    EXPECT_FALSE(otherResult);
+    EXPECT_EQ(observer.ops, Ops{kEndDocDropped});
 
     EXPECT_EQ(HeaderBytesCollected(), 8u);
-    EXPECT_TRUE(Write(mine, {s.data() + 8, 8}));
-    EXPECT_EQ(observer.ops, (Ops{L"EndDoc()", L"EndDoc()"}));
+    EXPECT_FALSE(Write(mine, {s.data() + 8, 8}));
+    EXPECT_EQ(observer.ops, (Ops{kEndDocDropped, kEndDocDropped}));
 }
 
 TEST(PortCmd, CreateCmdMakesTheClassOfTheType) {

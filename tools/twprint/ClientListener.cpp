@@ -109,11 +109,13 @@ ClientListener::~ClientListener() { Stop(); }
 
 tw::UniqueFile ClientListener::CreateInstance(bool statistics) const {
     const bool neverRead = !statistics && m_options.behaviour == ListenBehaviour::NeverRead;
+    const bool stall = !statistics && m_options.behaviour == ListenBehaviour::Stall;
     // A client that never reads has one instance and a small buffer: the monitor finds it busy.
+    // A stalling one has an instance for every connection, none of which takes a message.
     return tw::UniqueFile(::CreateNamedPipeW(
         statistics ? m_names.statistics.c_str() : m_names.pipe.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
         PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT, neverRead ? 1 : PIPE_UNLIMITED_INSTANCES,
-        kPipeBufferSize, neverRead ? 0 : kPipeBufferSize, 0, nullptr));
+        kPipeBufferSize, neverRead || stall ? 0 : kPipeBufferSize, 0, nullptr));
 }
 
 bool ClientListener::Start(std::wstring& error) {
@@ -211,6 +213,14 @@ void ClientListener::ServePipe(bool statistics, HANDLE ready) {
             m_heldPipes.push_back(std::move(current));
             ::WaitForSingleObject(m_stop.get(), INFINITE);
             return;
+        }
+        if (!statistics && m_options.behaviour == ListenBehaviour::Stall) {
+            ReceivedMessage m;
+            m.Text("channel", L"pipe").Bool("stalled", true).Number("bytes_read", 0);
+            Add(std::move(m));
+            m_heldPipes.push_back(std::move(current));
+            next = CreateInstance(statistics);
+            continue;
         }
         // The next message must find a listening instance while this one is read.
         next = CreateInstance(statistics);

@@ -50,7 +50,8 @@ ListenBehaviour Behaviour(const std::wstring& text) {
     if (text == L"short-answer") return ListenBehaviour::ShortAnswer;
     if (text == L"never-read") return ListenBehaviour::NeverRead;
     if (text == L"disconnect") return ListenBehaviour::Disconnect;
-    throw UsageError{L"--listen-behaviour takes answer, no-answer, short-answer, never-read or disconnect, not '" +
+    if (text == L"stall") return ListenBehaviour::Stall;
+    throw UsageError{L"--listen-behaviour takes answer, no-answer, short-answer, never-read, disconnect or stall, not '" +
                      text + L"'"};
 }
 
@@ -86,9 +87,9 @@ const wchar_t* UsageText() {
            L"         --format CODE --out DIR --dpi X[,Y] --color N --dither N --paper CODE|WIDTHxLENGTH\n"
            L"         --landscape --dm NAME=VALUE --devmode FILE --save-stream FILE --placeable\n"
            L"         --set 'GROUP\\VALUE=TYPE:DATA' --ini 'SECTION\\KEY=VALUE' --keep-settings\n"
-           L"         --plugin PATH --password TEXT --pages LIST --cancel-after N\n"
+           L"         --plugin PATH --no-plugin --password TEXT --pages LIST --cancel-after N\n"
            L"         --listen [--edit-devmode NAME=VALUE] [--listen-behaviour answer|no-answer|short-answer|\n"
-           L"                  never-read|disconnect]\n"
+           L"                  never-read|disconnect|stall]\n"
            L"--set writes a value below the printer's registry key before the job; GROUP may hold %d\n"
            L"  (the job id) and may be left out ('Printer ID=dword:3'). TYPE is dword or qword (decimal,\n"
            L"  0x hex or negative), sz, expand_sz or binary (hex bytes). The first '=' followed by TYPE:\n"
@@ -153,6 +154,8 @@ Options ParseOptions(int argc, wchar_t** argv) {
         else if (a == L"--placeable") o.placeable = true;
         else if (a == L"--keep-settings") o.keepSettings = true;
         else if (a == L"--plugin") o.iniSettings.push_back({L"Default Settings", L"Plugin Filename", HostPath(value())});
+        // An empty "Plugin Filename" loads no plug-in: the job runs as on a printer without one.
+        else if (a == L"--no-plugin") o.iniSettings.push_back({L"Default Settings", L"Plugin Filename", L""});
         else if (a == L"--password") o.iniSettings.push_back({L"Default Settings", L"Password", value()});
         else if (a == L"--pages") {
             const std::wstring& list = value();

@@ -12,8 +12,9 @@ namespace twprint {
 // answers each DEVMODE with the record (edited as told); the others are the faults a client
 // can have: "no-answer" reads but never answers a DEVMODE, "short-answer" answers it with 100
 // bytes, "never-read" takes one connection and never reads it, "disconnect" reads the first
-// 100 bytes of each message and hangs up.
-enum class ListenBehaviour { Answer, NoAnswer, ShortAnswer, NeverRead, Disconnect };
+// 100 bytes of each message and hangs up, "stall" takes every connection and reads none (each
+// connection is reported, so that a test can count the messages the monitor attempted).
+enum class ListenBehaviour { Answer, NoAnswer, ShortAnswer, NeverRead, Disconnect, Stall };
 
 struct ListenOptions {
     bool enabled = false;
