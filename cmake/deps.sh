@@ -71,11 +71,13 @@ build_all_deps() {
   build_dep leptonica leptonlib -DBUILD_SHARED_LIBS=OFF -DBUILD_PROG=OFF -DSW_BUILD=OFF -DENABLE_GIF=OFF \
     -DENABLE_WEBP=OFF -DENABLE_OPENJPEG=OFF -DENABLE_ZLIB=OFF -DENABLE_PNG=OFF -DENABLE_JPEG=OFF -DENABLE_TIFF=OFF \
     -DCMAKE_INSTALL_LIBDIR=lib
+  # Tesseract's program would take the build machine's libtiff through pkg-config: it needs none.
   # Tesseract's programs link "Ws2_32", which a case-sensitive file system knows as ws2_32.
   mkdir -p "$TW_DEPS_DIR/winlibs"
   ln -sf "$MINGW_SYSROOT/lib/libws2_32.a" "$TW_DEPS_DIR/winlibs/libWs2_32.a"
   build_dep tesseract tesseract -DBUILD_SHARED_LIBS=OFF -DBUILD_TRAINING_TOOLS=OFF -DSW_BUILD=OFF \
     -DOPENMP_BUILD=OFF -DDISABLE_ARCHIVE=ON -DDISABLE_CURL=ON -DGRAPHICS_DISABLED=ON -DDISABLE_TIFF=ON \
     -DBUILD_TESTS=OFF -DENABLE_LTO=OFF -DCMAKE_INSTALL_LIBDIR=lib \
+    -DCMAKE_DISABLE_FIND_PACKAGE_TIFF=ON -DCMAKE_DISABLE_FIND_PACKAGE_PkgConfig=ON \
     -DLeptonica_DIR="$TW_DEPS_DIR/lib/cmake/leptonica" -DCMAKE_EXE_LINKER_FLAGS="-L$TW_DEPS_DIR/winlibs"
 }

@@ -16,6 +16,7 @@
 #include "notify/JobEnvironment.h"
 #include "notify/MessagingReporter.h"
 #include "notify/PrnMessage.h"
+#include "ocr/OCR.h"
 #include "portcmd/TarnwellDEVMODE.h"
 #include "twfile/OutputFileLock.h"
 
@@ -242,6 +243,10 @@ public:
     const std::wstring& MailMergeFileName() const { return m_szMailMergeFileName; }
     const std::wstring& OCRTextFileName() const { return m_szOCRTextFileName; }
     const std::wstring& OCRImageFileName() const { return m_szOCRImageFileName; }
+    // OCR of a rendered page (ocr/TWJobOcr.cpp): recognised into the OCR output, or sent to the
+    // client as message 9 with "Generate In Memory". The page stays the caller's.
+    void RecognisePage(HGLOBAL pageDib);
+    const COCR& Ocr() const { return m_ocr; }
     const std::wstring& FirstImageFileName() const { return m_szFirstImageFileName; }
     const std::wstring& FirstTextFileName() const { return m_szFirstTextFileName; }
     const std::wstring& CurrentOutputFile() const { return m_szCurrentOutputFile; }
@@ -286,6 +291,7 @@ private:
     std::wstring m_szImageFileName;
     std::wstring m_szTextFileName, m_szMailMergeFileName;
     std::wstring m_szOCRTextFileName, m_szOCRImageFileName;
+    COCR m_ocr{this};
     std::wstring m_szFirstImageFileName, m_szFirstTextFileName;
     std::wstring m_szContentDocumentName;
     COutputFileLock m_lockedFile;
