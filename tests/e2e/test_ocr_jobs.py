@@ -89,11 +89,11 @@ class OcrJobs(unittest.TestCase):
         run("ports", "delete", self.port)
         self.tmp.cleanup()
 
-    def job(self, *args, pages, library=LIBRARY, languages="eng", dpi="300"):
+    def job(self, *args, pages, library=LIBRARY, languages="eng", dpi="300", dither="1"):
         settings = ["--set", "OCR\\Enabled=sz:1", "--set", f"OCR\\Languages=sz:{languages}",
                     "--set", f"OCR\\TwOCRx.Dll=sz:{library}"]
         code, report, err = run_report("--port", self.port, "--printer", self.printer, "--out", self.tmp.name,
-                                       "--dpi", dpi, "--dither", "1", *settings, *args, *pages)
+                                       "--dpi", dpi, "--dither", dither, *settings, *args, *pages)
         self.assertEqual(code, 0, f"twprint {args} exited {code}: {err!r}")
         return report
 
@@ -170,9 +170,11 @@ class OcrJobs(unittest.TestCase):
         self.assertGreaterEqual(accuracy(KNOWN[LETTER], ocr[0]["data_text"]), 0.95)
         self.assertEqual(self.out("*.txt"), [])
 
-    def check_error(self, report, error, status=None):
+    def check_error(self, report, error, status=None, size=None):
         group = self.group()
         self.assertEqual(group["Page 1"].get("OCR Error"), error)
+        if size:
+            self.assertEqual((group["Page 1"]["Page width in pixels"], group["Page 1"]["Page height in pixels"]), size)
         self.assertEqual(len(self.out("*.tif")), 1, "the page image is written regardless")
         if status:
             self.assertTrue(report["job"]["status"].startswith(status), report["job"]["status"])
@@ -193,6 +195,16 @@ class OcrJobs(unittest.TestCase):
     def test_blank_page(self):
         report = self.job(pages=[BLANK])
         self.check_error(report, "6: Could not save output file (Invalid parameters)")
+
+    def test_one_pixel_page(self):
+        report = self.job("--paper", "1x1", pages=[LETTER], dither="0")
+        self.check_error(report, "6: Could not save output file (Invalid parameters)", "Printing finished", ("1", "1"))
+
+    def test_huge_page_is_refused_before_it_is_prepared(self):
+        # 85 x 110 inches at 300 dpi: drawn and written, but never handed to the library.
+        report = self.job("--paper", "21590x27940", pages=[LETTER], dither="0")
+        self.check_error(report, "1: Internal error, invalid parameters (Page of 25500 x 33000 pixels is too large"
+                         " to recognise)", "Printing finished", ("25500", "33000"))
 
 
 if __name__ == "__main__":
