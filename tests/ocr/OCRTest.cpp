@@ -35,6 +35,18 @@ TEST(OcrErrors, TextsAndTheFirstErrorStays) {
     EXPECT_EQ(beyond.ErrorText(), L"12");
 }
 
+// Width, height and bits per pixel of the bitmap a page was recognised from.
+struct Saved {
+    LONG width, height;
+    WORD bits;
+};
+Saved SavedBitmap(const std::wstring& file) {
+    std::string bmp = ReadFileBytes(file);
+    if (bmp.size() < 30) return {0, 0, 0};
+    return {*reinterpret_cast<const LONG*>(bmp.data() + 18), *reinterpret_cast<const LONG*>(bmp.data() + 22),
+            *reinterpret_cast<const WORD*>(bmp.data() + 28)};
+}
+
 class OcrPrinter : public SettingsPrinter {
 protected:
     void SetUp() override {
@@ -141,11 +153,50 @@ TEST_F(OcrPrinter, AreaInTenthMillimetresIsCutAndSavedDoubled) {
     request.inputBitmapBase = dir + L"\\input.bmp";
     COCR ocr;
     ocr.RunOCR(&dm, page.get(), request);
-    std::string bmp = ReadFileBytes(request.inputBitmapBase);
-    ASSERT_GE(bmp.size(), 26u);
     // Small pages are read at twice their size.
-    EXPECT_EQ(*reinterpret_cast<const LONG*>(bmp.data() + 18), 600);
-    EXPECT_EQ(*reinterpret_cast<const LONG*>(bmp.data() + 22), 600);
+    Saved saved = SavedBitmap(request.inputBitmapBase);
+    EXPECT_EQ(saved.width, 600);
+    EXPECT_EQ(saved.height, 600);
+}
+
+TEST_F(OcrPrinter, OnlySmallPagesAtLowResolutionAreDoubled) {
+    struct Case {
+        LONG width, height;
+        int dpi;
+        LONG expectedWidth;
+    } cases[] = {
+        {2550, 3300, 300, 5100},  // Letter at 300 dpi: 8.5 inches wide
+        {2480, 3508, 300, 4960},  // A4 at 300 dpi: 8.27 inches wide
+        {2560, 3300, 300, 2560},  // just over 8.5 inches
+        {3300, 2560, 300, 3300},  // the shorter side counts, across or down
+        {1200, 1600, 400, 1200},  // 400 dpi pages never
+    };
+    // The bitmap is saved before recognition, which this language makes end at once.
+    SetText(Group(settings::kOcrSettings), settings::kOcrLanguages, L"xyz");
+    for (const Case& c : cases) {
+        UniqueHGlobal page(MakeTextPage({L"x"}, c.width, c.height, c.dpi, 1));
+        OcrPageRequest request = Page(1);
+        request.saveInputBitmap = true;
+        request.inputBitmapBase = dir + L"\\input.bmp";
+        COCR ocr;
+        ocr.RunOCR(&dm, page.get(), request);
+        EXPECT_EQ(SavedBitmap(request.inputBitmapBase).width, c.expectedWidth) << c.width << " at " << c.dpi;
+    }
+}
+
+TEST_F(OcrPrinter, ClosingFilterReadsColourPagesInBlackAndWhite) {
+    SetNumber(settings::kOcrClosingFilter, L"1");
+    UniqueHGlobal page(MakeTextPage(kOcrLines, 2400, 600, 400, 24));
+    OcrPageRequest request = Page(3);
+    request.multiPage = true;
+    request.saveInputBitmap = true;
+    request.inputBitmapBase = dir + L"\\input.bmp";
+    COCR ocr;
+    ASSERT_TRUE(ocr.RunOCR(&dm, page.get(), request));
+    Saved saved = SavedBitmap(dir + L"\\input000003.bmp");
+    EXPECT_EQ(saved.bits, 1);
+    EXPECT_EQ(saved.width, 2400);
+    EXPECT_GE(WordAccuracy(Words(kOcrLines[0]), ocr.ResultText()), 0.95);
 }
 
 TEST_F(OcrPrinter, MultiPageUnicodeTextWithHeadersAndOneByteOrderMark) {
