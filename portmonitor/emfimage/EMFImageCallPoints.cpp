@@ -1,6 +1,7 @@
 // Where rendering hands a page to the subsystems that decorate, read and reduce it. Each is
 // filled in by the subsystem it names; until then the page goes on without that step.
 #include "emfimage/EMFImage.h"
+#include "job/TWJob.h"
 #include "monitor/Trace.h"
 
 namespace tw {
@@ -14,7 +15,7 @@ void CEMFImage::DrawTextWatermark(HDC, int, int, const TarnwellDEVMODE&) {}
 // and the Bates number.
 void CEMFImage::DrawOverlays(HDC, int, int, const TarnwellDEVMODE&) {}
 // OCR of the finished page.
-void CEMFImage::RecognisePageText(const TarnwellDEVMODE&) {}
+void CEMFImage::RecognisePageText(const TarnwellDEVMODE&) { m_pJob->RecognisePage(m_pageDib.get()); }
 
 
 }  // namespace tw

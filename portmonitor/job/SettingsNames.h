@@ -143,6 +143,9 @@ inline constexpr wchar_t kOcrAreaLeft[] = L"Area Left";
 inline constexpr wchar_t kOcrAreaWidth[] = L"Area Width";
 inline constexpr wchar_t kOcrAreaHeight[] = L"Area Height";
 inline constexpr DWORD kOcrDwordDefault = 0;
+// Texts: the OCR library's full path and the languages it reads (its own list format).
+inline constexpr wchar_t kOcrLibraryPath[] = L"TwOCRx.Dll";
+inline constexpr wchar_t kOcrLanguages[] = L"Languages";
 
 // ---- "%s\Header Settings", "%s\Footer Settings" ------------------------------------------
 // Numbers as text, default 0.

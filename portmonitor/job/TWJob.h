@@ -17,6 +17,7 @@
 #include "notify/JobEnvironment.h"
 #include "notify/MessagingReporter.h"
 #include "notify/PrnMessage.h"
+#include "ocr/OCR.h"
 #include "portcmd/PortCmdLayout.h"
 #include "portcmd/TarnwellDEVMODE.h"
 #include "twfile/OutputFileLock.h"
@@ -263,6 +264,10 @@ public:
     const std::wstring& MailMergeFileName() const { return m_szMailMergeFileName; }
     const std::wstring& OCRTextFileName() const { return m_szOCRTextFileName; }
     const std::wstring& OCRImageFileName() const { return m_szOCRImageFileName; }
+    // OCR of a rendered page (ocr/TWJobOcr.cpp): recognised into the OCR output, or sent to the
+    // client as message 9 with "Generate In Memory". The page stays the caller's.
+    void RecognisePage(HGLOBAL pageDib);
+    const COCR& Ocr() const { return m_ocr; }
     const std::wstring& FirstImageFileName() const { return m_szFirstImageFileName; }
     const std::wstring& FirstTextFileName() const { return m_szFirstTextFileName; }
     const std::wstring& CurrentOutputFile() const { return m_szCurrentOutputFile; }
@@ -312,6 +317,7 @@ private:
     std::wstring m_szImageFileName;
     std::wstring m_szTextFileName, m_szMailMergeFileName;
     std::wstring m_szOCRTextFileName, m_szOCRImageFileName;
+    COCR m_ocr{this};
     std::wstring m_szFirstImageFileName, m_szFirstTextFileName;
     std::wstring m_szContentDocumentName;
     // Declared before the lock: destroyed after it, when the held file is closed.

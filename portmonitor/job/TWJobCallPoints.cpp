@@ -8,8 +8,6 @@ namespace tw {
 
 // Start records of printer forwarding and the uploaders.
 void CTWJob::WriteStartRecords() {}
-void CTWJob::StartOcrDocument() {}
-void CTWJob::FinishOcrDocument() {}
 // Cover pages of the form filler started before printing.
 BOOL CTWJob::AddFormFillerCoverPages() { return TRUE; }
 // Fonts embedded in a page the selection leaves out.

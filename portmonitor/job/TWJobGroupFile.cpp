@@ -81,7 +81,10 @@ BOOL CTWJob::UpdateGroupFile() {
     const bool text = DmHasFlag(dm, dmflag::IsWriteTextEnabled);
     if (!IsSilent()) WriteGroupValue(page, naming::kGroupFileName, m_szImageFileName.c_str());
     if (text) WriteGroupValue(page, naming::kGroupTextFileName, m_szTextFileName.c_str());
-    if (IsOcrEnabled(dm, m_dwJobID)) WriteGroupValue(page, naming::kGroupOcrTextFileName, m_szOCRTextFileName.c_str());
+    if (IsOcrEnabled(dm, m_dwJobID)) {
+        WriteGroupValue(page, naming::kGroupOcrTextFileName, m_szOCRTextFileName.c_str());
+        if (m_ocr.HasError()) WriteGroupValue(page, naming::kGroupOcrError, m_ocr.ErrorText().c_str());
+    }
     if (text && DmHasFlag(dm, dmflag::IsMailMergeEnabled))
         WriteGroupValue(page, naming::kGroupMailMergeFileName, m_szMailMergeFileName.c_str());
     const GroupPageGeometry geometry = GroupFileGeometry(dm);

@@ -6,6 +6,7 @@
 
 #include "monitor/ThreadBlock.h"
 #include "monitor/Trace.h"
+#include "ocr/OCR.h"
 
 namespace tw::module {
 namespace {
@@ -35,6 +36,7 @@ BOOL ProcessAttach(HINSTANCE hInstance) {
 void ProcessDetach() {
     threadblock::Detach();
     threadblock::FreeSlot();
+    FreeOcrLibrary();
     g_ocrLock.reset();
 }
 

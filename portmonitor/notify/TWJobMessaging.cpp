@@ -24,8 +24,7 @@ namespace {
 constexpr wchar_t kMessageCaptureWarningKey[] = L"Message Capture Warning";
 // The first-error text holds at most this many characters.
 constexpr size_t kWarningChars = 2048;
-// Message 9 says which OCR output the text is: 3 for OCR format 1, else 1.
-constexpr DWORD kOcrFormatHocr = 1;
+// Message 9 says which OCR output the text is: 3 for OCR format 1 (kOcrFormatHocr), else 1.
 constexpr DWORD kOcrTextHocr = 3;
 constexpr DWORD kOcrTextPlain = 1;
 
