@@ -3,6 +3,7 @@
 #include "emfimage/EmfBitmapRecords.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 #include "emfimage/DibLayout.h"
@@ -31,10 +32,8 @@ struct RecordBitmap {
     DibLayout layout;
 };
 
-// Reads one bitmap of the record; `rows` limits the rows its bits must hold (SETDIBITSTODEVICE
-// carries only the scan lines it sets). `usage` overrides the record's field when not null.
-bool ReadRecordBitmap(const BYTE* record, DWORD size, const BitmapFields& f, const UINT* usage, ULONGLONG rows,
-                      RecordBitmap& out) {
+// Reads one bitmap of the record; `usage` overrides the record's field when not null.
+bool ReadRecordBitmap(const BYTE* record, DWORD size, const BitmapFields& f, const UINT* usage, RecordBitmap& out) {
     const ULONGLONG offBmi = ReadDword(record, f.offBmi), cbBmi = ReadDword(record, f.cbBmi);
     const ULONGLONG offBits = ReadDword(record, f.offBits), cbBits = ReadDword(record, f.cbBits);
     // Both parts after the record header and inside the record; 64-bit sums cannot wrap.
@@ -42,19 +41,17 @@ bool ReadRecordBitmap(const BYTE* record, DWORD size, const BitmapFields& f, con
     if (offBmi + cbBmi > size || offBits + cbBits > size) return false;
     const UINT use = usage ? *usage : ReadDword(record, f.usage);
     if (!ReadDibLayout(record + offBmi, cbBmi, use, kMaxRecordBitmapPixels, out.layout)) return false;
-    const bool runLength = out.layout.compression == BI_RLE8 || out.layout.compression == BI_RLE4;
-    const ULONGLONG need = runLength ? out.layout.imageBytes : out.layout.RowBytes(std::min<ULONGLONG>(rows, out.layout.height));
-    if (need > cbBits) return false;
+    if (out.layout.imageBytes > cbBits) return false;
     out.info = record + offBmi;
     out.bits = record + offBits;
     return true;
 }
 
 bool BitmapFits(const BYTE* record, DWORD size, const BitmapFields& f, Presence presence,
-                ULONGLONG rows = ~0ull, const UINT* usage = nullptr) {
+                const UINT* usage = nullptr) {
     if (presence == Presence::SkippedWhenOffsetZero && ReadDword(record, f.offBmi) == 0) return true;
     RecordBitmap bitmap;
-    return ReadRecordBitmap(record, size, f, usage, rows, bitmap);
+    return ReadRecordBitmap(record, size, f, usage, bitmap);
 }
 
 bool IsPatternStyle(DWORD brushStyle) {
@@ -90,7 +87,7 @@ bool ExtCreatePenFits(const BYTE* record, DWORD size) {
     const DWORD style = ReadDword(record, emfbmp::kPenBrushStyle);
     if (IsPatternStyle(style)) {
         const UINT usage = PatternUsage(record);
-        return usage <= DIB_PAL_COLORS && BitmapFits(record, size, emfbmp::kPen, Presence::Required, ~0ull, &usage);
+        return usage <= DIB_PAL_COLORS && BitmapFits(record, size, emfbmp::kPen, Presence::Required, &usage);
     }
     return BrushFits(style, ReadDword(record, emfbmp::kPenHatch));
 }
@@ -124,13 +121,14 @@ bool BitmapRecordFits(const BYTE* record, DWORD size) {
             return BitmapFits(record, size, emfbmp::kPlgBltSource, Presence::Required) &&
                    BitmapFits(record, size, emfbmp::kPlgBltMask, Presence::Required);
         case EMR_SETDIBITSTODEVICE:
-            return BitmapFits(record, size, emfbmp::kDibSource, Presence::Required,
-                              ReadDword(record, emfbmp::kSetDibScans));
+            // Playing onto a DC reads the scan lines it sets; recording it into a metafile (the
+            // page transforms do) copies the whole bitmap: the bits must hold every row.
+            return BitmapFits(record, size, emfbmp::kDibSource, Presence::Required);
         case EMR_STRETCHDIBITS:
             return BitmapFits(record, size, emfbmp::kDibSource, Presence::Required);
         case EMR_CREATEMONOBRUSH: {
             RecordBitmap bitmap;
-            if (!ReadRecordBitmap(record, size, emfbmp::kBrush, nullptr, ~0ull, bitmap)) return false;
+            if (!ReadRecordBitmap(record, size, emfbmp::kBrush, nullptr, bitmap)) return false;
             // Without a table the bitmap must be what the player builds from it: one bit.
             return ReadDword(record, emfbmp::kBrush.usage) != kDibPalIndices || bitmap.layout.bits == 1;
         }
@@ -189,6 +187,26 @@ bool RepairShortColourTable(const BYTE* record, DWORD size, std::vector<BYTE>& r
     return true;
 }
 
+bool BlitSourceInsideBitmap(const BYTE* record, DWORD size) {
+    if (!record || size < emf::kRecordHeaderSize) return false;
+    const BitmapFields* f;
+    const emfbmp::SourceRect* rect;
+    switch (ReadDword(record, 0)) {
+        case EMR_BITBLT: case EMR_MASKBLT: f = &emfbmp::kBltSource, rect = &emfbmp::kBitBltRect; break;
+        case EMR_STRETCHBLT: case EMR_ALPHABLEND: case EMR_TRANSPARENTBLT:
+            f = &emfbmp::kBltSource, rect = &emfbmp::kStretchBltRect; break;
+        case EMR_PLGBLT: f = &emfbmp::kPlgBltSource, rect = &emfbmp::kPlgBltRect; break;
+        default: return true;
+    }
+    if (ReadDword(record, f->offBmi) == 0) return true;
+    RecordBitmap bitmap;
+    if (!ReadRecordBitmap(record, size, *f, nullptr, bitmap)) return false;
+    const auto value = [&](size_t at) { return static_cast<LONGLONG>(static_cast<LONG>(ReadDword(record, at))); };
+    const LONGLONG x = value(rect->x), y = value(rect->y);
+    return x >= 0 && y >= 0 && x + std::llabs(value(rect->cx)) <= bitmap.layout.width &&
+           y + std::llabs(value(rect->cy)) <= bitmap.layout.height;
+}
+
 bool IsPatternPenRecord(const BYTE* record, DWORD size) {
     return record && size >= emfbmp::kPenStyleEntries && ReadDword(record, 0) == EMR_EXTCREATEPEN &&
            IsPatternStyle(ReadDword(record, emfbmp::kPenBrushStyle));
@@ -198,7 +216,7 @@ HPEN CreateRecordPatternPen(const BYTE* record, DWORD size) {
     if (!IsPatternPenRecord(record, size)) return nullptr;
     const UINT usage = PatternUsage(record);
     RecordBitmap bitmap;
-    if (!ReadRecordBitmap(record, size, emfbmp::kPen, &usage, ~0ull, bitmap)) return nullptr;
+    if (!ReadRecordBitmap(record, size, emfbmp::kPen, &usage, bitmap)) return nullptr;
     // The brush wants one packed DIB: the header and colour table, then the rows.
     std::vector<BYTE> packed(bitmap.info, bitmap.info + bitmap.layout.infoBytes);
     packed.insert(packed.end(), bitmap.bits, bitmap.bits + bitmap.layout.imageBytes);

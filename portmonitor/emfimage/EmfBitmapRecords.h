@@ -23,8 +23,14 @@ inline constexpr BitmapFields kPlgBltSource{92, 96, 100, 104, 108};
 inline constexpr BitmapFields kPlgBltMask{120, 124, 128, 132, 136};
 // SETDIBITSTODEVICE and STRETCHDIBITS: usage after the bitmap fields.
 inline constexpr BitmapFields kDibSource{64, 48, 52, 56, 60};
-inline constexpr size_t kSetDibStartScan = 68;
-inline constexpr size_t kSetDibScans = 72;
+// The source rectangle a blit reads: xSrc, ySrc, cx, cy (BITBLT and MASKBLT read cxDest, cyDest).
+struct SourceRect {
+    size_t x, y, cx, cy;
+};
+inline constexpr SourceRect kBitBltRect{44, 48, 32, 36};
+inline constexpr SourceRect kStretchBltRect{44, 48, 100, 104};
+inline constexpr SourceRect kPlgBltRect{48, 52, 56, 60};
+
 // CREATEMONOBRUSH, CREATEDIBPATTERNBRUSHPT: ihBrush, iUsage, then the bitmap.
 inline constexpr BitmapFields kBrush{12, 16, 20, 24, 28};
 // EXTCREATEPEN: ihPen, the bitmap (no usage: the brush colour field carries it), EXTLOGPEN32.
@@ -61,6 +67,10 @@ bool BitmapRecordFits(const BYTE* record, DWORD size);
 // and a shorter table); GDI would read the rest past the record. For a blit or DIB record that
 // is sound otherwise, makes a copy whose table is whole (the missing colours black) and true.
 bool RepairShortColourTable(const BYTE* record, DWORD size, std::vector<BYTE>& repaired);
+
+// Recording a blit into a metafile copies its source rectangle out of the bitmap row by row,
+// trusting the rectangle: true when it lies inside the bitmap (or the record is no blit).
+bool BlitSourceInsideBitmap(const BYTE* record, DWORD size);
 
 // Pens with a bitmap brush cannot be played by PlayEnhMetaFileRecord (it would pass the
 // record's brush field as the bitmap's address): true when the checked record is one, and

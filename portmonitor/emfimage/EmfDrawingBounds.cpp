@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "emfimage/EmfArrayRecords.h"
+#include "emfimage/EmfBitmapRecords.h"
 #include "emfimage/EmfTextRecords.h"
 
 namespace tw {
@@ -64,17 +65,14 @@ bool BoxWithin(const DeviceMapping& m, double left, double top, double right, do
     return m.Within(left, top) && m.Within(right, top) && m.Within(left, bottom) && m.Within(right, bottom);
 }
 
-// Every point the record carries (already checked to lie inside it).
-bool PointsWithin(const DeviceMapping& m, const BYTE* r, size_t first, size_t count, bool shortPoints) {
+// Every point the record carries (already checked to lie inside it), `stride` bytes apart.
+bool PointsWithin(const DeviceMapping& m, const BYTE* r, size_t first, size_t count, bool shortPoints,
+                  size_t stride = 0) {
+    if (stride == 0) stride = shortPoints ? 2 * sizeof(SHORT) : 2 * sizeof(LONG);
     for (size_t i = 0; i < count; ++i) {
-        double x, y;
-        if (shortPoints) {
-            x = ReadAt<SHORT>(r, first + 4 * i);
-            y = ReadAt<SHORT>(r, first + 4 * i + 2);
-        } else {
-            x = ReadAt<LONG>(r, first + 8 * i);
-            y = ReadAt<LONG>(r, first + 8 * i + 4);
-        }
+        const size_t at = first + stride * i;
+        const double x = shortPoints ? ReadAt<SHORT>(r, at) : ReadAt<LONG>(r, at);
+        const double y = shortPoints ? ReadAt<SHORT>(r, at + sizeof(SHORT)) : ReadAt<LONG>(r, at + sizeof(LONG));
         if (!m.Within(x, y)) return false;
     }
     return true;
@@ -118,6 +116,9 @@ bool ShapeWithin(HDC dc, const DeviceMapping& m, const BYTE* r, DWORD type) {
             return PointsWithin(m, r, emfarr::kPolyPolyCounts + 4 * polys, ReadAt<DWORD>(r, emfarr::kPolyPolyTotal),
                                 shortPoints);
         }
+        case EMR_GRADIENTFILL:
+            return PointsWithin(m, r, emfarr::kGradientData, ReadAt<DWORD>(r, emfarr::kGradientVertices), false,
+                                emfarr::kTriVertexSize);
         default:
             return true;
     }
@@ -159,6 +160,7 @@ Cost CostOf(DWORD type) {
     switch (type) {
         case EMR_ELLIPSE: case EMR_ROUNDRECT: case EMR_ARC: case EMR_ARCTO: case EMR_CHORD: case EMR_PIE:
         case EMR_ANGLEARC: case EMR_POLYGON: case EMR_POLYGON16: case EMR_POLYPOLYGON: case EMR_POLYPOLYGON16:
+        case EMR_GRADIENTFILL:
             return Cost::Shape;
         case EMR_RECTANGLE: return Cost::RectangleWhenTurned;
         case EMR_LINETO: case EMR_POLYLINE: case EMR_POLYLINE16: case EMR_POLYBEZIER: case EMR_POLYBEZIER16:
@@ -178,6 +180,7 @@ const wchar_t* DrawingVerdictName(DrawingVerdict verdict) {
         case DrawingVerdict::ShapeTooLarge: return L"shape too large for the device";
         case DrawingVerdict::PenTooWide: return L"pen too wide for the device";
         case DrawingVerdict::FontTooLarge: return L"font too large for the device";
+        case DrawingVerdict::SourceOutside: return L"blit source outside its bitmap";
     }
     return L"?";
 }
@@ -186,6 +189,9 @@ DrawingVerdict DrawingBounds::Check(HDC dc, const ENHMETARECORD* record) {
     const DWORD type = record->iType;
     if (type == EMR_BEGINPATH) m_inPath = true;
     if (type == EMR_ENDPATH || type == EMR_ABORTPATH) m_inPath = false;
+    if (dc && ::GetObjectType(dc) == OBJ_ENHMETADC &&
+        !BlitSourceInsideBitmap(reinterpret_cast<const BYTE*>(record), record->nSize))
+        return DrawingVerdict::SourceOutside;
     const Cost cost = CostOf(type);
     if (cost == Cost::None || !dc) return DrawingVerdict::Fine;
     const DeviceMapping m = MappingOf(dc);

@@ -20,6 +20,7 @@ enum class DrawingVerdict {
     ShapeTooLarge,  // a point of a shape GDI rasterises lies beyond kMaxDeviceCoordinate
     PenTooWide,     // the selected pen is wider than kMaxDevicePenWidth on the device
     FontTooLarge,   // the selected font is higher than kMaxDeviceFontHeight on the device
+    SourceOutside,  // recording into a metafile: a blit's source rectangle leaves its bitmap
 };
 
 const wchar_t* DrawingVerdictName(DrawingVerdict verdict);

@@ -9,6 +9,7 @@
 
 #include "base/UniqueHandle.h"
 #include "emfimage/EMFImage.h"
+#include "emfimage/EmfBitmapRecords.h"
 #include "emfimage/EmfRecordCheck.h"
 #include "host/PageDamage.h"
 #include "support/RenderFixture.h"
@@ -115,15 +116,36 @@ TEST(EmfBitmapRecords, EveryOffsetAndSizeIsCheckedAgainstTheRecord) {
             Put(bad, lie.at, lie.value);
             EXPECT_EQ(FirstVerdict(bad), EmfRecordVerdict::BadBitmap);
         }
-        // More rows than the bits hold; SETDIBITSTODEVICE reads only the scan lines it sets.
+        // More rows than the bits hold (SETDIBITSTODEVICE too: recorded into a metafile it is
+        // copied whole, whatever scan lines it sets).
         Bytes tall = good;
         Put(tall, offBmi + 8, 4096);
-        if (s.type == EMR_SETDIBITSTODEVICE) {
-            EXPECT_EQ(FirstVerdict(tall), EmfRecordVerdict::Safe);
-            Put(tall, 72, 4096);  // cScans
-        }
         EXPECT_EQ(FirstVerdict(tall), EmfRecordVerdict::BadBitmap);
     }
+}
+
+TEST(EmfBitmapRecords, ABlitRecordedIntoAMetafileReadsOnlyInsideItsBitmap) {
+    // Played onto a page, a blit's source rectangle is clipped to its bitmap; recorded into a
+    // metafile (the page transforms) it is copied out row by row as the record says.
+    Bytes blit = FirstRecord(2);  // BITBLT of an 8 x 8 bitmap onto 100 x 100
+    EXPECT_EQ(FirstVerdict(blit), EmfRecordVerdict::Safe);
+    EXPECT_FALSE(tw::BlitSourceInsideBitmap(blit.data(), static_cast<DWORD>(blit.size())));
+    Put(blit, 32, 8), Put(blit, 36, 8);  // cxDest, cyDest: the source extent of a BITBLT
+    EXPECT_TRUE(tw::BlitSourceInsideBitmap(blit.data(), static_cast<DWORD>(blit.size())));
+    for (DWORD xSrc : {DWORD(-3), DWORD(1), DWORD(0x7FFFFFFF)}) {
+        Bytes moved = blit;
+        Put(moved, 44, xSrc);
+        EXPECT_FALSE(tw::BlitSourceInsideBitmap(moved.data(), static_cast<DWORD>(moved.size())));
+    }
+    Bytes stretch = FirstRecord(3);  // STRETCHBLT of its whole 8 x 8 bitmap
+    EXPECT_TRUE(tw::BlitSourceInsideBitmap(stretch.data(), static_cast<DWORD>(stretch.size())));
+    Put(stretch, 104, 0x10000);  // cySrc
+    EXPECT_FALSE(tw::BlitSourceInsideBitmap(stretch.data(), static_cast<DWORD>(stretch.size())));
+    // Without a source a BITBLT is a pattern fill of any size.
+    Bytes fill = FirstRecord(2);
+    Put(fill, 84, 0), Put(fill, 32, 0x40000000);
+    EXPECT_EQ(FirstVerdict(fill), EmfRecordVerdict::Safe);
+    EXPECT_TRUE(tw::BlitSourceInsideBitmap(fill.data(), static_cast<DWORD>(fill.size())));
 }
 
 TEST(EmfBitmapRecords, BrushesAndPensNeverPassARecordFieldAsAnAddress) {
@@ -246,6 +268,45 @@ TEST_F(BitmapRecordPages, APatternPenIsMadeFromTheBitmapItCarries) {
     ASSERT_TRUE(ok);
     EXPECT_EQ(playback.skipped, 0);
     EXPECT_GT(Ink(page), 100u);  // the 5-pixel patterned line
+}
+
+// A record of `type` with these 32-bit fields.
+Bytes Record(DWORD type, std::initializer_list<LONG> fields) {
+    Bytes r(8 + 4 * fields.size(), 0);
+    Put(r, 0, type);
+    Put(r, 4, static_cast<DWORD>(r.size()));
+    size_t at = 8;
+    for (LONG f : fields) Put(r, at, static_cast<DWORD>(f)), at += 4;
+    return r;
+}
+
+TEST_F(BitmapRecordPages, ShapesPensAndFontsBeyondAnyPageAreSkipped) {
+    // Each of these makes GDI crash, or work for minutes and gigabytes, on its own.
+    const LONG g = 1 << 30;
+    const std::vector<Bytes> giants = {
+        Record(EMR_ARC, {-1000000, -1000000, 1000000, 1000000, 0, 0, 100, 100}),
+        Record(EMR_ANGLEARC, {0, 0, 0x40000000, 0, 0x43B40000 /* 360.0f */}),
+        Record(EMR_POLYGON, {0, 0, 0, 0, 4, -g, -g, g, -g + 5, g, g, -g, g - 5}),
+        Record(EMR_ELLIPSE, {-g, -g, g, g}),
+    };
+    Bytes records;
+    for (const Bytes& r : giants) records.insert(records.end(), r.begin(), r.end());
+    // A pen 100 000 pixels wide and a font 20 000 pixels high, each selected and used.
+    for (const Bytes& r : {Record(EMR_CREATEPEN, {1, PS_SOLID, 100000, 0, 0}), Record(EMR_SELECTOBJECT, {1}),
+                           Record(EMR_MOVETOEX, {0, 0}), Record(EMR_LINETO, {500, 100}),
+                           Record(EMR_SELECTOBJECT, {LONG(0x80000000 | BLACK_PEN)}), Record(EMR_DELETEOBJECT, {1})})
+        records.insert(records.end(), r.begin(), r.end());
+    Bytes text = twhost::MakeSampleRecord(17, kSlot);  // EXTCREATEFONTINDIRECTW, select, EXTTEXTOUTW
+    Put(text, 12, static_cast<DWORD>(-20000));  // lfHeight
+    records.insert(records.end(), text.begin(), text.end());
+    const Bytes rectangle = Record(EMR_RECTANGLE, {10, 10, 60, 60});
+    records.insert(records.end(), rectangle.begin(), rectangle.end());
+    BOOL ok = FALSE;
+    const twtest::Raster page = Render(Page(records), &ok);
+    ASSERT_TRUE(ok);
+    // The four shapes, the line of the wide pen and the text, in each of the five bands.
+    EXPECT_EQ(playback.skipped, 5 * 6);
+    EXPECT_GT(Ink(page), 100u);
 }
 
 TEST_F(BitmapRecordPages, SavedStatesNestNoDeeperThanTheLimit) {

@@ -3,7 +3,9 @@
 // run goes on after it.
 //   fuzz_pages SEED COUNT [--batch N] [--quiet]
 // prints one line per case that was not plainly rendered or refused, then the figures. Any
-// case can be run alone again with  fuzz_pages SEED 1 --first N  (or --child SEED N N+1).
+// case can be run alone again with  fuzz_pages SEED 1 --first N  (or --child SEED N N+1), and
+// written to a file with  fuzz_pages --save SEED N FILE; a page file is rendered as case N
+// would be with  fuzz_pages --render FILE N.
 #include <windows.h>
 
 #include <algorithm>
@@ -27,11 +29,32 @@ using twhost::FuzzVerdict;
 constexpr DWORD kHangMs = 60000;
 constexpr uint64_t kDefaultBatch = 250;
 
+// A crash in a child is reported with where it happened, and the child ends at once: under Wine
+// the default handler would start a debugger that waits for nobody.
+LONG WINAPI ReportCrash(EXCEPTION_POINTERS* info) {
+    std::printf("crash 0x%lX at %p\n", info->ExceptionRecord->ExceptionCode, info->ExceptionRecord->ExceptionAddress);
+    void* frames[24];
+    const USHORT n = ::RtlCaptureStackBackTrace(0, 24, frames, nullptr);
+    for (USHORT i = 0; i < n; ++i) {
+        HMODULE module = nullptr;
+        wchar_t name[MAX_PATH] = L"?";
+        if (::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                                 static_cast<LPCWSTR>(frames[i]), &module))
+            ::GetModuleFileNameW(module, name, MAX_PATH);
+        std::printf("  %p %ls+0x%llx\n", frames[i], name,
+                    static_cast<unsigned long long>(static_cast<BYTE*>(frames[i]) - reinterpret_cast<BYTE*>(module)));
+    }
+    std::fflush(stdout);
+    ::TerminateProcess(::GetCurrentProcess(), info->ExceptionRecord->ExceptionCode);
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
 // Child: renders cases [first, last) and writes "start I" before each and "done I VERDICT MS"
 // after it, so that the parent knows which case a crash or hang belongs to.
 int RunChild(uint64_t seed, uint64_t first, uint64_t last) {
     // A crash ends the child at once: no debugger, no dialog, and the parent counts it.
     ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
+    ::SetUnhandledExceptionFilter(ReportCrash);
     twhost::PageDamager damager(twhost::LoadPageCorpus(twhost::RepoRootOfProgram()));
     twhost::PageFuzzRenderer renderer;
     for (uint64_t i = first; i < last; ++i) {
@@ -127,6 +150,10 @@ void RunParent(uint64_t seed, uint64_t first, uint64_t last, uint64_t batch, boo
                     inCase = true;
                     continue;
                 }
+                if (line.rfind("crash", 0) == 0 || line.rfind("  ", 0) == 0) {
+                    std::printf("%s\n", line.c_str());
+                    continue;
+                }
                 char verdict[32] = {};
                 unsigned long ms = 0;
                 if (std::sscanf(line.c_str(), "done %llu %31s %lu", &index, verdict, &ms) != 3) continue;
@@ -174,9 +201,40 @@ unsigned long long Number(const wchar_t* text) { return std::wcstoull(text, null
 
 }  // namespace
 
+// Writes case N's damaged page to a file, to look at or to print with twprint.
+int SaveCase(uint64_t seed, uint64_t index, const wchar_t* path) {
+    const twhost::PageDamager damager(twhost::LoadPageCorpus(twhost::RepoRootOfProgram()));
+    const DamagedPage page = damager.Make(seed, index);
+    FILE* f = _wfopen(path, L"wb");
+    if (!f) return 1;
+    const bool written = std::fwrite(page.bytes.data(), 1, page.bytes.size(), f) == page.bytes.size();
+    std::fclose(f);
+    std::printf("%s page: %ls\n", page.raw ? "raw" : "EMF", page.description.c_str());
+    return written ? 0 : 1;
+}
+
+// Renders one page file (a .bmp is a raw page) as case `index` would be rendered.
+int RenderFile(const wchar_t* path, uint64_t index) {
+    ::SetUnhandledExceptionFilter(ReportCrash);
+    DamagedPage page;
+    FILE* f = _wfopen(path, L"rb");
+    if (!f) return 1;
+    int c;
+    while ((c = std::fgetc(f)) != EOF) page.bytes.push_back(static_cast<BYTE>(c));
+    std::fclose(f);
+    const std::wstring name = path;
+    page.raw = name.size() > 4 && _wcsicmp(name.c_str() + name.size() - 4, L".bmp") == 0;
+    twhost::PageFuzzRenderer renderer;
+    const FuzzResult r = renderer.Render(page, index);
+    std::printf("%ls %lu ms | %ls\n", twhost::FuzzVerdictName(r.verdict), r.ms, r.why.c_str());
+    return r.verdict == FuzzVerdict::WrongResult ? 1 : 0;
+}
+
 int wmain(int argc, wchar_t** argv) {
+    if (argc == 4 && std::wcscmp(argv[1], L"--render") == 0) return RenderFile(argv[2], Number(argv[3]));
     if (argc == 5 && std::wcscmp(argv[1], L"--child") == 0)
         return RunChild(Number(argv[2]), Number(argv[3]), Number(argv[4]));
+    if (argc == 5 && std::wcscmp(argv[1], L"--save") == 0) return SaveCase(Number(argv[2]), Number(argv[3]), argv[4]);
     if (argc < 3) {
         std::fwprintf(stderr, L"usage: fuzz_pages SEED COUNT [--batch N] [--first N] [--quiet]\n");
         return 2;
