@@ -98,11 +98,13 @@ bool BmpToPackedDib(std::span<const BYTE> bmp, ByteVector& dib, std::wstring* er
     const WORD bpp = info.biBitCount;
     if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32)
         return Fail(error, L"unsupported bit count"), false;
-    if (info.biClrUsed == 0 && bpp <= 8) info.biClrUsed = 1u << bpp;
-    if (info.biClrUsed > 256) return Fail(error, L"palette larger than 256 entries"), false;
+    // A palette of up to 8 bits with biClrUsed 0 has all its entries; the header stays as the
+    // file has it, as a driver would send it.
+    const DWORD entries = info.biClrUsed == 0 && bpp <= 8 ? 1u << bpp : info.biClrUsed;
+    if (entries > 256) return Fail(error, L"palette larger than 256 entries"), false;
 
     const unsigned long long paletteOffset = kBmpFileHeaderSize + static_cast<unsigned long long>(info.biSize);
-    const unsigned long long paletteBytes = 4ull * info.biClrUsed;
+    const unsigned long long paletteBytes = 4ull * entries;
     const unsigned long long stride = ((static_cast<unsigned long long>(info.biWidth) * bpp + 31) / 32) * 4;
     const unsigned long long height = info.biHeight < 0 ? -static_cast<long long>(info.biHeight) : info.biHeight;
     const unsigned long long bitsBytes = stride * height;

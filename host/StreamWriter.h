@@ -50,9 +50,9 @@ private:
 };
 
 // The packed DIB a raw page carries, made from a BMP file: the file without its 14-byte file
-// header, laid out as the monitor reads it (a 40-byte BITMAPINFOHEADER, exactly biClrUsed
-// palette entries, then the bits). An 8-bit-or-less BMP with biClrUsed 0 gets its implied
-// palette size written in. False with a reason for what is not such a BMP.
+// header, laid out as a driver sends it (a 40-byte BITMAPINFOHEADER, the palette, then the
+// bits). An 8-bit-or-less BMP with biClrUsed 0 keeps it, followed by all 2^bits entries.
+// False with a reason for what is not such a BMP.
 bool BmpToPackedDib(std::span<const BYTE> bmp, ByteVector& dib, std::wstring* error = nullptr);
 
 }  // namespace twhost

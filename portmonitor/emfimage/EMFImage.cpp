@@ -71,7 +71,8 @@ void CEMFImage::Clear() {
 BOOL CEMFImage::Create(HGLOBAL pageBlock, SIZE_T dataSize, TarnwellDEVMODE& dm) {
     TW_TRACE(L"> CEMFImage::Create");
     PagesPerSheet& sheet = m_pJob->Sheet();
-    if (sheet.Count() > 0 && sheet.FlushPending()) return ComposePendingSheet(dm, false);
+    // The flush carries no page: the sheet is reduced as the pages on it were rendered.
+    if (sheet.Count() > 0 && sheet.FlushPending()) return ComposePendingSheet(dm, sheet.HoldsRawData());
 
     UniqueEnhMetaFile emf;
     EmfPageInfo page;
@@ -95,7 +96,7 @@ BOOL CEMFImage::Create(HGLOBAL pageBlock, SIZE_T dataSize, TarnwellDEVMODE& dm) 
 BOOL CEMFImage::CreateFromRawData(HGLOBAL pageBlock, SIZE_T dataSize, TarnwellDEVMODE& dm) {
     TW_TRACE(L"> CEMFImage::CreateFromRawData");
     PagesPerSheet& sheet = m_pJob->Sheet();
-    if (sheet.Count() > 0 && sheet.FlushPending()) return ComposePendingSheet(dm, true);
+    if (sheet.Count() > 0 && sheet.FlushPending()) return ComposePendingSheet(dm, sheet.HoldsRawData());
     if (!pageBlock) {
         m_pJob->HandleError(imgerr::kSizing, __FILE__, __LINE__);
         return FALSE;
@@ -136,7 +137,7 @@ BOOL CEMFImage::FinishPage(TarnwellDEVMODE& dm, bool rawData) {
     if (sheet.Count() > 0) {
         const DWORD pageNumber = m_pJob->OutputPageNumber();
         const DWORD index = m_pJob->PageIndexInDocument();
-        if (pageNumber > sheet.LastSheetPage() && !sheet.AddPage(pageNumber, index, m_pageDib.get())) {
+        if (pageNumber > sheet.LastSheetPage() && !sheet.AddPage(pageNumber, index, m_pageDib.get(), rawData)) {
             m_pJob->HandleError(imgtext::kOutOfMemory, __FILE__, __LINE__);
             return FALSE;
         }

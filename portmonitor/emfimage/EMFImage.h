@@ -37,6 +37,8 @@ public:
     void Clear();
 
     const PlaybackStats& Playback() const { return m_playback; }
+    // How long and how far this image's pages may play (tests and the page fuzzer lower them).
+    void SetPlaybackLimits(const PlaybackLimits& limits) { m_limits = limits; }
 
     // ---- The vector path (EMFImageVector.cpp): the page as metafiles for the metafile-based
     // writers. Both metafiles become the caller's; the annotation metafile (the page's stamps,
@@ -110,6 +112,7 @@ private:
     PageBitmapInfo m_info;   // the page's header; during banding it describes one band
     LONG m_pageHeight = 0;
     PlaybackStats m_playback;
+    PlaybackLimits m_limits;
 };
 
 }  // namespace tw

@@ -1,10 +1,12 @@
 // CEMFImage: drawing the page five bands at a time and copying each band into the page DIB.
 #include <algorithm>
+#include <vector>
 
 #include "emfimage/BandBitmap.h"
 #include "emfimage/EMFImage.h"
 #include "emfimage/ImageErrors.h"
 #include "emfimage/PackedDib.h"
+#include "emfimage/RawPageDib.h"
 #include "job/MessagingIdGuard.h"
 #include "job/TWJob.h"
 #include "monitor/SpoolerSeam.h"
@@ -111,6 +113,7 @@ BOOL CEMFImage::RenderEmfBands(HENHMETAFILE emf, SIZE emfPixels, LONG xPelsPerMe
     const RECT pageRect{0, 0, b.width - 1, m_pageHeight - 1};
     const RECT emfRect{0, 0, emfPixels.cx, emfPixels.cy};
     m_playback = PlaybackStats{};
+    PlaybackBudget budget(m_limits);
     LONG ys = 0;
     for (LONG y = 0; y < m_pageHeight; y += b.bandHeight) {
         {
@@ -126,7 +129,7 @@ BOOL CEMFImage::RenderEmfBands(HENHMETAFILE emf, SIZE emfPixels, LONG xPelsPerMe
                 ::SetBrushOrgEx(b.band.get(), 0, -y, nullptr);
                 if (!coverPage) DrawWatermark(b.band.get(), b.width, m_pageHeight, dm);
                 DrawTextWatermark(b.band.get(), b.width, m_pageHeight, dm);
-                stats = PlayPage(b.band.get(), emf, pageRect, m_pJob->GdiMutex(), fonts);
+                stats = PlayPage(b.band.get(), emf, pageRect, m_pJob->GdiMutex(), fonts, budget);
             } else {
                 SelectGuard scaleBrush(scaleDc.get(), ::GetStockObject(WHITE_BRUSH));
                 SelectGuard scaleSelect(scaleDc.get(), scaleBitmap.get());
@@ -136,7 +139,7 @@ BOOL CEMFImage::RenderEmfBands(HENHMETAFILE emf, SIZE emfPixels, LONG xPelsPerMe
                 ::SetBrushOrgEx(scaleDc.get(), 0, -ys, nullptr);
                 if (!coverPage) DrawWatermark(scaleDc.get(), emfPixels.cx, emfPixels.cy, dm);
                 DrawTextWatermark(scaleDc.get(), emfPixels.cx, emfPixels.cy, dm);
-                stats = PlayPage(scaleDc.get(), emf, emfRect, m_pJob->GdiMutex(), fonts);
+                stats = PlayPage(scaleDc.get(), emf, emfRect, m_pJob->GdiMutex(), fonts, budget);
                 ::SetStretchBltMode(b.band.get(), BLACKONWHITE);
                 ::SetStretchBltMode(scaleDc.get(), BLACKONWHITE);
                 ::SetWindowOrgEx(scaleDc.get(), 0, 0, nullptr);
@@ -147,11 +150,15 @@ BOOL CEMFImage::RenderEmfBands(HENHMETAFILE emf, SIZE emfPixels, LONG xPelsPerMe
                 ::SetWindowOrgEx(b.band.get(), 0, y, nullptr);
                 ys += scaleBandHeight;
             }
-            m_playback.played += stats.played;
-            m_playback.skipped += stats.skipped;
-            m_playback.truncated = m_playback.truncated || stats.truncated;
+            m_playback.Add(stats);
             DrawOverlays(b.band.get(), b.width, m_pageHeight, dm);
             ::SetWindowOrgEx(b.band.get(), 0, 0, nullptr);
+        }
+        if (m_playback.exhausted) {
+            // Part of the page was never drawn: it is failed, not written half blank.
+            TW_TRACE(L"CEMFImage::Create: the page exceeded its playback limits");
+            m_pJob->HandleError(imgerr::kPlaybackBudget, __FILE__, __LINE__);
+            return FALSE;
         }
         if (!CopyBand(b, y)) return FALSE;
     }
@@ -159,22 +166,8 @@ BOOL CEMFImage::RenderEmfBands(HENHMETAFILE emf, SIZE emfPixels, LONG xPelsPerMe
 }
 
 BOOL CEMFImage::RenderRawBands(const BYTE* raw, SIZE_T rawSize, TarnwellDEVMODE& dm) {
-    if (rawSize < sizeof(BITMAPINFOHEADER)) {
-        m_pJob->HandleError(imgerr::kSizing, __FILE__, __LINE__);
-        return FALSE;
-    }
-    BITMAPINFOHEADER src;
-    std::memcpy(&src, raw, sizeof(src));
-    // The driver's DIB is trusted no further than its own sizes: bits after 40 + 4 x biClrUsed.
-    const SIZE_T offset = sizeof(BITMAPINFOHEADER) + static_cast<SIZE_T>(src.biClrUsed) * sizeof(RGBQUAD);
-    const bool shapeOk = src.biSize == sizeof(BITMAPINFOHEADER) && src.biWidth > 0 && src.biHeight > 0 &&
-                         src.biCompression == BI_RGB && src.biClrUsed <= 256 &&
-                         (src.biBitCount == 1 || src.biBitCount == 4 || src.biBitCount == 8 ||
-                          src.biBitCount == 24 || src.biBitCount == 32);
-    const SIZE_T need = shapeOk ? offset + static_cast<SIZE_T>(PageBitmapInfo::RowBytesFor(src.biWidth, src.biBitCount)) *
-                                               static_cast<SIZE_T>(src.biHeight)
-                                : 0;
-    if (!shapeOk || need > rawSize || (src.biBitCount <= 8 && src.biClrUsed == 0)) {
+    RawPageDib src;
+    if (!src.Read(raw, rawSize)) {
         TW_TRACE(L"CEMFImage::CreateFromRawData: the page is not a packed DIB this monitor can read");
         m_pJob->HandleError(imgerr::kSizing, __FILE__, __LINE__);
         return FALSE;
@@ -182,7 +175,8 @@ BOOL CEMFImage::RenderRawBands(const BYTE* raw, SIZE_T rawSize, TarnwellDEVMODE&
     Bands b;
     if (!PrepareBands(b, dm)) return FALSE;
     const bool coverPage = m_pJob->IsDriverCoverPage();
-    const LONG srcBand = BandHeight(src.biHeight);
+    const LONG srcBand = BandHeight(src.Height());
+    std::vector<BYTE> bandInfo;
     const int watermarkWidth = dm.Read<LONG>(dmoff::PageWidthInPixels) > 0 ? dm.Read<LONG>(dmoff::PageWidthInPixels)
                                                                             : kFaxLineWidth;
     for (LONG y = 0, k = 0; y < m_pageHeight; y += b.bandHeight, ++k) {
@@ -197,13 +191,14 @@ BOOL CEMFImage::RenderRawBands(const BYTE* raw, SIZE_T rawSize, TarnwellDEVMODE&
             ::SetWindowOrgEx(b.band.get(), 0, 0, nullptr);
             // Source rows of this band, from the top; the sixth band takes what the fifths left.
             const LONG srcTop = k * srcBand;
-            const LONG srcRows = std::min(srcBand, src.biHeight - srcTop);
+            const LONG srcRows = std::min(srcBand, src.Height() - srcTop);
             const LONG destRows = std::min(b.bandHeight, m_pageHeight - y);
             if (!coverPage && srcRows > 0) {
                 ::SetStretchBltMode(b.band.get(), BLACKONWHITE);
-                ::StretchDIBits(b.band.get(), 0, 0, b.width, k < kBands ? b.bandHeight : destRows, 0,
-                                src.biHeight - srcTop - srcRows, src.biWidth, srcRows, raw + offset,
-                                reinterpret_cast<const BITMAPINFO*>(raw), DIB_RGB_COLORS, SRCCOPY);
+                const BYTE* bits = src.Band(srcTop, srcRows, bandInfo);
+                ::StretchDIBits(b.band.get(), 0, 0, b.width, k < kBands ? b.bandHeight : destRows, 0, 0, src.Width(),
+                                srcRows, bits, reinterpret_cast<const BITMAPINFO*>(bandInfo.data()), DIB_RGB_COLORS,
+                                SRCCOPY);
             }
             ::SetWindowOrgEx(b.band.get(), 0, y, nullptr);
             DrawOverlays(b.band.get(), b.width, m_pageHeight, dm);

@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "emfimage/EmfArrayRecords.h"
+#include "emfimage/EmfBitmapRecords.h"
 #include "emfimage/EmfLayout.h"
 #include "emfimage/EmfTextRecords.h"
 #include "monitor/Trace.h"
@@ -37,18 +39,22 @@ DWORD MinimumSize(DWORD type) {
         case EMR_SETROP2: case EMR_SETSTRETCHBLTMODE: case EMR_SETTEXTALIGN: case EMR_SETTEXTCOLOR:
         case EMR_SETBKCOLOR: case EMR_RESTOREDC: case EMR_SELECTOBJECT: case EMR_DELETEOBJECT:
         case EMR_SELECTPALETTE: case EMR_SETARCDIRECTION: case EMR_SETMITERLIMIT:
-        case EMR_SELECTCLIPPATH: case EMR_GDICOMMENT: case EMR_SETICMMODE: case EMR_CREATECOLORSPACE:
-        case EMR_SETCOLORSPACE: case EMR_DELETECOLORSPACE: case EMR_SETLAYOUT:
-        case EMR_CREATECOLORSPACEW:
+        case EMR_SELECTCLIPPATH: case EMR_GDICOMMENT: case EMR_SETICMMODE:
+        case EMR_SETCOLORSPACE: case EMR_DELETECOLORSPACE: case EMR_SETLAYOUT: case EMR_GLSRECORD:
             return 12;
+        // The player hands the whole logical colour space (and pixel format) to GDI.
+        case EMR_CREATECOLORSPACE: return 12 + sizeof(LOGCOLORSPACEA);
+        case EMR_CREATECOLORSPACEW: return emfarr::kColorSpaceWData;
+        case EMR_PIXELFORMAT: return 8 + sizeof(PIXELFORMATDESCRIPTOR);
+        case EMR_GLSBOUNDEDRECORD: return emfarr::kGlsBoundedData;
+        case EMR_SETICMPROFILEA: case EMR_SETICMPROFILEW: return emfarr::kIcmProfileData;
+        case EMR_COLORCORRECTPALETTE: case EMR_COLORMATCHTOTARGETW: return 24;
         case EMR_SETCOLORADJUSTMENT: return 32;
         case EMR_SETMETARGN: case EMR_SAVEDC: case EMR_REALIZEPALETTE: case EMR_BEGINPATH:
         case EMR_ENDPATH: case EMR_CLOSEFIGURE: case EMR_FLATTENPATH: case EMR_WIDENPATH:
-        case EMR_ABORTPATH: case EMR_GLSRECORD: case EMR_GLSBOUNDEDRECORD: case EMR_PIXELFORMAT:
+        case EMR_ABORTPATH:
         case EMR_RESERVED_105: case EMR_RESERVED_106: case EMR_RESERVED_107:
-        case EMR_RESERVED_109: case EMR_RESERVED_110: case EMR_COLORCORRECTPALETTE:
-        case EMR_SETICMPROFILEA: case EMR_SETICMPROFILEW: case EMR_RESERVED_117:
-        case EMR_RESERVED_119: case EMR_COLORMATCHTOTARGETW:
+        case EMR_RESERVED_109: case EMR_RESERVED_110: case EMR_RESERVED_117: case EMR_RESERVED_119:
             return emf::kRecordHeaderSize;
         case EMR_EXCLUDECLIPRECT: case EMR_INTERSECTCLIPRECT: case EMR_SCALEVIEWPORTEXTEX:
         case EMR_SCALEWINDOWEXTEX: case EMR_ELLIPSE: case EMR_RECTANGLE: case EMR_EXTFLOODFILL:
@@ -100,6 +106,9 @@ const wchar_t* EmfRecordVerdictName(EmfRecordVerdict verdict) {
         case EmfRecordVerdict::MisplacedHeader: return L"misplaced header";
         case EmfRecordVerdict::BadHandle: return L"bad object handle";
         case EmfRecordVerdict::BadTextArray: return L"text outside its record";
+        case EmfRecordVerdict::BadArray: return L"array outside its record";
+        case EmfRecordVerdict::ShortColourTable: return L"colour table cut short";
+        case EmfRecordVerdict::BadBitmap: return L"bitmap or brush GDI cannot be given";
     }
     return L"?";
 }
@@ -168,6 +177,12 @@ EmfRecordVerdict EmfRecordChecker::Check(const ENHMETARECORD* record, size_t ava
     if (minimum == 0) return EmfRecordVerdict::UnknownType;
     if (size < minimum) return EmfRecordVerdict::TooShortForType;
     if (IsTextRecord(type) && !TextRecordFits(bytes, size)) return EmfRecordVerdict::BadTextArray;
+    if (!RecordArraysFit(bytes, size)) return EmfRecordVerdict::BadArray;
+    if (!BitmapRecordFits(bytes, size)) {
+        std::vector<BYTE> repaired;
+        return RepairShortColourTable(bytes, size, repaired) ? EmfRecordVerdict::ShortColourTable
+                                                             : EmfRecordVerdict::BadBitmap;
+    }
     if (type == EMR_HEADER) return CheckHeader(bytes, size);
     if (!m_sawHeader) return EmfRecordVerdict::MisplacedHeader;
     if (type == EMR_EOF) m_sawEof = true;

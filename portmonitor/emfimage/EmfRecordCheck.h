@@ -17,6 +17,10 @@ enum class EmfRecordVerdict {
     MisplacedHeader,   // a header record that is not the first record, or a first record that is not one
     BadHandle,         // handle index outside 1 .. nHandles-1 or naming no object created so far
     BadTextArray,      // a text record whose string or spacing array lies outside it
+    BadArray,          // a count of points, polygons, rectangles or entries beyond the record
+    ShortColourTable,  // a blit whose colour table is cut short: played from a repaired copy
+    BadBitmap,         // a bitmap outside its record or shorter than its header claims; a brush
+                       // whose pattern field GDI would take for an address
 };
 
 const wchar_t* EmfRecordVerdictName(EmfRecordVerdict verdict);

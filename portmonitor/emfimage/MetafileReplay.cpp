@@ -11,7 +11,7 @@ namespace tw {
 namespace {
 
 struct ReplayContext {
-    explicit ReplayContext(size_t size) : records(size) {}
+    ReplayContext(size_t size, PlaybackBudget& budget) : records(size, budget) {}
     CheckedRecords records;
     std::vector<BYTE> copy;
     ExtTextOutCall text;
@@ -28,13 +28,14 @@ void RedrawExtTextOut(HDC dc, const ExtTextOutCall& t) {
                       static_cast<UINT>(t.ansiText.size()), dx);
 }
 
-int CALLBACK ReplayRecord(HDC dc, HANDLETABLE* table, const ENHMETARECORD* record, int handles, LPARAM param) {
+int CALLBACK ReplayRecord(HDC dc, HANDLETABLE* table, const ENHMETARECORD* given, int handles, LPARAM param) {
     auto* ctx = reinterpret_cast<ReplayContext*>(param);
-    switch (ctx->records.Next(record)) {
+    switch (ctx->records.Next(given, dc)) {
     case CheckedRecords::Step::Stop: return 0;
     case CheckedRecords::Step::Skip: return 1;
     case CheckedRecords::Step::Play: break;
     }
+    const ENHMETARECORD* record = ctx->records.Record();
     const BYTE* bytes = reinterpret_cast<const BYTE*>(record);
     switch (record->iType) {
     case EMR_EXTTEXTOUTA:
@@ -50,7 +51,7 @@ int CALLBACK ReplayRecord(HDC dc, HANDLETABLE* table, const ENHMETARECORD* recor
         ::PlayEnhMetaFileRecord(dc, table, reinterpret_cast<const ENHMETARECORD*>(ctx->copy.data()), handles);
         return 1;
     default:
-        ::PlayEnhMetaFileRecord(dc, table, record, handles);
+        PlayCheckedRecord(dc, table, record, handles);
         return 1;
     }
 }
@@ -59,13 +60,14 @@ int CALLBACK ReplayRecord(HDC dc, HANDLETABLE* table, const ENHMETARECORD* recor
 
 PlaybackStats ReplayMetafile(HDC dc, HENHMETAFILE emf, const RECT& rect, HANDLE gdiMutex) {
     TW_TRACE(L"> ReplayMetafile");
-    ReplayContext ctx(::GetEnhMetaFileBits(emf, 0, nullptr));
+    PlaybackBudget budget;
+    ReplayContext ctx(::GetEnhMetaFileBits(emf, 0, nullptr), budget);
     {
         GdiMutexLock lock(gdiMutex);
         ::EnumEnhMetaFile(dc, emf, ReplayRecord, &ctx, &rect);
     }
-    TW_TRACE(L"< ReplayMetafile: %d played, %d skipped%s", ctx.records.stats.played, ctx.records.stats.skipped,
-             ctx.records.stats.truncated ? L", rest dropped" : L"");
+    TW_TRACE(L"< ReplayMetafile: %d played, %d skipped%s%s", ctx.records.stats.played, ctx.records.stats.skipped,
+             ctx.records.stats.truncated ? L", rest dropped" : L"", ctx.records.stats.exhausted ? L", budget used up" : L"");
     return ctx.records.stats;
 }
 

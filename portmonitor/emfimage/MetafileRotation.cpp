@@ -55,7 +55,8 @@ UniqueEnhMetaFile RotateOne(const std::wstring& printerName, HANDLE gdiMutex, in
     recorder.UseWorldTransform(CombineXforms(RotationTransform(code, static_cast<float>(w), static_cast<float>(h)),
                                              recorder.FrameTransform(turnedW, turnedH)));
     const RECT rect{0, 0, w, h};
-    ReplayMetafile(recorder.Dc(), source, rect, gdiMutex);
+    // A page that runs out of its playback budget is not whole: no metafile rather than part of one.
+    if (ReplayMetafile(recorder.Dc(), source, rect, gdiMutex).exhausted) return UniqueEnhMetaFile();
     return recorder.Close();
 }
 

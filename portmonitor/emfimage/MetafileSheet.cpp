@@ -59,7 +59,8 @@ UniqueEnhMetaFile PlaceOne(const std::wstring& printerName, HANDLE gdiMutex, HEN
     recorder.UseWorldTransform(
         CombineXforms(CellTransform(plan.cell, pageSize.cx, pageSize.cy, referenceDm), sheetToFrame));
     const RECT rect{0, 0, Rounded(pageSize.cx), Rounded(pageSize.cy)};
-    ReplayMetafile(recorder.Dc(), source, rect, gdiMutex);
+    // A page that runs out of its playback budget is not whole: no metafile rather than part of one.
+    if (ReplayMetafile(recorder.Dc(), source, rect, gdiMutex).exhausted) return UniqueEnhMetaFile();
     return recorder.Close();
 }
 

@@ -5,7 +5,9 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <vector>
 
+#include "emfimage/EmfDrawingBounds.h"
 #include "emfimage/EmfRecordCheck.h"
 
 namespace tw {
@@ -35,28 +37,71 @@ struct FontQualityRule {
     BYTE Apply(BYTE recorded) const;
 };
 
+// Bounds of one page's playback, over all its bands and passes: a page beyond them is failed
+// rather than let hold the GDI mutex and the process's memory for as long as it likes.
+struct PlaybackLimits {
+    static constexpr DWORD kDefaultTimeMs = 60000;
+    static constexpr size_t kDefaultRecords = 20000000;
+    static constexpr int kDefaultSavedDcDepth = 1024;  // each saved state is a copy of the DC
+    DWORD timeMs = kDefaultTimeMs;
+    size_t records = kDefaultRecords;  // records played
+    int savedDcDepth = kDefaultSavedDcDepth;
+};
+
+// What is left of a page's limits; the bands of one page share it.
+class PlaybackBudget {
+public:
+    explicit PlaybackBudget(const PlaybackLimits& limits = PlaybackLimits{});
+    // Accounts for one record about to be played; false once the time or the records are used up.
+    bool Spend();
+    bool Exhausted() const { return m_exhausted; }
+    const PlaybackLimits& Limits() const { return m_limits; }
+
+private:
+    PlaybackLimits m_limits;
+    ULONGLONG m_deadline;
+    size_t m_recordsLeft;
+    bool m_exhausted = false;
+};
+
 struct PlaybackStats {
     int played = 0;
     int skipped = 0;      // records the checker refused
     bool truncated = false;  // a record size could not be trusted; the rest of the page was dropped
+    bool exhausted = false;  // the page's time or record budget ran out: the page is not whole
+    void Add(const PlaybackStats& other);
 };
 
 // Follows the records EnumEnhMetaFile hands out, in order, through an image of `size` bytes:
-// each is checked before it may be played, and `stats` counts what was played and skipped.
+// each is checked before it may be played (against its size, the handle table and, on `dc`,
+// the device size of what it draws), and `stats` counts what was played and skipped.
 class CheckedRecords {
 public:
     enum class Step { Play, Skip, Stop };
-    explicit CheckedRecords(size_t size) : m_size(size) {}
-    Step Next(const ENHMETARECORD* record);
+    CheckedRecords(size_t size, PlaybackBudget& budget) : m_size(size), m_budget(budget) {}
+    Step Next(const ENHMETARECORD* record, HDC dc);
+    // After Step::Play: the record to play, the one given or a repaired copy of it.
+    const ENHMETARECORD* Record() const { return m_record; }
     PlaybackStats stats;
 
 private:
+    bool SavedDcAllowed(const ENHMETARECORD* record);
+
     EmfRecordChecker m_checker;
+    DrawingBounds m_drawing;
     size_t m_size;
     size_t m_offset = 0;
+    PlaybackBudget& m_budget;
+    int m_savedDcDepth = 0;
+    const ENHMETARECORD* m_record = nullptr;
+    std::vector<BYTE> m_repaired;
 };
 
+// Plays one record that CheckedRecords let through, with the help GDI's player needs for some.
+void PlayCheckedRecord(HDC dc, HANDLETABLE* table, const ENHMETARECORD* record, int handles);
+
 // Plays `emf` into `rect` (logical units of `dc`) while holding `gdiMutex` (may be null).
-PlaybackStats PlayPage(HDC dc, HENHMETAFILE emf, const RECT& rect, HANDLE gdiMutex, const FontQualityRule& fonts);
+PlaybackStats PlayPage(HDC dc, HENHMETAFILE emf, const RECT& rect, HANDLE gdiMutex, const FontQualityRule& fonts,
+                       PlaybackBudget& budget);
 
 }  // namespace tw

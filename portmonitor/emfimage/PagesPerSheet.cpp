@@ -100,10 +100,12 @@ void PagesPerSheet::Configure(int count, bool columnFirst, bool cellBorder, int 
     Clear();
 }
 
-bool PagesPerSheet::AddPage(DWORD pageNumber, DWORD index, HGLOBAL dib) {
+bool PagesPerSheet::AddPage(DWORD pageNumber, DWORD index, HGLOBAL dib, bool rawData) {
     if (pageNumber <= m_lastSheetPage && !m_pages.empty()) return true;
     m_lastSheetPage = pageNumber;
     if (m_layout.count > 0 && index % static_cast<DWORD>(m_layout.count) == 0) m_pages.clear();
+    // The sheet's first page decides: the composed sheet takes its header and depth.
+    if (m_pages.empty()) m_rawData = rawData;
     UniqueHGlobal copy(CopyPackedDib(dib));
     if (!copy) return false;
     m_pages.push_back(std::move(copy));
@@ -116,6 +118,7 @@ bool PagesPerSheet::IsLastCell(DWORD index) const {
 
 void PagesPerSheet::Clear() {
     m_pages.clear();
+    m_rawData = false;
     m_vectorSheet = MetafileSheetGeometry{};
     m_lastSheetPage = 0;
     m_flush = false;

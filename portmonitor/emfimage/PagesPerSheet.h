@@ -57,8 +57,11 @@ public:
 
     // Takes a copy of page `pageNumber`'s DIB for the sheet; `index` is the page's place in
     // the document, and a new sheet starts at every multiple of the count. Pages already taken
-    // are ignored. False when the copy cannot be made.
-    bool AddPage(DWORD pageNumber, DWORD index, HGLOBAL dib);
+    // are ignored. `rawData` tells how the page was rendered. False when the copy cannot be made.
+    bool AddPage(DWORD pageNumber, DWORD index, HGLOBAL dib, bool rawData);
+    // The sheet holds raw-data pages: rendered, and so colour-reduced, by the raw-data rules.
+    // The job flushes the last sheet without a page of its own, so the sheet remembers.
+    bool HoldsRawData() const { return m_rawData; }
     // True when the page at `index` fills the sheet's last cell.
     bool IsLastCell(DWORD index) const;
 
@@ -73,6 +76,7 @@ public:
 private:
     SheetLayout m_layout;
     bool m_flush = false;
+    bool m_rawData = false;
     DWORD m_lastSheetPage = 0;
     std::vector<UniqueHGlobal> m_pages;
     MetafileSheetGeometry m_vectorSheet;

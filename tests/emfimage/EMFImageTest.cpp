@@ -200,4 +200,65 @@ TEST_F(EMFImageRender, RawPagesOfThePageSizeComeOutUnchanged) {
     EXPECT_FALSE(badImage.CreateFromRawData(badBlock.get(), dib.size(), dm));
 }
 
+// The source page as a packed DIB of `bits` (1, 4 or 8) whose palette runs from black (0) to
+// white (last entry); `clrUsed0` leaves biClrUsed 0, `topDown` stores the rows top-down.
+std::string RawDib(const Raster& source, WORD bits, bool clrUsed0, bool topDown) {
+    const DWORD entries = 1u << bits;
+    const DWORD stride = (source.width * bits + 31) / 32 * 4;
+    BITMAPINFOHEADER h{sizeof(BITMAPINFOHEADER), source.width, topDown ? -source.height : source.height, 1, bits,
+                       BI_RGB, 0, 0, 0, clrUsed0 ? 0 : entries, 0};
+    std::string dib(sizeof(h) + entries * sizeof(RGBQUAD) + size_t(stride) * source.height, '\0');
+    std::memcpy(dib.data(), &h, sizeof(h));
+    for (DWORD i = 0; i < entries; ++i) {
+        const BYTE v = static_cast<BYTE>(i * 255 / (entries - 1));
+        const RGBQUAD q{v, v, v, 0};
+        std::memcpy(dib.data() + sizeof(h) + i * sizeof(RGBQUAD), &q, sizeof(q));
+    }
+    BYTE* rows = reinterpret_cast<BYTE*>(dib.data()) + sizeof(h) + entries * sizeof(RGBQUAD);
+    for (LONG y = 0; y < source.height; ++y) {
+        BYTE* row = rows + size_t(topDown ? y : source.height - 1 - y) * stride;
+        for (LONG x = 0; x < source.width; ++x) {
+            const DWORD index = source.Pixel(x, y) ? entries - 1 : 0;
+            row[x * bits / 8] |= static_cast<BYTE>(index << (8 - bits - x * bits % 8));
+        }
+    }
+    return dib;
+}
+
+TEST_F(EMFImageRender, RawPagesAreReadAsBmpReadersReadThem) {
+    fx.DevMode().Dpi(204, 196);
+    PageSize(1728, 2203);
+    Page page = LoadPage(twtest::RepoFile(L"examples\\page1.emf"));
+    const Raster source = twtest::PlayWhole(page.emf.get(), 1728, 2203, 1, RECT{0, 0, 1727, 2202});
+    struct Case {
+        const char* name;
+        WORD bits;
+        bool clrUsed0, topDown;
+    };
+    const Case cases[] = {{"top-down", 1, false, true},      {"1-bit biClrUsed 0", 1, true, false},
+                          {"4-bit biClrUsed 0", 4, true, false}, {"8-bit biClrUsed 0", 8, true, false},
+                          {"top-down 8-bit biClrUsed 0", 8, true, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string dib = RawDib(source, c.bits, c.clrUsed0, c.topDown);
+        tw::TarnwellDEVMODE dm = fx.DevMode().Record();
+        tw::UniqueHGlobal block(twtest::GlobalFromBytes(dib));
+        tw::CEMFImage image(&fx.Job());
+        ASSERT_TRUE(image.CreateFromRawData(block.get(), dib.size(), dm));
+        EXPECT_EQ(twtest::DifferentPixels(twtest::RasterFromPackedDib(image.PageDib()), source), 0u);
+    }
+    EXPECT_FALSE(fx.Job().HasError());
+
+    // Headers that lie about the rows stay refused whichever way they run.
+    for (LONG height : {-99999L, LONG(0x80000000)}) {
+        std::string dib = RawDib(source, 1, true, true);
+        std::memcpy(dib.data() + offsetof(BITMAPINFOHEADER, biHeight), &height, sizeof(height));
+        tw::TarnwellDEVMODE dm = fx.DevMode().Record();
+        tw::UniqueHGlobal block(twtest::GlobalFromBytes(dib));
+        tw::CEMFImage image(&fx.Job());
+        EXPECT_FALSE(image.CreateFromRawData(block.get(), dib.size(), dm));
+    }
+    EXPECT_NE(fx.Job().StatusText().find(L"251"), std::wstring::npos);
+}
+
 }  // namespace

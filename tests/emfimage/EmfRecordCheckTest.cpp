@@ -22,6 +22,7 @@ using tw::EmfRecordVerdict;
 const std::set<std::wstring> kColorSpaceFiles = {
     L"snaildev-emfparser__001.emf", L"snaildev-emfparser__2.emf", L"snaildev-emfparser__FP01166.emf"};
 const wchar_t kCorruptFile[] = L"poi__61294.emf";
+const wchar_t kShortColourTableFile[] = L"libemf2svg__test-039.emf";
 
 std::wstring BaseName(const std::wstring& path) { return path.substr(path.find_last_of(L"\\/") + 1); }
 
@@ -68,6 +69,17 @@ TEST(EmfRecordCheck, CorpusWalksCleanExceptTheKnownBadFiles) {
                 EXPECT_EQ(walk.verdicts[i], EmfRecordVerdict::BadHandle);
                 EXPECT_EQ(TypeAt(bytes, i), static_cast<DWORD>(EMR_SETCOLORSPACE));
             }
+        } else if (name == kShortColourTableFile) {
+            // Its 8-bit blits carry 100 of the 256 colours their headers imply: played repaired.
+            // Two STRETCHDIBITS pass JPEG and PNG data through, which GDI draws on no DC of ours.
+            size_t repaired = 0, refused = 0;
+            for (EmfRecordVerdict v : walk.verdicts) {
+                repaired += v == EmfRecordVerdict::ShortColourTable;
+                refused += v == EmfRecordVerdict::BadBitmap;
+            }
+            EXPECT_EQ(repaired, 12u);
+            EXPECT_EQ(refused, 2u);
+            EXPECT_EQ(walk.UnsafeCount(), repaired + refused);
         } else if (name.rfind(L"zint__", 0) == 0) {
             // This writer puts its first brush into slot 0, the metafile's own: create and select refused.
             EXPECT_EQ(walk.UnsafeCount(), 2u);

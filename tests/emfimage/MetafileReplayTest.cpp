@@ -165,7 +165,9 @@ TEST(MetafileReplay, MalformedTextRecordsAreSkippedNotRead) {
     tw::UniqueDC screen(::CreateCompatibleDC(nullptr));
     tw::UniqueGdiObject bitmap(::CreateBitmap(300, 300, 1, 1, nullptr));
     tw::SelectGuard select(screen.get(), bitmap.get());
-    const tw::PlaybackStats raster = tw::PlayPage(screen.get(), emf.get(), RECT{0, 0, 300, 300}, nullptr, tw::FontQualityRule{});
+    tw::PlaybackBudget budget;
+    const tw::PlaybackStats raster =
+        tw::PlayPage(screen.get(), emf.get(), RECT{0, 0, 300, 300}, nullptr, tw::FontQualityRule{}, budget);
     EXPECT_EQ(raster.skipped, static_cast<int>(bad.size()));
 }
 

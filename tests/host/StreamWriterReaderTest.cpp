@@ -154,7 +154,7 @@ TEST(BmpToPackedDib, DropsTheFileHeaderAndStatesThePalette) {
     ASSERT_EQ(dib.size(), bmp1.size() - 14);
     BITMAPINFOHEADER info;
     std::memcpy(&info, dib.data(), 40);
-    EXPECT_EQ(info.biClrUsed, 2u);  // implied palette written in
+    EXPECT_EQ(info.biClrUsed, 0u);  // as the file has it; the implied palette follows
     EXPECT_EQ(info.biSizeImage, 80u);
     EXPECT_TRUE(std::equal(dib.begin() + 40, dib.end(), bmp1.begin() + 54));
 
