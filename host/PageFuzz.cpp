@@ -37,6 +37,19 @@ FuzzResult Failure(const tw::CTWJob& job, ULONGLONG start) {
     return Judged(FuzzVerdict::WrongResult, L"failed without an error through the job", start);
 }
 
+// What both paths set up for one damaged page: a job of the fuzzed printer and the page's block.
+struct PageRun {
+    PageRun(const std::wstring& printer, const DamagedPage& page, const tw::TarnwellDEVMODE& dmIn)
+        // The printer is named before the image takes the job.
+        : start(::GetTickCount64()), dm(dmIn), block(BlockFrom(page.bytes)),
+          image((job.SetPrinterName(printer.c_str()), &job)) {}
+    ULONGLONG start;
+    tw::CTWJob job;
+    tw::TarnwellDEVMODE dm;
+    tw::UniqueHGlobal block;
+    tw::CEMFImage image;
+};
+
 }  // namespace
 
 const wchar_t* FuzzVerdictName(FuzzVerdict verdict) {
@@ -80,12 +93,12 @@ FuzzResult PageFuzzRenderer::Render(const DamagedPage& page, uint64_t index) {
 }
 
 FuzzResult PageFuzzRenderer::Raster(const DamagedPage& page, const tw::TarnwellDEVMODE& dmIn) {
-    const ULONGLONG start = ::GetTickCount64();
-    tw::CTWJob job;
-    job.SetPrinterName(m_printer.c_str());
-    tw::TarnwellDEVMODE dm = dmIn;
-    tw::UniqueHGlobal block(BlockFrom(page.bytes));
-    tw::CEMFImage image(&job);
+    PageRun run(m_printer, page, dmIn);
+    const ULONGLONG start = run.start;
+    tw::CTWJob& job = run.job;
+    tw::TarnwellDEVMODE& dm = run.dm;
+    tw::UniqueHGlobal& block = run.block;
+    tw::CEMFImage& image = run.image;
     image.SetPlaybackLimits(m_limits);
     const BOOL ok = page.raw ? image.CreateFromRawData(block.get(), page.bytes.size(), dm)
                              : image.Create(block.get(), page.bytes.size(), dm);
@@ -111,12 +124,12 @@ FuzzResult PageFuzzRenderer::Raster(const DamagedPage& page, const tw::TarnwellD
 }
 
 FuzzResult PageFuzzRenderer::Vector(const DamagedPage& page, const tw::TarnwellDEVMODE& dmIn) {
-    const ULONGLONG start = ::GetTickCount64();
-    tw::CTWJob job;
-    job.SetPrinterName(m_printer.c_str());
-    tw::TarnwellDEVMODE dm = dmIn;
-    tw::UniqueHGlobal block(BlockFrom(page.bytes));
-    tw::CEMFImage image(&job);
+    PageRun run(m_printer, page, dmIn);
+    const ULONGLONG start = run.start;
+    tw::CTWJob& job = run.job;
+    tw::TarnwellDEVMODE& dm = run.dm;
+    tw::UniqueHGlobal& block = run.block;
+    tw::CEMFImage& image = run.image;
     tw::UniqueEnhMetaFile pageEmf, annotationEmf;
     tw::VectorSize size{}, dpi{};
     if (!image.CreateEnhMetaFileExt(block.get(), page.bytes.size(), dm, pageEmf, annotationEmf, size, dpi, TRUE))

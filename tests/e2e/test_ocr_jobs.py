@@ -52,8 +52,7 @@ KNOWN = {
         History: Initial Document Release to public Added Thanks to Fabian Franz CORRECTED FAULTY
         INFORMATIONS Added some text explaining the format. Corrected typos in SMREXT definition
         Thanks to Peter Wasser Updated End-Of-Page records and Thanks to Krzys Updated EMF Spool
-        Metafile record types Added information about PRESTARTPAGE record Updated with new info
-        found in MS Official Released Specs.""",
+        Metafile record types Added information about PRESTARTPAGE record.""",
 }
 
 
