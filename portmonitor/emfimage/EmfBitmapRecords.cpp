@@ -145,18 +145,46 @@ bool BitmapRecordFits(const BYTE* record, DWORD size) {
     }
 }
 
+namespace {
+
+// Fixed part of the records whose bitmap may be rebuilt, and where its fields lie.
+bool RebuildableDibRecord(const BYTE* record, const BitmapFields*& f, size_t& fixed) {
+    switch (ReadDword(record, 0)) {
+        case EMR_BITBLT: f = &emfbmp::kBltSource, fixed = emfbmp::kBitBltSize; return true;
+        case EMR_STRETCHBLT: case EMR_ALPHABLEND: case EMR_TRANSPARENTBLT:
+            f = &emfbmp::kBltSource, fixed = emfbmp::kStretchBltSize; return true;
+        case EMR_STRETCHDIBITS: f = &emfbmp::kDibSource, fixed = emfbmp::kStretchDibSize; return true;
+        case EMR_SETDIBITSTODEVICE: f = &emfbmp::kDibSource, fixed = emfbmp::kSetDibSize; return true;
+        default: return false;
+    }
+}
+
+// The record's fixed part followed by a new header with its colour table, then the rows;
+// the bitmap fields and the record size are set to match.
+void AssembleDibRecord(const BYTE* record, size_t fixed, const BitmapFields& f, const BYTE* info, size_t infoBytes,
+                       const BYTE* bits, size_t bitsBytes, std::vector<BYTE>& out) {
+    out.assign(record, record + fixed);
+    out.insert(out.end(), info, info + infoBytes);
+    out.insert(out.end(), bits, bits + bitsBytes);
+    out.resize((out.size() + 3) / 4 * 4, 0);
+    const auto put = [&](size_t at, size_t v) {
+        const DWORD d = static_cast<DWORD>(v);
+        std::memcpy(out.data() + at, &d, sizeof(d));
+    };
+    put(sizeof(DWORD), out.size());
+    put(f.offBmi, fixed);
+    put(f.cbBmi, infoBytes);
+    put(f.offBits, fixed + infoBytes);
+    put(f.cbBits, bitsBytes);
+}
+
+}  // namespace
+
 bool RepairShortColourTable(const BYTE* record, DWORD size, std::vector<BYTE>& repaired) {
     if (!record || size < emf::kRecordHeaderSize) return false;
     const BitmapFields* f = nullptr;
     size_t fixed = 0;
-    switch (ReadDword(record, 0)) {
-        case EMR_BITBLT: f = &emfbmp::kBltSource, fixed = emfbmp::kBitBltSize; break;
-        case EMR_STRETCHBLT: case EMR_ALPHABLEND: case EMR_TRANSPARENTBLT:
-            f = &emfbmp::kBltSource, fixed = emfbmp::kStretchBltSize; break;
-        case EMR_STRETCHDIBITS: f = &emfbmp::kDibSource, fixed = emfbmp::kStretchDibSize; break;
-        case EMR_SETDIBITSTODEVICE: f = &emfbmp::kDibSource, fixed = emfbmp::kSetDibSize; break;
-        default: return false;
-    }
+    if (!RebuildableDibRecord(record, f, fixed)) return false;
     if (size < fixed || ReadDword(record, f->offBmi) == 0 || ReadDword(record, f->cbBmi) < sizeof(BITMAPINFOHEADER))
         return false;
     // Everything but the table must be sound: the header inside the record, the bits whole.
@@ -170,20 +198,62 @@ bool RepairShortColourTable(const BYTE* record, DWORD size, std::vector<BYTE>& r
         layout.headerSize > cbBmi || layout.infoBytes <= cbBmi || layout.compression != BI_RGB ||
         layout.imageBytes > cbBits)
         return false;
-    repaired.assign(record, record + fixed);
-    repaired.insert(repaired.end(), record + offBmi, record + offBmi + cbBmi);
-    repaired.resize(fixed + layout.infoBytes, 0);  // the missing colours read as black
-    repaired.insert(repaired.end(), record + offBits, record + offBits + layout.imageBytes);
-    repaired.resize((repaired.size() + 3) / 4 * 4, 0);
-    const auto put = [&](size_t at, ULONGLONG v) {
-        const DWORD d = static_cast<DWORD>(v);
-        std::memcpy(repaired.data() + at, &d, sizeof(d));
-    };
-    put(sizeof(DWORD), repaired.size());
-    put(f->offBmi, fixed);
-    put(f->cbBmi, layout.infoBytes);
-    put(f->offBits, fixed + layout.infoBytes);
-    put(f->cbBits, layout.imageBytes);
+    std::vector<BYTE> info(record + offBmi, record + offBmi + cbBmi);
+    info.resize(layout.infoBytes, 0);  // the missing colours read as black
+    AssembleDibRecord(record, fixed, *f, info.data(), info.size(), record + offBits,
+                      static_cast<size_t>(layout.imageBytes), repaired);
+    return true;
+}
+
+bool StateColourCount(const BYTE* record, DWORD size, std::vector<BYTE>& copy) {
+    if (!record || size < emf::kRecordHeaderSize) return false;
+    const DWORD type = ReadDword(record, 0);
+    if (type != EMR_STRETCHDIBITS && type != EMR_SETDIBITSTODEVICE) return false;
+    const BitmapFields* f = nullptr;
+    size_t fixed = 0;
+    RebuildableDibRecord(record, f, fixed);
+    RecordBitmap bitmap;
+    if (size < fixed || !ReadRecordBitmap(record, size, *f, nullptr, bitmap)) return false;
+    const DibLayout& layout = bitmap.layout;
+    const UINT usage = ReadDword(record, f->usage);
+    if (layout.bits > 8) return false;
+    const bool core = layout.headerSize == sizeof(BITMAPCOREHEADER);
+    BITMAPINFOHEADER header{};
+    if (core) {
+        header.biWidth = layout.width;
+        header.biHeight = layout.height;
+        header.biPlanes = 1;
+        header.biBitCount = layout.bits;
+        header.biCompression = BI_RGB;
+    } else {
+        std::memcpy(&header, bitmap.info, sizeof(header));
+        if (header.biClrUsed != 0) return false;
+    }
+    header.biSize = sizeof(header);
+    header.biClrUsed = layout.colourEntries;
+    std::vector<BYTE> info(reinterpret_cast<const BYTE*>(&header), reinterpret_cast<const BYTE*>(&header + 1));
+    const BYTE* table = bitmap.info + layout.headerSize;
+    if (usage == kDibPalIndices) {
+        // Indexes straight into the DC's palette: the same as palette colours in their own order.
+        for (WORD i = 0; i < layout.colourEntries; ++i)
+            info.insert(info.end(), reinterpret_cast<const BYTE*>(&i), reinterpret_cast<const BYTE*>(&i + 1));
+    } else if (usage == DIB_PAL_COLORS) {
+        info.insert(info.end(), table, table + layout.colourEntries * sizeof(WORD));
+    } else if (core) {
+        for (DWORD i = 0; i < layout.colourEntries; ++i) {
+            const BYTE* t = table + i * sizeof(RGBTRIPLE);
+            const RGBQUAD q{t[0], t[1], t[2], 0};
+            info.insert(info.end(), reinterpret_cast<const BYTE*>(&q), reinterpret_cast<const BYTE*>(&q + 1));
+        }
+    } else {
+        info.insert(info.end(), table, table + layout.colourEntries * sizeof(RGBQUAD));
+    }
+    AssembleDibRecord(record, fixed, *f, info.data(), info.size(), bitmap.bits,
+                      static_cast<size_t>(layout.imageBytes), copy);
+    if (usage == kDibPalIndices) {
+        const DWORD palColours = DIB_PAL_COLORS;
+        std::memcpy(copy.data() + f->usage, &palColours, sizeof(palColours));
+    }
     return true;
 }
 

@@ -68,6 +68,12 @@ bool BitmapRecordFits(const BYTE* record, DWORD size);
 // is sound otherwise, makes a copy whose table is whole (the missing colours black) and true.
 bool RepairShortColourTable(const BYTE* record, DWORD size, std::vector<BYTE>& repaired);
 
+// A metafile DC records a palette DIB with a table sized by biClrUsed but copies the whole
+// table the bit count implies, writing past its own record when biClrUsed is 0 or the header
+// is a core one (and losing the colours). For such a STRETCHDIBITS or SETDIBITSTODEVICE
+// record, makes a copy whose 40-byte header states the count, with the table written out.
+bool StateColourCount(const BYTE* record, DWORD size, std::vector<BYTE>& copy);
+
 // Recording a blit into a metafile copies its source rectangle out of the bitmap row by row,
 // trusting the rectangle: true when it lies inside the bitmap (or the record is no blit).
 bool BlitSourceInsideBitmap(const BYTE* record, DWORD size);

@@ -176,6 +176,14 @@ void PlayCheckedRecord(HDC dc, HANDLETABLE* table, const ENHMETARECORD* record, 
         table->objectHandle[slot] = CreateRecordPatternPen(bytes, record->nSize);
         return;
     }
+    if ((record->iType == EMR_STRETCHDIBITS || record->iType == EMR_SETDIBITSTODEVICE) &&
+        ::GetObjectType(dc) == OBJ_ENHMETADC) {
+        std::vector<BYTE> copy;
+        if (StateColourCount(bytes, record->nSize, copy)) {
+            ::PlayEnhMetaFileRecord(dc, table, reinterpret_cast<const ENHMETARECORD*>(copy.data()), handles);
+            return;
+        }
+    }
     ::PlayEnhMetaFileRecord(dc, table, record, handles);
 }
 

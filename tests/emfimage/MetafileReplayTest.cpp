@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "MetafileTestSupport.h"
+#include "emfimage/EmfBitmapRecords.h"
 #include "emfimage/EmfRecordCheck.h"
 #include "emfimage/EmfTextRecords.h"
 #include "emfimage/MetafileReplay.h"
@@ -108,6 +109,67 @@ TEST(MetafileReplay, CopiesLoseTheFlagInEveryEntryAndNothingElse) {
         const DWORD type = ReadDword(record, 0);
         EXPECT_EQ(changed, type == EMR_POLYTEXTOUTW ? 3u : 1u);
     }
+}
+
+// EMR_STRETCHDIBITS of a 1-bit 8 x 8 bitmap, all pixels colour 0, with a table of red and
+// blue that its header only implies: biClrUsed 0, or a core header with RGB triples.
+std::string ImpliedTableDibRecord(bool core) {
+    const size_t header = core ? sizeof(BITMAPCOREHEADER) : sizeof(BITMAPINFOHEADER);
+    const size_t table = core ? 2 * sizeof(RGBTRIPLE) : 2 * sizeof(RGBQUAD);
+    const size_t info = (header + table + 3) / 4 * 4, bits = 8 * 4;
+    std::string r(80 + info + bits, '\0');
+    WriteDword(r, 0, EMR_STRETCHDIBITS);
+    WriteDword(r, 4, static_cast<DWORD>(r.size()));
+    WriteDword(r, 40, 8), WriteDword(r, 44, 8);  // cxSrc, cySrc
+    WriteDword(r, 48, 80), WriteDword(r, 52, static_cast<DWORD>(header + table));
+    WriteDword(r, 56, static_cast<DWORD>(80 + info)), WriteDword(r, 60, static_cast<DWORD>(bits));
+    WriteDword(r, 64, DIB_RGB_COLORS), WriteDword(r, 68, SRCCOPY);
+    WriteDword(r, 72, 40), WriteDword(r, 76, 40);  // cxDest, cyDest
+    if (core) {
+        const BITMAPCOREHEADER h{sizeof(h), 8, 8, 1, 1};
+        std::memcpy(&r[80], &h, sizeof(h));
+        const BYTE colours[] = {0, 0, 255, 255, 0, 0};  // blue, green, red: red, then blue
+        std::memcpy(&r[80 + header], colours, sizeof(colours));
+    } else {
+        BITMAPINFOHEADER h{sizeof(h), 8, 8, 1, 1, BI_RGB};
+        std::memcpy(&r[80], &h, sizeof(h));
+        const BYTE colours[] = {0, 0, 255, 0, 255, 0, 0, 0};
+        std::memcpy(&r[80 + header], colours, sizeof(colours));
+    }
+    return r;
+}
+
+TEST(MetafileReplay, PaletteBitmapsKeepTheirColourTableWhenRecorded) {
+    // Wine's recorder sizes the table by biClrUsed but copies the implied one over the rows and
+    // past its own record (heap damage, then a crash at some later allocation); the replay
+    // hands it a copy that states the count, so the recorded bitmap keeps its colours.
+    for (bool core : {false, true}) {
+        SCOPED_TRACE(core ? "core header" : "info header");
+        const std::string record = ImpliedTableDibRecord(core);
+        std::vector<BYTE> copy;
+        ASSERT_TRUE(tw::StateColourCount(reinterpret_cast<const BYTE*>(record.data()),
+                                         static_cast<DWORD>(record.size()), copy));
+        tw::UniqueEnhMetaFile emf = EmfFromBits(SpliceRecords(BasePage(), {record}));
+        ASSERT_TRUE(emf);
+        tw::PlaybackStats stats;
+        const std::vector<EmfRecordBytes> replayed = ReplayedRecords(emf.get(), &stats);
+        EXPECT_EQ(stats.skipped, 0);
+        const auto dib = std::find_if(replayed.begin(), replayed.end(),
+                                      [](const EmfRecordBytes& r) { return r.type == EMR_STRETCHDIBITS; });
+        ASSERT_NE(dib, replayed.end());
+        const DWORD offBmi = ReadDword(dib->bytes, 48), cbBmi = ReadDword(dib->bytes, 52);
+        ASSERT_EQ(cbBmi, sizeof(BITMAPINFOHEADER) + 2 * sizeof(RGBQUAD));
+        EXPECT_EQ(ReadDword(dib->bytes, offBmi + 32), 2u);                   // biClrUsed
+        EXPECT_EQ(ReadDword(dib->bytes, offBmi + 40), 0x00FF0000u);           // red
+        EXPECT_EQ(ReadDword(dib->bytes, offBmi + 44), 0x000000FFu);           // blue
+        EXPECT_EQ(ReadDword(dib->bytes, ReadDword(dib->bytes, 56)), 0u);      // the rows follow
+    }
+    // A bitmap whose count is stated, or that has no table, is played as it stands.
+    std::string stated = ImpliedTableDibRecord(false);
+    WriteDword(stated, 80 + 32, 2);
+    std::vector<BYTE> copy;
+    EXPECT_FALSE(tw::StateColourCount(reinterpret_cast<const BYTE*>(stated.data()),
+                                      static_cast<DWORD>(stated.size()), copy));
 }
 
 // Each record names an array that lies (partly) outside it.
