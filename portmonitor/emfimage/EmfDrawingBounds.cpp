@@ -18,6 +18,13 @@ constexpr size_t kLineTo = 8;          // ptl of LINETO
 constexpr size_t kAngleArcCentre = 8;
 constexpr size_t kAngleArcRadius = 16;
 constexpr double kThinPen = 1.5;       // a pen at most this wide is drawn as a plain line
+// Where the blits keep their destination: the corner, then the extent (STRETCHDIBITS keeps its
+// extent after the bitmap fields, SETDIBITSTODEVICE has only the source's); PLGBLT: 3 corners.
+constexpr size_t kBlitDest = 24;
+constexpr size_t kBlitExtent = 32;
+constexpr size_t kStretchDibExtent = 72;
+constexpr size_t kSetDibExtent = 40;
+constexpr size_t kPlgBltCorners = 3;
 
 template <typename T>
 T ReadAt(const BYTE* p, size_t offset) {
@@ -119,6 +126,15 @@ bool ShapeWithin(HDC dc, const DeviceMapping& m, const BYTE* r, DWORD type) {
         case EMR_GRADIENTFILL:
             return PointsWithin(m, r, emfarr::kGradientData, ReadAt<DWORD>(r, emfarr::kGradientVertices), false,
                                 emfarr::kTriVertexSize);
+        case EMR_PLGBLT:
+            return PointsWithin(m, r, kBlitDest, kPlgBltCorners, false);
+        case EMR_BITBLT: case EMR_STRETCHBLT: case EMR_MASKBLT: case EMR_ALPHABLEND: case EMR_TRANSPARENTBLT:
+        case EMR_STRETCHDIBITS: case EMR_SETDIBITSTODEVICE: {
+            const size_t extent = type == EMR_STRETCHDIBITS ? kStretchDibExtent
+                                  : type == EMR_SETDIBITSTODEVICE ? kSetDibExtent : kBlitExtent;
+            const double x = ReadAt<LONG>(r, kBlitDest), y = ReadAt<LONG>(r, kBlitDest + 4);
+            return BoxWithin(m, x, y, x + ReadAt<LONG>(r, extent), y + ReadAt<LONG>(r, extent + 4));
+        }
         default:
             return true;
     }
@@ -154,7 +170,7 @@ double DeviceFontHeight(HDC dc, const DeviceMapping& m) {
     return std::fabs(static_cast<double>(font.lfHeight)) * m.Scale();
 }
 
-enum class Cost { None, Text, Stroke, LinesWhenWide, RectangleWhenTurned, Shape };
+enum class Cost { None, Text, Stroke, LinesWhenWide, RectangleWhenTurned, Shape, Blit };
 
 Cost CostOf(DWORD type) {
     switch (type) {
@@ -168,6 +184,10 @@ Cost CostOf(DWORD type) {
         case EMR_POLYDRAW: case EMR_POLYDRAW16: case EMR_POLYPOLYLINE: case EMR_POLYPOLYLINE16:
             return Cost::LinesWhenWide;
         case EMR_STROKEPATH: case EMR_STROKEANDFILLPATH: case EMR_WIDENPATH: return Cost::Stroke;
+        // GDI's stretch arithmetic is 32-bit: a destination far off the device overflows it.
+        case EMR_BITBLT: case EMR_STRETCHBLT: case EMR_MASKBLT: case EMR_PLGBLT: case EMR_ALPHABLEND:
+        case EMR_TRANSPARENTBLT: case EMR_STRETCHDIBITS: case EMR_SETDIBITSTODEVICE:
+            return Cost::Blit;
         default: return IsTextRecord(type) ? Cost::Text : Cost::None;
     }
 }
@@ -181,6 +201,7 @@ const wchar_t* DrawingVerdictName(DrawingVerdict verdict) {
         case DrawingVerdict::PenTooWide: return L"pen too wide for the device";
         case DrawingVerdict::FontTooLarge: return L"font too large for the device";
         case DrawingVerdict::SourceOutside: return L"blit source outside its bitmap";
+        case DrawingVerdict::BlitTooLarge: return L"blit destination beyond the device";
     }
     return L"?";
 }
@@ -195,6 +216,9 @@ DrawingVerdict DrawingBounds::Check(HDC dc, const ENHMETARECORD* record) {
     const Cost cost = CostOf(type);
     if (cost == Cost::None || !dc) return DrawingVerdict::Fine;
     const DeviceMapping m = MappingOf(dc);
+    if (cost == Cost::Blit)
+        return ShapeWithin(dc, m, reinterpret_cast<const BYTE*>(record), type) ? DrawingVerdict::Fine
+                                                                               : DrawingVerdict::BlitTooLarge;
     if (cost == Cost::Text)
         return DeviceFontHeight(dc, m) > kMaxDeviceFontHeight ? DrawingVerdict::FontTooLarge : DrawingVerdict::Fine;
     const double pen = DevicePenWidth(dc, m);

@@ -21,6 +21,7 @@ enum class DrawingVerdict {
     PenTooWide,     // the selected pen is wider than kMaxDevicePenWidth on the device
     FontTooLarge,   // the selected font is higher than kMaxDeviceFontHeight on the device
     SourceOutside,  // recording into a metafile: a blit's source rectangle leaves its bitmap
+    BlitTooLarge,   // a corner of a blit's destination lies beyond kMaxDeviceCoordinate
 };
 
 const wchar_t* DrawingVerdictName(DrawingVerdict verdict);

@@ -280,7 +280,7 @@ Bytes Record(DWORD type, std::initializer_list<LONG> fields) {
     return r;
 }
 
-TEST_F(BitmapRecordPages, ShapesPensAndFontsBeyondAnyPageAreSkipped) {
+TEST_F(BitmapRecordPages, ShapesPensFontsAndBlitsBeyondAnyPageAreSkipped) {
     // Each of these makes GDI crash, or work for minutes and gigabytes, on its own.
     const LONG g = 1 << 30;
     const std::vector<Bytes> giants = {
@@ -299,13 +299,19 @@ TEST_F(BitmapRecordPages, ShapesPensAndFontsBeyondAnyPageAreSkipped) {
     Bytes text = twhost::MakeSampleRecord(17, kSlot);  // EXTCREATEFONTINDIRECTW, select, EXTTEXTOUTW
     Put(text, 12, static_cast<DWORD>(-20000));  // lfHeight
     records.insert(records.end(), text.begin(), text.end());
+    // Blits whose destination ends 2^31 pixels away: GDI's 32-bit stretch arithmetic divides by zero.
+    Bytes stretch = FirstRecord(3);
+    Put(stretch, 36, 0x7FFFFFF0);  // cyDest
+    Bytes dib = FirstRecord(0);
+    Put(dib, 72, 0x7FFFFFF0);  // cxDest
+    for (const Bytes* r : {&stretch, &dib}) records.insert(records.end(), r->begin(), r->end());
     const Bytes rectangle = Record(EMR_RECTANGLE, {10, 10, 60, 60});
     records.insert(records.end(), rectangle.begin(), rectangle.end());
     BOOL ok = FALSE;
     const twtest::Raster page = Render(Page(records), &ok);
     ASSERT_TRUE(ok);
-    // The four shapes, the line of the wide pen and the text, in each of the five bands.
-    EXPECT_EQ(playback.skipped, 5 * 6);
+    // The four shapes, the line of the wide pen, the text and the two blits, in each of the five bands.
+    EXPECT_EQ(playback.skipped, 5 * 8);
     EXPECT_GT(Ink(page), 100u);
 }
 
