@@ -199,6 +199,31 @@ class OcrJobs(unittest.TestCase):
         report = self.job("--paper", "1x1", pages=[LETTER], dither="0")
         self.check_error(report, "6: Could not save output file (Invalid parameters)", "Printing finished", ("1", "1"))
 
+    def test_photo_page_in_colour_is_read_through_its_caption(self):
+        # A 24-bit raw page, a grainy photograph with a caption box, dithered as the job asks:
+        # the photograph must neither drown the caption nor make the library fail.
+        from PIL import ImageDraw, ImageFont
+        w, h = 2550, 3300
+        g = Image.linear_gradient("L").resize((w, h))
+        photo = Image.merge("RGB", (g.point(lambda v: 60 + v // 2), g.point(lambda v: 120 + v // 3),
+                                    g.point(lambda v: 230 - v // 2)))
+        photo = Image.blend(photo, Image.effect_noise((w, h), 40).convert("RGB"), 0.15)
+        draw = ImageDraw.Draw(photo)
+        draw.ellipse((1700, 300, 2200, 800), fill=(250, 220, 90))
+        font = ImageFont.truetype("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", 90)
+        caption = ["Harbour at dawn, seen from the", "north pier in early spring"]
+        draw.rectangle((150, 2700, 2400, 3100), fill=(255, 255, 255))
+        for line, text in enumerate(caption):
+            draw.text((200, 2750 + 150 * line), text, fill=(0, 0, 0), font=font)
+        page = os.path.join(self.tmp.name, "photo.bmp")
+        photo.save(page)
+        self.job("--format", "0", pages=[page])
+        group = self.group()
+        self.assertNotIn("OCR Error", group["Page 1"])
+        self.assertEqual(len(self.out("*.bmp")), 2, "the photo and the page image")
+        text = self.read_text(group["Page 1"]["OCRTextFileName"].replace("Z:", "").replace("\\", "/"))
+        self.assertGreaterEqual(accuracy(" ".join(caption), text), 0.95, text)
+
     def test_huge_page_is_refused_before_it_is_prepared(self):
         # 85 x 110 inches at 300 dpi: drawn and written, but never handed to the library.
         report = self.job("--paper", "21590x27940", pages=[LETTER], dither="0")
