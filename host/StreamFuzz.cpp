@@ -275,7 +275,7 @@ public:
 };
 
 MonitorPortRunner::MonitorPortRunner(const std::wstring& monitorName, const std::wstring& port,
-                                     const std::wstring& printer)
+                                     const std::wstring& printer, const std::wstring& plugin)
     : m_registry(monitorName), m_recorder(std::make_unique<Recorder>()), m_port(port), m_printer(printer) {
     if (!m_registry.valid()) {
         m_error = L"cannot open the monitor's registry key";
@@ -286,12 +286,10 @@ MonitorPortRunner::MonitorPortRunner(const std::wstring& monitorName, const std:
     ::RegSetValueExW(list.get(), port.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(L" "), sizeof(wchar_t));
     HANDLE monitor = nullptr;
     m_table = InitializePrintMonitor2(m_registry.MonitorInit(), &monitor);
-    // The driver's data file names no plug-in: the stand-in plug-in aborts inside TwStartDoc
-    // once it has been loaded and freed about 1200 times in one process.
     wchar_t temp[MAX_PATH + 1] = {};
     ::GetTempPathW(MAX_PATH + 1, temp);
     m_dataFile = std::wstring(temp) + L"fuzz-" + tw::CleanObjectName(printer) + L".ini";
-    ::WritePrivateProfileStringW(L"Default Settings", L"Plugin Filename", L"", m_dataFile.c_str());
+    ::WritePrivateProfileStringW(L"Default Settings", L"Plugin Filename", plugin.c_str(), m_dataFile.c_str());
     SimPrinter p;
     p.name = printer;
     p.portName = port;

@@ -76,7 +76,9 @@ struct JobVerdict {
 // EndDocPort and ClosePort, on a simulated printer.
 class MonitorPortRunner {
 public:
-    MonitorPortRunner(const std::wstring& monitorName, const std::wstring& port, const std::wstring& printer);
+    // `plugin` is the "Plugin Filename" of the driver's data file (none by default).
+    MonitorPortRunner(const std::wstring& monitorName, const std::wstring& port, const std::wstring& printer,
+                      const std::wstring& plugin = L"");
     ~MonitorPortRunner();
     MonitorPortRunner(const MonitorPortRunner&) = delete;
     MonitorPortRunner& operator=(const MonitorPortRunner&) = delete;

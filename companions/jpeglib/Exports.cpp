@@ -17,14 +17,13 @@ namespace {
 constexpr int kDefaultQuality = 75;
 constexpr LONGLONG kMaxFileBytes = 256ll * 1024 * 1024;
 
-tw::CriticalSection& TiffNameLock() {
-    static tw::CriticalSection lock;
-    return lock;
-}
-std::string& TiffName() {
-    static std::string name;
-    return name;
-}
+// Built when the library is loaded, not at first use: a guarded local static goes through the
+// threads runtime, which keeps a TLS slot for good on every load.
+tw::CriticalSection g_tiffNameLock;
+std::string g_tiffName;
+
+tw::CriticalSection& TiffNameLock() { return g_tiffNameLock; }
+std::string& TiffName() { return g_tiffName; }
 
 WORD Word(const BYTE* block, size_t offset) {
     WORD v;
@@ -164,3 +163,8 @@ extern "C" int WINAPI GetTiffDllName(LPSTR buffer, int size) {
 
 extern "C" int WINAPI JpegError(void) { return Error(); }
 extern "C" void WINAPI SetJpegError(int error) { SetError(error); }
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
+    if (reason == DLL_THREAD_DETACH) twjpeg::ReleaseThreadError();
+    return TRUE;
+}

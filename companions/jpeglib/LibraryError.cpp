@@ -1,15 +1,18 @@
 #include "LibraryError.h"
 
+#include "base/ThreadSlot.h"
+
 namespace twjpeg {
 namespace {
-thread_local int t_error = 0;
+tw::ThreadSlot<int> g_error;
 }  // namespace
 
-void SetError(int error) { t_error = error; }
-int Error() { return t_error; }
+void SetError(int error) { g_error.Get() = error; }
+int Error() { return g_error.Get(); }
 int Fail(int error) {
-    t_error = error;
+    g_error.Get() = error;
     return error;
 }
+void ReleaseThreadError() { g_error.ReleaseThread(); }
 
 }  // namespace twjpeg

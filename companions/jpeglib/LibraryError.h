@@ -6,6 +6,8 @@ void SetError(int error);
 int Error();
 // Sets the error and returns it, for `return Fail(...)` in functions that return the number.
 int Fail(int error);
+// Frees the calling thread's error (at DLL_THREAD_DETACH).
+void ReleaseThreadError();
 
 // The largest picture side a JPEG can hold, and the most pixels a picture may have here.
 inline constexpr int kMaxSide = 65500;

@@ -3,6 +3,14 @@
 #include "monitor/Trace.h"
 
 namespace twplugin {
+namespace {
+
+// Built when the library is loaded, not at first use: a guarded local static goes through the
+// threads library, which takes a TLS slot that unloading never gives back, and the monitor
+// loads this library once per document.
+DocumentTable g_table;
+
+}  // namespace
 
 std::uintptr_t DocumentTable::BeginDocument() {
     TW_TRACE(L"> DocumentTable::BeginDocument");
@@ -24,9 +32,6 @@ void DocumentTable::EndDocument(std::uintptr_t userData) {
     m_startPageCalls.erase(userData);
 }
 
-DocumentTable& DocumentTable::Instance() {
-    static DocumentTable table;
-    return table;
-}
+DocumentTable& DocumentTable::Instance() { return g_table; }
 
 }  // namespace twplugin

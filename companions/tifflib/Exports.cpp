@@ -209,6 +209,7 @@ HGLOBAL WINAPI LoadTiffIntoDIBW(LPCWSTR fileName, int page, int reserved) {
 
 BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_ATTACH) InstallLibtiffHandlers();
+    if (reason == DLL_THREAD_DETACH) ReleaseThreadError();
     return TRUE;
 }
 

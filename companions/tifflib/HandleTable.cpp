@@ -11,25 +11,23 @@ namespace {
 
 constexpr uintptr_t kFirstHandle = 0x10000, kHandleStep = 0x10;
 
-std::mutex& TableLock() {
-    static std::mutex lock;
-    return lock;
-}
+// Built when the library is loaded, not at first use: a guarded local static goes through the
+// threads runtime, which keeps a TLS slot for good on every load (the monitor loads us per job).
+std::mutex g_lock;
+std::unordered_map<HTIFFDOC, std::unique_ptr<TiffDocument>> g_table;
+// Handles are never reused, so a stale one cannot reach a later document (another job's).
+uintptr_t g_next = kFirstHandle;
 
-std::unordered_map<HTIFFDOC, std::unique_ptr<TiffDocument>>& Table() {
-    static std::unordered_map<HTIFFDOC, std::unique_ptr<TiffDocument>> table;
-    return table;
-}
+std::mutex& TableLock() { return g_lock; }
+std::unordered_map<HTIFFDOC, std::unique_ptr<TiffDocument>>& Table() { return g_table; }
 
 }  // namespace
 
 HTIFFDOC AddDocument(std::unique_ptr<TiffDocument> doc) {
     if (!doc) return nullptr;
-    // Handles are never reused, so a stale one cannot reach a later document (another job's).
-    static uintptr_t s_next = kFirstHandle;
     std::lock_guard<std::mutex> guard(TableLock());
-    auto handle = reinterpret_cast<HTIFFDOC>(s_next);
-    s_next += kHandleStep;
+    auto handle = reinterpret_cast<HTIFFDOC>(g_next);
+    g_next += kHandleStep;
     Table().emplace(handle, std::move(doc));
     return handle;
 }

@@ -7,15 +7,21 @@
 #include <cstring>
 
 #include "Tiff32.h"
+#include "base/ThreadSlot.h"
 
 namespace twtiff {
 namespace {
 
-thread_local int t_error = TIFF_ERR_NONE;
-thread_local int t_detailError = TIFF_ERR_NONE;
-thread_local char t_detail[512];
-// libtiff's latest message on this thread, kept until the failing call reports it.
-thread_local char t_libtiffMessage[512];
+struct ThreadError {
+    int error = TIFF_ERR_NONE;
+    int detailError = TIFF_ERR_NONE;
+    char detail[512] = {};
+    // libtiff's latest message on this thread, kept until the failing call reports it.
+    char libtiffMessage[512] = {};
+};
+tw::ThreadSlot<ThreadError> g_errors;
+
+ThreadError& Current() { return g_errors.Get(); }
 
 struct ErrorName {
     int number;
@@ -46,7 +52,8 @@ void CopyText(char* target, size_t capacity, const char* text) {
 void OnLibtiffError(const char* module, const char* fmt, va_list ap) {
     char message[400];
     std::vsnprintf(message, sizeof message, fmt, ap);
-    std::snprintf(t_libtiffMessage, sizeof t_libtiffMessage, "%s%s%s", module ? module : "", module ? ": " : "",
+    ThreadError& e = Current();
+    std::snprintf(e.libtiffMessage, sizeof e.libtiffMessage, "%s%s%s", module ? module : "", module ? ": " : "",
                   message);
 }
 
@@ -54,21 +61,23 @@ void OnLibtiffWarning(const char*, const char*, va_list) {}
 
 }  // namespace
 
-int LastError() { return t_error; }
+int LastError() { return Current().error; }
 
 void SetLastErrorNumber(int error) {
-    t_error = error;
-    t_detailError = TIFF_ERR_NONE;
-    t_detail[0] = '\0';
-    t_libtiffMessage[0] = '\0';
+    ThreadError& e = Current();
+    e.error = error;
+    e.detailError = TIFF_ERR_NONE;
+    e.detail[0] = '\0';
+    e.libtiffMessage[0] = '\0';
 }
 
 bool Fail(int error, const char* detail) {
-    t_error = error;
-    t_detailError = error;
+    ThreadError& e = Current();
+    e.error = error;
+    e.detailError = error;
     // libtiff's own words say more than ours when it was libtiff that failed.
-    CopyText(t_detail, sizeof t_detail, t_libtiffMessage[0] ? t_libtiffMessage : detail);
-    t_libtiffMessage[0] = '\0';
+    CopyText(e.detail, sizeof e.detail, e.libtiffMessage[0] ? e.libtiffMessage : detail);
+    e.libtiffMessage[0] = '\0';
     return false;
 }
 
@@ -76,9 +85,10 @@ bool ErrorText(int error, std::string& text) {
     for (const ErrorName& e : kErrorTexts) {
         if (e.number != error) continue;
         text = e.text;
-        if (error == t_detailError && t_detail[0]) {
+        const ThreadError& current = Current();
+        if (error == current.detailError && current.detail[0]) {
             text += ": ";
-            text += t_detail;
+            text += current.detail;
         }
         return true;
     }
@@ -86,7 +96,9 @@ bool ErrorText(int error, std::string& text) {
     return false;
 }
 
-void ClearLibtiffMessage() { t_libtiffMessage[0] = '\0'; }
+void ClearLibtiffMessage() { Current().libtiffMessage[0] = '\0'; }
+
+void ReleaseThreadError() { g_errors.ReleaseThread(); }
 
 void InstallLibtiffHandlers() {
     TIFFSetErrorHandler(OnLibtiffError);

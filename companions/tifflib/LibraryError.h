@@ -15,5 +15,7 @@ bool ErrorText(int error, std::string& text);
 void ClearLibtiffMessage();
 // Routes libtiff's messages: errors become the thread's detail text, warnings are dropped.
 void InstallLibtiffHandlers();
+// Frees the calling thread's error state (at DLL_THREAD_DETACH).
+void ReleaseThreadError();
 
 }  // namespace twtiff

@@ -112,6 +112,30 @@ TEST_F(PluginTest, DocumentsAreNumberedAndEveryCallIsLogged) {
     EXPECT_EQ(LogLines(), expected);
 }
 
+TEST_F(PluginTest, ADocumentPerLoadLeavesNoThreadSlotBehind) {
+    // The monitor loads the library for every document; a slot lost per load ran the spooler
+    // out of them after about a thousand documents.
+    const auto nextSlot = [] {
+        const DWORD slot = ::TlsAlloc();
+        ::TlsFree(slot);
+        return slot;
+    };
+    ::FreeLibrary(m_plugin.module);  // so that every load below really loads it
+    m_plugin.module = nullptr;
+    const DWORD before = nextSlot();
+    for (int i = 0; i < 40; ++i) {
+        PlugIn plugin;
+        ASSERT_TRUE(plugin.Load(twplugin::kDefaultLibraryName));
+        void* userData = nullptr;
+        void* reserved = nullptr;
+        ASSERT_TRUE(plugin.startDoc(Dm(), &userData, &reserved));
+        ASSERT_TRUE(plugin.startPage(Dm(), userData));
+        ASSERT_TRUE(plugin.endPage(Dm(), userData, 1));
+        ASSERT_TRUE(plugin.endDoc(Dm(), userData, L"C:\\out\\tw_group.ini"));
+    }
+    EXPECT_LE(nextSlot(), before + 1);
+}
+
 TEST_F(PluginTest, LogsTheRecordAsPassedInLandscape) {
     auto& record = *tw::TarnwellDEVMODE::FromBytes(m_dm.data());
     record.Write<short>(tw::dmoff::dmOrientation, 2);
