@@ -1,5 +1,6 @@
-// fuzz_stream SEED COUNT [OUTDIR [FROM]]: COUNT damaged documents of the seeded command stream fuzzer
-// through the real monitor in this process. Prints every case that went wrong and the totals:
+// fuzz_stream SEED COUNT [OUTDIR [FROM]] [--no-plugin]: COUNT damaged documents of the seeded
+// command stream fuzzer through the real monitor in this process, each job loading the plug-in
+// TwPlugIn.dll as a printer with one does (none with --no-plugin). Prints every case that went wrong and the totals:
 // cases, stream commands, crashes, hangs and wrong results (a job reported as success that lost
 // a page or came from a damaged stream, or status and failure that disagree). A crash or a hang
 // ends the run with the case that caused it; the exit status is 0 only when nothing went wrong.
@@ -87,8 +88,16 @@ void RemoveFiles(const std::wstring& dir) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    bool plugin = true;
+    for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) != "--no-plugin") continue;
+        plugin = false;
+        for (int j = i; j + 1 < argc; ++j) argv[j] = argv[j + 1];
+        --argc;
+        break;
+    }
     if (argc < 3) {
-        std::fprintf(stderr, "usage: fuzz_stream SEED COUNT [OUTDIR [FROM]]\n");
+        std::fprintf(stderr, "usage: fuzz_stream SEED COUNT [OUTDIR [FROM]] [--no-plugin]\n");
         return kExitUsage;
     }
     const unsigned seed = static_cast<unsigned>(std::strtoul(argv[1], nullptr, 10));
@@ -107,7 +116,7 @@ int main(int argc, char** argv) {
 
     const std::wstring printer = L"Fuzz Printer " + std::to_wstring(seed);
     twhost::MonitorPortRunner runner(L"Tarnwell Fuzz " + std::to_wstring(seed), L"FUZZ" + std::to_wstring(seed) + L":",
-                                     printer);
+                                     printer, plugin ? L"TwPlugIn.dll" : L"");
     std::wstring error;
     if (!runner.Ready(error)) {
         std::fprintf(stderr, "fuzz_stream: %s\n", tw::ToUtf8(error).c_str());
