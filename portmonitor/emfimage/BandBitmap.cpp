@@ -1,6 +1,10 @@
 // Per-thread band bitmaps.
 #include "emfimage/BandBitmap.h"
 
+#include <algorithm>
+#include <climits>
+#include <cstring>
+
 #include "base/UniqueHandle.h"
 #include "monitor/Trace.h"
 
@@ -45,6 +49,28 @@ HBITMAP AcquireBandBitmap(HDC dc, const PageBitmapInfo& band) {
 void ReleaseBandBitmap() {
     t_band.bitmap.reset();
     t_band.header = BITMAPINFOHEADER{};
+}
+
+bool CopyMonochromeRows(HBITMAP band, LONG rows, BYTE* target, DWORD targetStride, std::vector<BYTE>& scratch) {
+    BITMAP bm{};
+    if (!::GetObjectW(band, sizeof(bm), &bm) || bm.bmBitsPixel != 1 || bm.bmPlanes != 1) return false;
+    if (rows <= 0 || rows > bm.bmHeight) return rows == 0;
+    const size_t sourceStride = static_cast<size_t>(bm.bmWidthBytes);
+    const size_t bytes = sourceStride * static_cast<size_t>(rows);
+    if (bytes > static_cast<size_t>(LONG_MAX)) return false;
+    scratch.resize(bytes);
+    if (::GetBitmapBits(band, static_cast<LONG>(bytes), scratch.data()) != static_cast<LONG>(bytes)) return false;
+    // Only the row's own bits are copied; the padding of a DIB row reads as zero.
+    const size_t used = (static_cast<size_t>(bm.bmWidth) + 7) / 8;
+    const size_t copied = std::min({used, sourceStride, static_cast<size_t>(targetStride)});
+    const BYTE lastMask = static_cast<BYTE>(bm.bmWidth % 8 ? 0xFF << (8 - bm.bmWidth % 8) : 0xFF);
+    for (LONG i = 0; i < rows; ++i) {
+        BYTE* row = target + static_cast<size_t>(rows - 1 - i) * targetStride;
+        std::memcpy(row, scratch.data() + static_cast<size_t>(i) * sourceStride, copied);
+        if (copied) row[copied - 1] &= lastMask;
+        std::memset(row + copied, 0, targetStride - copied);
+    }
+    return true;
 }
 
 HBITMAP GetDIBSection2(HDC dc, const PageBitmapInfo& info) {

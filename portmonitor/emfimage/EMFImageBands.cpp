@@ -19,6 +19,13 @@ namespace {
 
 constexpr LONG kBands = 5;
 
+bool IsBlackWhitePalette(const PageBitmapInfo& info) {
+    const RGBQUAD& black = info.palette[0];
+    const RGBQUAD& white = info.palette[1];
+    return info.header.biBitCount == 1 && black.rgbRed == 0 && black.rgbGreen == 0 && black.rgbBlue == 0 &&
+           white.rgbRed == 255 && white.rgbGreen == 255 && white.rgbBlue == 255;
+}
+
 // One fifth of the page; a page under five rows is one band.
 LONG BandHeight(LONG pageHeight) { return pageHeight >= kBands ? pageHeight / kBands : pageHeight; }
 
@@ -31,6 +38,7 @@ struct CEMFImage::Bands {
     PageBitmapInfo bandInfo;
     LONG bandHeight = 0;
     LONG width = 0;
+    std::vector<BYTE> scratch;  // rows of the band on their way to the page DIB
     ~Bands() {
         band.reset();
         ReleaseBandBitmap();
@@ -81,6 +89,11 @@ bool CEMFImage::CopyBandRows(Bands& b, LONG y) {
     if (!page) return false;
     const DWORD rowBytes = m_info.RowBytes();
     BYTE* target = page.get() + m_info.HeaderBytes() + static_cast<SIZE_T>(m_pageHeight - y - rows) * rowBytes;
+    // A monochrome band is copied as it is; a colour band (a DIB section) and a page whose
+    // palette is not black and white go through GetDIBits, which converts.
+    if (bm.bmBitsPixel == 1 && IsBlackWhitePalette(m_info) &&
+        CopyMonochromeRows(b.bandBitmap, rows, target, rowBytes, b.scratch))
+        return true;
     PageBitmapInfo info = b.bandInfo;  // GetDIBits writes the palette it returns
     info.SetHeight(bm.bmHeight);
     const int copied = ::GetDIBits(b.band.get(), b.bandBitmap, static_cast<UINT>(bm.bmHeight - rows),
