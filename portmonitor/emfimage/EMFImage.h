@@ -90,7 +90,7 @@ private:
     struct Bands;  // the DCs and bitmaps of one page's banding
     BOOL RenderEmfBands(HENHMETAFILE emf, SIZE emfPixels, LONG xPelsPerMeter, LONG yPelsPerMeter, TarnwellDEVMODE& dm);
     BOOL RenderRawBands(const BYTE* rawDib, SIZE_T rawSize, TarnwellDEVMODE& dm);
-    bool PrepareBands(Bands& b, TarnwellDEVMODE& dm);
+    bool PrepareBands(Bands& b, TarnwellDEVMODE& dm, LONG bandHeight);
     bool CopyBand(Bands& b, LONG y);  // reports a failure
     bool CopyBandRows(Bands& b, LONG y);
     BOOL AllocatePageDib(SizingResult sizing);

@@ -26,8 +26,21 @@ bool IsBlackWhitePalette(const PageBitmapInfo& info) {
            white.rgbRed == 255 && white.rgbGreen == 255 && white.rgbBlue == 255;
 }
 
-// One fifth of the page; a page under five rows is one band.
+// A 1-bit page up to this size is drawn in one pass, one playback of the EMF instead of five
+// (a Letter page at 400 dpi is 1.9 MB); larger pages and colour pages keep five bands.
+constexpr ULONGLONG kSingleBandBytes = 2ull * 1024 * 1024;
+
+// A raw page: one fifth of the page, and a sixth band for what the fifths leave; a page under
+// five rows is one band.
 LONG BandHeight(LONG pageHeight) { return pageHeight >= kBands ? pageHeight / kBands : pageHeight; }
+
+// An EMF page is played once per band: as few bands as its size allows, and no band of a few
+// leftover rows that would cost a whole playback.
+LONG EmfBandCount(const PageBitmapInfo& info, LONG pageHeight) {
+    if (info.header.biBitCount == 1 && ULONGLONG(info.RowBytes()) * ULONGLONG(pageHeight) <= kSingleBandBytes) return 1;
+    return pageHeight >= kBands ? kBands : 1;
+}
+LONG RowsPerBand(LONG height, LONG bands) { return (height + bands - 1) / bands; }
 
 }  // namespace
 
@@ -46,7 +59,7 @@ struct CEMFImage::Bands {
     }
 };
 
-bool CEMFImage::PrepareBands(Bands& b, TarnwellDEVMODE& dm) {
+bool CEMFImage::PrepareBands(Bands& b, TarnwellDEVMODE& dm, LONG bandHeight) {
     {
         settings::MessagingIdGuard keepId(&dm);
         b.reference.reset(Spooler().CreatePrinterDC(m_pJob->PrinterName().c_str(), dm.AsDevModeW()));
@@ -59,7 +72,7 @@ bool CEMFImage::PrepareBands(Bands& b, TarnwellDEVMODE& dm) {
     b.band.reset(::CreateCompatibleDC(b.reference.get()));
     if (!b.band) return false;
     b.width = m_info.header.biWidth;
-    b.bandHeight = BandHeight(m_pageHeight);
+    b.bandHeight = bandHeight;
     b.bandInfo = m_info;
     b.bandInfo.SetHeight(b.bandHeight);
     b.bandBitmap = AcquireBandBitmap(b.band.get(), b.bandInfo);
@@ -104,7 +117,8 @@ bool CEMFImage::CopyBandRows(Bands& b, LONG y) {
 BOOL CEMFImage::RenderEmfBands(HENHMETAFILE emf, SIZE emfPixels, LONG xPelsPerMeter, LONG yPelsPerMeter,
                                TarnwellDEVMODE& dm) {
     Bands b;
-    if (!PrepareBands(b, dm)) return FALSE;
+    const LONG bands = EmfBandCount(m_info, m_pageHeight);
+    if (!PrepareBands(b, dm, RowsPerBand(m_pageHeight, bands))) return FALSE;
     const bool coverPage = m_pJob->IsDriverCoverPage();
     const int xDpi = DmXDpi(&dm), yDpi = DmYDpi(&dm);
     bool scale = std::abs(xDpi - yDpi) > kAnisotropicDpiTolerance &&
@@ -112,7 +126,8 @@ BOOL CEMFImage::RenderEmfBands(HENHMETAFILE emf, SIZE emfPixels, LONG xPelsPerMe
     scale = scale || coverPage || m_pJob->IsFormFillerCoverPage();
     UniqueDC scaleDc;
     UniqueGdiObject scaleBitmap;
-    const LONG scaleBandHeight = emfPixels.cy / kBands;
+    // As many EMF rows per band as the whole EMF over the page's bands, cut down as before.
+    const LONG scaleBandHeight = emfPixels.cy / bands;
     if (scale && emfPixels.cx > 0 && scaleBandHeight > 0) {
         const PageBitmapInfo info =
             FillBITMAPINFO2(m_info.header.biBitCount, emfPixels.cx, scaleBandHeight, xPelsPerMeter, yPelsPerMeter);
@@ -186,7 +201,7 @@ BOOL CEMFImage::RenderRawBands(const BYTE* raw, SIZE_T rawSize, TarnwellDEVMODE&
         return FALSE;
     }
     Bands b;
-    if (!PrepareBands(b, dm)) return FALSE;
+    if (!PrepareBands(b, dm, BandHeight(m_pageHeight))) return FALSE;
     const bool coverPage = m_pJob->IsDriverCoverPage();
     const LONG srcBand = BandHeight(src.Height());
     std::vector<BYTE> bandInfo;

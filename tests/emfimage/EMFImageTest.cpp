@@ -57,9 +57,10 @@ TEST_F(EMFImageRender, BandedPagesEqualOnePiecePlayback) {
         int xDpi, yDpi, width, height;
     };
     const Case cases[] = {
-        {L"examples\\page1.emf", 204, 196, 1728, 2200},  // five bands of 440 rows
-        {L"examples\\page1.emf", 204, 196, 1728, 2203},  // a sixth band of 3 rows
+        {L"examples\\page1.emf", 204, 196, 1728, 2200},  // a small 1-bit page: one band
         {L"examples\\page2.emf", 300, 300, 2550, 3300},
+        {L"examples\\page1.emf", 600, 600, 5100, 6600},  // 4.2 MB: five bands of 1320 rows
+        {L"examples\\page2.emf", 600, 600, 5100, 6603},  // five bands, the last 2 rows shorter
         {L"examples\\page1.emf", 200, 200, 1700, 4},     // under five rows: one band
     };
     for (const Case& c : cases) {
