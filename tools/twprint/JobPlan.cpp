@@ -5,9 +5,21 @@
 
 #include "HostPaths.h"
 #include "PrinterSettings.h"
+#include "base/UniqueHandle.h"
 #include "base/WideString.h"
 
 namespace twprint {
+namespace {
+
+// START_DOC opens a stream: its DEVMODE lies within the first few kilobytes.
+constexpr DWORD kStreamHeadBytes = 1 << 20;
+
+tw::UniqueFile OpenForReading(const std::wstring& path) {
+    return tw::UniqueFile(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+}
+
+}  // namespace
 
 int Fail(const std::wstring& message) {
     std::fprintf(stderr, "twprint: %s\n", tw::ToUtf8(message).c_str());
@@ -33,7 +45,7 @@ bool QueueJob(MonitorSession& session, const Options& o, const JobPlan& plan, st
     twhost::SimJob job;
     job.id = plan.jobId;
     job.document = plan.document;
-    job.size = static_cast<DWORD>(plan.stream.size());
+    job.size = static_cast<DWORD>(std::min<ULONGLONG>(plan.Size(), MAXDWORD));
     if (session.Host().Spooler().AddJob(o.printer, job) != plan.jobId) {
         error = L"cannot queue job " + std::to_wstring(plan.jobId);
         return false;
@@ -51,11 +63,25 @@ bool DriveJob(MonitorSession& session, const Options& o, const JobPlan& plan) {
     auto& spooler = session.Host().Spooler();
     HANDLE port = session.OpenPort(plan.port);
     if (!port) return false;
+    tw::UniqueFile file;
+    std::vector<BYTE> piece;
+    if (!plan.streamFile.empty()) {
+        file = OpenForReading(plan.streamFile);
+        piece.resize(o.chunk);
+    }
     if (session.StartDocPort(port, o.printer, plan.jobId, plan.document)) {
         unsigned long writes = 0;
-        for (size_t done = 0; done < plan.stream.size();) {
-            DWORD cb = static_cast<DWORD>(std::min<size_t>(o.chunk, plan.stream.size() - done));
-            session.WritePort(port, plan.stream.data() + done, cb);
+        for (ULONGLONG done = 0; done < plan.Size();) {
+            DWORD cb = static_cast<DWORD>(std::min<ULONGLONG>(o.chunk, plan.Size() - done));
+            const BYTE* data = plan.stream.data() + (plan.streamFile.empty() ? done : 0);
+            if (!plan.streamFile.empty()) {
+                // A file that shrank or cannot be read ends the stream where it ends.
+                DWORD got = 0;
+                if (!file || !::ReadFile(file.get(), piece.data(), cb, &got, nullptr) || got == 0) break;
+                cb = got;
+                data = piece.data();
+            }
+            session.WritePort(port, data, cb);
             done += cb;
             // A user deletes the job from the queue while it prints: the spooler sends no more
             // of it and ends the document.
@@ -84,13 +110,23 @@ bool PrepareSettings(const Options& o, const tw::TarnwellDEVMODE* dm, SettingsWr
 }
 
 bool ReadStreamPlan(const std::wstring& file, const std::wstring& document, JobPlan& plan, std::wstring& error) {
-    if (!ReadWholeFile(HostPath(file), plan.stream)) {
-        error = L"cannot read stream file '" + file + L"'";
-        return false;
+    plan.streamFile = HostPath(file);
+    tw::UniqueFile f = OpenForReading(plan.streamFile);
+    LARGE_INTEGER size{};
+    std::vector<BYTE> head;
+    DWORD got = 0;
+    if (f && ::GetFileSizeEx(f.get(), &size)) {
+        head.resize(static_cast<size_t>(std::min<LONGLONG>(size.QuadPart, kStreamHeadBytes)));
+        if (head.empty() || (::ReadFile(f.get(), head.data(), static_cast<DWORD>(head.size()), &got, nullptr) &&
+                             got == head.size())) {
+            plan.streamFileSize = static_cast<ULONGLONG>(size.QuadPart);
+            plan.dm = StartDocDevMode(head);
+            plan.document = document.empty() ? FileNameOf(file) : document;
+            return true;
+        }
     }
-    plan.dm = StartDocDevMode(plan.stream);
-    plan.document = document.empty() ? FileNameOf(file) : document;
-    return true;
+    error = L"cannot read stream file '" + file + L"'";
+    return false;
 }
 
 }  // namespace twprint

@@ -18,14 +18,21 @@ namespace twprint {
 int Fail(const std::wstring& message);
 
 struct JobPlan {
-    std::vector<BYTE> stream;
+    std::vector<BYTE> stream;  // a stream built in memory (the pages of the command line)
     std::wstring document;
     std::optional<tw::TarnwellDEVMODE> dm;  // the DEVMODE of the stream's START_DOC
     std::wstring port;
     DWORD jobId = 0;
+    // A stream file is read piece by piece while it is sent, never held whole: a job of
+    // thousands of pages costs no more memory than one of ten.
+    std::wstring streamFile;  // host path; empty for a stream in memory
+    ULONGLONG streamFileSize = 0;
+
+    ULONGLONG Size() const { return streamFile.empty() ? stream.size() : streamFileSize; }
 };
 
-// A stream file as a job: its bytes, DEVMODE and document name (`document`, or the file's name).
+// A stream file as a job: its size, DEVMODE and document name (`document`, or the file's name);
+// only the head of the file is read here.
 bool ReadStreamPlan(const std::wstring& file, const std::wstring& document, JobPlan& plan, std::wstring& error);
 // Writes the run's --set and --ini settings, undone when `settings` goes unless kept.
 bool PrepareSettings(const Options& o, const tw::TarnwellDEVMODE* dm, SettingsWriter& settings, std::wstring& dataFile,

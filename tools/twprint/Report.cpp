@@ -1,5 +1,7 @@
 #include "Report.h"
 
+#include <psapi.h>
+
 #include <algorithm>
 #include <cstdio>
 
@@ -129,6 +131,16 @@ std::string BuildReport(MonitorSession& session, const JobRecorder& recorder, co
         w.EndObject();
     }
     w.EndArray();
+
+    // What the run cost the process so far, the monitor included: memory stays flat over a
+    // long job when pages are not kept.
+    PROCESS_MEMORY_COUNTERS memory{};
+    memory.cb = sizeof(memory);
+    if (::K32GetProcessMemoryInfo(::GetCurrentProcess(), &memory, sizeof(memory)))
+        w.BeginObject("process")
+            .Number("peak_working_set", static_cast<int64_t>(memory.PeakWorkingSetSize))
+            .Number("peak_pagefile_usage", static_cast<int64_t>(memory.PeakPagefileUsage))
+            .EndObject();
     w.EndObject();
     return w.str();
 }
