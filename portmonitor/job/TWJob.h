@@ -26,6 +26,7 @@
 namespace tw {
 
 class CPortCmd;
+class IniSectionBatch;
 class CBlFile;
 
 inline constexpr wchar_t kGdiMutexName[] = L"Global\\TW_GDI_CBEC44B2-7451-47DD-ACAC-CC6C28C563D6";
@@ -280,6 +281,8 @@ public:
     BOOL UpdateGroupFile();
     // TRUE only when every group file in use took the value.
     BOOL WriteGroupValue(const wchar_t* section, const wchar_t* key, const wchar_t* value);
+    // The batch into every group file in use (see WriteGroupValue).
+    BOOL WriteGroupBatch(const IniSectionBatch& batch);
     // The first messaging warning of the job, written into the group file with the page it
     // was raised on and once for the document.
     void SetMessageCaptureWarning(const std::wstring& text);

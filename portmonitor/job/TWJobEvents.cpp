@@ -3,6 +3,7 @@
 #include <string>
 
 #include "base/IniFile.h"
+#include "base/IniSectionBatch.h"
 #include "job/JobObserver.h"
 #include "job/TWJob.h"
 #include "monitor/EventReporter.h"
@@ -66,6 +67,19 @@ BOOL CTWJob::WriteGroupValue(const wchar_t* section, const wchar_t* key, const w
         if (!GroupFileInUse(i, file.path, file.enabled, DevMode())) continue;
         if (!IniFile(file.path).WriteString(section, key, value)) {
             TW_TRACE(L"CTWJob::WriteGroupValue: cannot write %s (%lu)", file.path.c_str(), ::GetLastError());
+            all = FALSE;
+        }
+    }
+    return all;
+}
+
+BOOL CTWJob::WriteGroupBatch(const IniSectionBatch& batch) {
+    BOOL all = TRUE;
+    for (size_t i = 0; i < kGroupFileCount; ++i) {
+        const GroupFile& file = m_groupFiles[i];
+        if (!GroupFileInUse(i, file.path, file.enabled, DevMode())) continue;
+        if (!batch.WriteTo(file.path)) {
+            TW_TRACE(L"CTWJob::WriteGroupBatch: cannot write %s (%lu)", file.path.c_str(), ::GetLastError());
             all = FALSE;
         }
     }

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "base/IniFile.h"
+#include "base/IniSectionBatch.h"
 #include "base/WideString.h"
 #include "job/JobOptions.h"
 #include "job/TWJob.h"
@@ -65,46 +66,52 @@ BOOL CTWJob::UpdateGroupFile() {
     TW_TRACE(naming::kLogGroupEnabled, MainGroupFile().c_str());
     const DWORD sheet = SheetNumber();
     const wchar_t* printer = m_szPrinterName.c_str();
+    // The page's values go out together: one read and one write of each section.
+    IniSectionBatch batch;
+    const auto put = [&batch](const wchar_t* section, const wchar_t* key, const std::wstring& value) {
+        batch.Add(section, key, value);
+    };
     const TarnwellDEVMODE* dm = DevMode();
     if (sheet == 1) {
-        WriteGroupValue(printer, naming::kGroupImageFormat, FormatName(m_settings.dwEffectiveFormat));
-        WriteGroupValue(printer, naming::kGroupAppendImage, IsMultipageOutput() ? naming::kYes : naming::kNo);
-        WriteGroupValue(printer, naming::kGroupBitsPerPixel,
+        put(printer, naming::kGroupImageFormat, FormatName(m_settings.dwEffectiveFormat));
+        put(printer, naming::kGroupAppendImage, IsMultipageOutput() ? naming::kYes : naming::kNo);
+        put(printer, naming::kGroupBitsPerPixel,
                         std::to_wstring(EffectiveBitsPerPixel(dm, m_dwJobID)).c_str());
-        WriteGroupValue(printer, naming::kGroupDocumentName, m_szDocumentName.c_str());
+        put(printer, naming::kGroupDocumentName, m_szDocumentName.c_str());
         if (m_bWriteCopiesToGroupFile)
-            WriteGroupValue(printer, naming::kGroupCopies, std::to_wstring(GroupFileCopies(dm, m_dwJobID)).c_str());
+            put(printer, naming::kGroupCopies, std::to_wstring(GroupFileCopies(dm, m_dwJobID)).c_str());
     }
 
     const std::wstring section = FormatW(naming::kGroupPageSection, static_cast<unsigned long>(sheet));
     const wchar_t* page = section.c_str();
     const bool text = DmHasFlag(dm, dmflag::IsWriteTextEnabled);
-    if (!IsSilent()) WriteGroupValue(page, naming::kGroupFileName, m_szImageFileName.c_str());
-    if (text) WriteGroupValue(page, naming::kGroupTextFileName, m_szTextFileName.c_str());
+    if (!IsSilent()) put(page, naming::kGroupFileName, m_szImageFileName.c_str());
+    if (text) put(page, naming::kGroupTextFileName, m_szTextFileName.c_str());
     if (IsOcrEnabled(dm, m_dwJobID)) {
-        WriteGroupValue(page, naming::kGroupOcrTextFileName, m_szOCRTextFileName.c_str());
-        if (m_ocr.HasError()) WriteGroupValue(page, naming::kGroupOcrError, m_ocr.ErrorText().c_str());
+        put(page, naming::kGroupOcrTextFileName, m_szOCRTextFileName.c_str());
+        if (m_ocr.HasError()) put(page, naming::kGroupOcrError, m_ocr.ErrorText().c_str());
     }
     if (text && DmHasFlag(dm, dmflag::IsMailMergeEnabled))
-        WriteGroupValue(page, naming::kGroupMailMergeFileName, m_szMailMergeFileName.c_str());
+        put(page, naming::kGroupMailMergeFileName, m_szMailMergeFileName.c_str());
     const GroupPageGeometry geometry = GroupFileGeometry(dm);
-    WriteGroupValue(page, naming::kGroupOrientation, geometry.portrait ? naming::kPortrait : naming::kLandscape);
-    WriteGroupValue(page, naming::kGroupPageWidth, std::to_wstring(geometry.width).c_str());
-    WriteGroupValue(page, naming::kGroupPageHeight, std::to_wstring(geometry.height).c_str());
-    WriteGroupValue(page, naming::kGroupXDpi, std::to_wstring(geometry.xDpi).c_str());
-    WriteGroupValue(page, naming::kGroupYDpi, std::to_wstring(geometry.yDpi).c_str());
-    if (m_bPageWarning) WriteGroupValue(page, naming::kGroupMessageCaptureWarning, m_szMessageCaptureWarning.c_str());
-    WriteGroupValue(printer, naming::kGroupTotalPages, std::to_wstring(sheet).c_str());
+    put(page, naming::kGroupOrientation, geometry.portrait ? naming::kPortrait : naming::kLandscape);
+    put(page, naming::kGroupPageWidth, std::to_wstring(geometry.width).c_str());
+    put(page, naming::kGroupPageHeight, std::to_wstring(geometry.height).c_str());
+    put(page, naming::kGroupXDpi, std::to_wstring(geometry.xDpi).c_str());
+    put(page, naming::kGroupYDpi, std::to_wstring(geometry.yDpi).c_str());
+    if (m_bPageWarning) put(page, naming::kGroupMessageCaptureWarning, m_szMessageCaptureWarning.c_str());
+    put(printer, naming::kGroupTotalPages, std::to_wstring(sheet).c_str());
 
     if (m_bHasStatus) {
-        WriteGroupValue(printer, naming::kStatusPrintStatus, m_szStatus.c_str());
+        put(printer, naming::kStatusPrintStatus, m_szStatus.c_str());
         m_bHasStatus = false;
     }
     if (!m_szMessageCaptureWarning.empty() && !m_bDocumentWarningWritten) {
-        WriteGroupValue(printer, naming::kGroupMessageCaptureWarning, m_szMessageCaptureWarning.c_str());
+        put(printer, naming::kGroupMessageCaptureWarning, m_szMessageCaptureWarning.c_str());
         m_bDocumentWarningWritten = true;
     }
     m_bPageWarning = false;
+    WriteGroupBatch(batch);
     TW_TRACE_RESULT(L"CTWJob::UpdateGroupFile", TRUE);
     return TRUE;
 }
