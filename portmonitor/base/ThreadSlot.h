@@ -25,15 +25,19 @@ public:
     ThreadSlot& operator=(const ThreadSlot&) = delete;
 
     // This thread's value, made (value-initialised) on first use. Without a slot every thread
-    // shares one value rather than failing.
+    // shares one value rather than failing. The thread's last error is kept: TlsGetValue
+    // clears it, and a library records its failure while the system's reason is still wanted.
     T& Get() {
         if (m_index == TLS_OUT_OF_INDEXES) return m_shared;
+        const DWORD lastError = ::GetLastError();
         T* value = static_cast<T*>(::TlsGetValue(m_index));
-        if (value) return *value;
-        value = new T();
-        ::TlsSetValue(m_index, value);
-        CsLock lock(m_cs);
-        m_values.push_back(value);
+        if (!value) {
+            value = new T();
+            ::TlsSetValue(m_index, value);
+            CsLock lock(m_cs);
+            m_values.push_back(value);
+        }
+        ::SetLastError(lastError);
         return *value;
     }
 
