@@ -234,6 +234,18 @@ TEST_F(PictureWriters, MetafilePageIsTheDriversBytesAndRawPagesAreDrawnIntoOne) 
     }, &types, nullptr);
     EXPECT_NE(std::find(types.begin(), types.end(), static_cast<DWORD>(EMR_BITBLT)), types.end());  // PatBlt
     EXPECT_NE(std::find(types.begin(), types.end(), static_cast<DWORD>(EMR_STRETCHDIBITS)), types.end());
+
+    // A raw page that gives no resolution takes the printer's for the metafile's frame.
+    h.biXPelsPerMeter = h.biYPelsPerMeter = 0;
+    std::memcpy(dib.data(), &h, sizeof(h));
+    tw::UniqueHGlobal noResolution(twtest::GlobalFromBytes(dib));
+    const std::wstring plain = dir + L"\\plain.emf";
+    ASSERT_TRUE(writer->SaveFile(noResolution.get(), dib.size(), plain.c_str(), FALSE)) << Status(fx);
+    tw::UniqueEnhMetaFile plainEmf(::GetEnhMetaFileW(plain.c_str()));
+    ENHMETAHEADER header{};
+    ASSERT_TRUE(plainEmf && ::GetEnhMetaFileHeader(plainEmf.get(), sizeof(header), &header));
+    EXPECT_GT(header.rclFrame.right, 0);
+    EXPECT_GT(header.rclFrame.bottom, 0);
 }
 
 TEST_F(PictureWriters, HtmlPicturesNamesAndPage) {
@@ -295,6 +307,31 @@ TEST_F(PictureWriters, FailuresReportTheirNumbersAndLeaveNoFile) {
         EXPECT_FALSE(Save(fx, code, dir + L"\\missing\\x.out")) << code;
         EXPECT_EQ(Status(fx).rfind(prefix, 0), 0u) << code << ": " << Status(fx);
     }
+}
+
+TEST_F(PictureWriters, GifTakesTheJobsEmptyReservationAndFillsTheTableWithBlack) {
+    // An 8-bit page with a two-colour palette: the table's other 254 entries are black, not
+    // whatever bytes follow the palette.
+    std::string dib(sizeof(BITMAPINFOHEADER) + 8, '\0');
+    BITMAPINFOHEADER h{sizeof(BITMAPINFOHEADER), 8, 2, 1, 8, BI_RGB, 0, 3937, 3937, 2, 0};
+    std::memcpy(dib.data(), &h, sizeof(h));
+    const RGBQUAD white{255, 255, 255, 0};
+    std::memcpy(dib.data() + sizeof(h) + 4, &white, 4);
+    dib.append(std::string(16, '\x01'));
+    tw::UniqueHGlobal block(twtest::GlobalFromBytes(dib));
+    const std::wstring name = dir + L"\\reserved.gif";
+    twtest::WriteFileBytes(name, "");
+    int error = 0;
+    EXPECT_FALSE(tw::SaveDIBInGIFFormat(name.c_str(), block.get(), 0, &error));
+    EXPECT_EQ(error, tw::giferr::kFile);
+    ASSERT_TRUE(tw::SaveDIBInGIFFormat(name.c_str(), block.get(), 0, &error, tw::GifCreation::NewOrEmptyReservation));
+    const std::string gif = twtest::ReadFileBytes(name);
+    EXPECT_EQ(gif.substr(13, 6), std::string("\0\0\0\xFF\xFF\xFF", 6));
+    EXPECT_EQ(gif.substr(19, 3 * 254), std::string(3 * 254, '\0'));
+    // Only an empty file counts as the reservation: a file with content stays as it is.
+    EXPECT_FALSE(tw::SaveDIBInGIFFormat(name.c_str(), block.get(), 0, &error, tw::GifCreation::NewOrEmptyReservation));
+    EXPECT_EQ(error, tw::giferr::kFile);
+    EXPECT_EQ(twtest::ReadFileBytes(name), gif);
 }
 
 TEST_F(PictureWriters, ModulesRefuseDibsWhoseHeaderLies) {
