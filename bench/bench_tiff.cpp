@@ -11,12 +11,15 @@
 #include <vector>
 
 #include "base/UniqueHandle.h"
+#include "bench/BenchPages.h"
 #include "companions/tifflib/Tiff32.h"
 
 namespace {
 
-constexpr int kWidth = 2550, kHeight = 3300, kDpi = 300;
-constexpr int kPelsPerMeter = (kDpi * 10000 + 127) / 254;
+using bench::kDpi;
+using bench::kHeight;
+using bench::kWidth;
+using bench::Now;
 
 struct MonoParams {
     BITMAPINFOHEADER header;
@@ -30,13 +33,6 @@ int WINAPI MonochromeRows(BYTE* row, int index, void* params) {
     const BYTE* src = p->bits + stride * (p->header.biHeight - 1 - index);
     for (size_t i = 0; i < stride; ++i) row[i] = static_cast<BYTE>(~src[i]);
     return TIFF_ROW_OK;
-}
-
-double Now() {
-    LARGE_INTEGER f, c;
-    ::QueryPerformanceFrequency(&f);
-    ::QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
 }
 
 struct Library {
@@ -70,46 +66,10 @@ struct Library {
     }
 };
 
-// A page of body text: 66 lines of 10-point serif type at 300 dpi.
-bool RenderPage(tw::UniqueGdiObject& bitmap, MonoParams& params) {
-    struct {
-        BITMAPINFOHEADER h;
-        RGBQUAD palette[2];
-    } bi{};
-    bi.h.biSize = sizeof(BITMAPINFOHEADER);
-    bi.h.biWidth = kWidth;
-    bi.h.biHeight = kHeight;
-    bi.h.biPlanes = 1;
-    bi.h.biBitCount = 1;
-    bi.h.biClrUsed = 2;
-    bi.h.biXPelsPerMeter = bi.h.biYPelsPerMeter = kPelsPerMeter;
-    bi.palette[1] = RGBQUAD{255, 255, 255, 0};
-    void* bits = nullptr;
-    tw::UniqueDC dc(::CreateCompatibleDC(nullptr));
-    bitmap.reset(::CreateDIBSection(dc.get(), reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!dc || !bitmap) return false;
-    tw::SelectGuard selectBitmap(dc.get(), bitmap.get());
-    ::PatBlt(dc.get(), 0, 0, kWidth, kHeight, WHITENESS);
-    tw::UniqueGdiObject font(::CreateFontW(-42, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                           CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY, DEFAULT_PITCH, L"Liberation Serif"));
-    tw::SelectGuard selectFont(dc.get(), font.get());
-    ::SetTextColor(dc.get(), RGB(0, 0, 0));
-    ::SetBkMode(dc.get(), TRANSPARENT);
-    const wchar_t* words[] = {L"printing", L"port", L"monitor", L"page", L"fax", L"document", L"the", L"of", L"and",
-                              L"resolution", L"compression", L"Group", L"encoding", L"rows", L"TIFF", L"output"};
-    unsigned seed = 12345;
-    for (int line = 0; line < 66; ++line) {
-        std::wstring text;
-        while (text.size() < 88) {
-            seed = seed * 1103515245u + 12345u;
-            text += words[(seed >> 16) % (sizeof words / sizeof words[0])];
-            text += L' ';
-        }
-        ::TextOutW(dc.get(), 300, 300 + line * 41, text.c_str(), static_cast<int>(text.size()));
-    }
-    ::GdiFlush();
-    params.header = bi.h;
-    params.bits = static_cast<const BYTE*>(bits);
+bool RenderPage(bench::Page& page, MonoParams& params) {
+    if (!bench::RenderTextPage(page)) return false;
+    params.header = page.info.h;
+    params.bits = page.bits;
     return true;
 }
 
@@ -128,9 +88,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "bench_tiff: TIFF32.DLL cannot be loaded\n");
         return 1;
     }
-    tw::UniqueGdiObject bitmap;
+    bench::Page page;
     MonoParams params{};
-    if (!RenderPage(bitmap, params)) {
+    if (!RenderPage(page, params)) {
         std::fprintf(stderr, "bench_tiff: the page cannot be rendered\n");
         return 1;
     }

@@ -149,6 +149,24 @@ private:
     HGDIOBJ m_old;
 };
 
+// The screen's DC (GetDC of the desktop), released when it goes.
+class ScreenDC {
+public:
+    ScreenDC() : m_hdc(::GetDC(nullptr)) {}
+    ~ScreenDC() {
+        if (m_hdc) {
+            PreserveLastError keep;
+            ::ReleaseDC(nullptr, m_hdc);
+        }
+    }
+    ScreenDC(const ScreenDC&) = delete;
+    ScreenDC& operator=(const ScreenDC&) = delete;
+    HDC get() const noexcept { return m_hdc; }
+    explicit operator bool() const noexcept { return m_hdc != nullptr; }
+private:
+    HDC m_hdc;
+};
+
 // Locks a moveable global block for as long as it is read or written.
 template <typename T = BYTE>
 class GlobalLockGuard {

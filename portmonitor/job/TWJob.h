@@ -100,6 +100,10 @@ public:
     // The encoded output of the in-memory TIFF writer, made (1 byte) on first use; null when it
     // cannot be allocated. The job sends it at EndDoc with multi-page output.
     HGLOBAL MemoryOutputBlock();
+    // Whether `fileName` is the empty file with which the job holds the name of its next output.
+    bool HoldsNameReservation(const std::wstring& fileName) const;
+    // The page being saved is the document's first (cover pages apart).
+    bool IsFirstPageOfDocument() const { return IsFirstDocumentPage(); }
     // Content-based naming: replaces `fileName` by the name the page's content gives; FALSE
     // stops the page.
     BOOL RenameByContent(std::wstring& fileName);

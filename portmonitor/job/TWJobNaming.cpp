@@ -301,6 +301,10 @@ BOOL CTWJob::NameTooLong(const std::wstring& image, const std::wstring& previous
     return FALSE;
 }
 
+bool CTWJob::HoldsNameReservation(const std::wstring& fileName) const {
+    return !fileName.empty() && EqualsNoCase(m_nameReservation.Name(), fileName);
+}
+
 DWORD CTWJob::ReserveImageName(const std::wstring& image) { return m_nameReservation.Reserve(image, m_writtenFiles); }
 
 // A numbered name is taken by creating it: between finding a free number and writing the page,

@@ -7,6 +7,8 @@
 #include "monitor/ThreadBlock.h"
 #include "monitor/Trace.h"
 #include "ocr/OCR.h"
+#include "twfile/gif/GifModule.h"
+#include "twfile/png/PngModule.h"
 
 namespace tw::module {
 namespace {
@@ -30,18 +32,36 @@ BOOL ProcessAttach(HINSTANCE hInstance) {
         return FALSE;
     }
     threadblock::Attach();
+    if (!TwGIFMain(DLL_PROCESS_ATTACH)) {
+        TW_TRACE(L"DllMain: ERROR: TwGIFMain failed!");
+        return FALSE;
+    }
+    if (!TwPNGMain(DLL_PROCESS_ATTACH)) {
+        TW_TRACE(L"DllMain: ERROR: TwPNGMain failed!");
+        return FALSE;
+    }
     return TRUE;
 }
 
 void ProcessDetach() {
+    TwPNGMain(DLL_PROCESS_DETACH);
+    TwGIFMain(DLL_PROCESS_DETACH);
     threadblock::Detach();
     threadblock::FreeSlot();
     FreeOcrLibrary();
     g_ocrLock.reset();
 }
 
-BOOL ThreadAttach() { return threadblock::Attach() ? TRUE : FALSE; }
-void ThreadDetach() { threadblock::Detach(); }
+BOOL ThreadAttach() {
+    TwGIFMain(DLL_THREAD_ATTACH);
+    TwPNGMain(DLL_THREAD_ATTACH);
+    return threadblock::Attach() ? TRUE : FALSE;
+}
+void ThreadDetach() {
+    TwGIFMain(DLL_THREAD_DETACH);
+    TwPNGMain(DLL_THREAD_DETACH);
+    threadblock::Detach();
+}
 
 HINSTANCE Instance() { return g_hInstance ? g_hInstance : ::GetModuleHandleW(nullptr); }
 

@@ -9,6 +9,11 @@
 
 namespace tw {
 
+bool SheetIsIncomplete(const CTWJob& job) {
+    const PagesPerSheet& sheet = job.Sheet();
+    return sheet.Count() >= 2 && !sheet.FlushPending() && !sheet.IsLastCell(job.PageIndexInDocument());
+}
+
 CBlFile::~CBlFile() { TW_TRACE(L"CBlFile::~CBlFile()"); }
 
 CBlFile::PageStep CBlFile::PreparePage(CEMFImage& image, HGLOBAL pageData, SIZE_T pageDataSize, std::wstring& fileName,
@@ -36,9 +41,7 @@ CBlFile::PageStep CBlFile::PreparePage(CEMFImage& image, HGLOBAL pageData, SIZE_
     if (!built) return PageStep::Failed;
     if (renameByContent && !m_pJob->RenameByContent(fileName)) return PageStep::Failed;
 
-    const PagesPerSheet& sheet = m_pJob->Sheet();
-    const int n = sheet.Count();
-    if (n >= 2 && !sheet.FlushPending() && !sheet.IsLastCell(m_pJob->PageIndexInDocument())) return PageStep::HeldForSheet;
+    if (SheetIsIncomplete(*m_pJob)) return PageStep::HeldForSheet;
     if (!image.PageDib()) {
         m_pJob->HandleError(codes.noImage, __FILE__, __LINE__);
         return PageStep::Failed;
@@ -64,6 +67,12 @@ BOOL CBlFile::FailPartialFile(UniqueFile& file, const std::wstring& fileName, co
                               const char* sourceFile, int line) {
     if (const DWORD error = RemovePartialFile(file, fileName)) ReportWriteError(prefixText, fileName, error);
     else m_pJob->HandleError(code, sourceFile, line);
+    return FALSE;
+}
+
+BOOL CBlFile::FailOutputFile(const wchar_t* prefixText, const std::wstring& fileName, int code, const char* sourceFile,
+                             int line) {
+    if (m_pJob->ValidateOutputFile(prefixText, fileName.c_str())) m_pJob->HandleError(code, sourceFile, line);
     return FALSE;
 }
 

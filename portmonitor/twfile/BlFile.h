@@ -61,6 +61,10 @@ protected:
     // reported in its own words, any other failure as internal error `code`.
     BOOL FailPartialFile(UniqueFile& file, const std::wstring& fileName, const wchar_t* prefixText, int code,
                          const char* sourceFile, int line);
+    // A page whose file could not be written: the output check tells the user why when it
+    // can (a message numbered 25), otherwise internal error `code` is reported. FALSE.
+    BOOL FailOutputFile(const wchar_t* prefixText, const std::wstring& fileName, int code, const char* sourceFile,
+                        int line);
     // The number of the sheet being written, for outputs numbered by page.
     DWORD SheetNumber() const;
 
@@ -72,6 +76,9 @@ protected:
     DWORD m_dwFormat = 0;
     CTWJob* m_pJob = nullptr;
 };
+
+// Pages per sheet hold the page back: its sheet is not complete yet and no flush is asked for.
+bool SheetIsIncomplete(const CTWJob& job);
 
 // The writer for the job's effective format, or none for formats without one. Memory mode
 // picks the in-memory writer where the format has one.

@@ -4,7 +4,11 @@
 
 #include "twfile/BlBMPFile.h"
 #include "twfile/BlFaxFiles.h"
+#include "twfile/BlEMFFile.h"
 #include "twfile/BlFile.h"
+#include "twfile/BlHTMLFile.h"
+#include "twfile/BlPcxFiles.h"
+#include "twfile/BlPictureFiles.h"
 #include "twfile/BlTIFFFile.h"
 #include "twfile/FileFormats.h"
 #include "monitor/Trace.h"
@@ -22,7 +26,6 @@ struct WriterMaker {
     std::unique_ptr<CBlFile> (*make)(const TarnwellDEVMODE&);
 };
 
-// Writers not listed here are not built yet: their formats get no writer.
 constexpr WriterMaker kMakers[] = {
     {L"CBlBMPFile", &Make<CBlBMPFile>},
     {L"CBlMemBMPFile", &Make<CBlMemBMPFile>},
@@ -31,6 +34,18 @@ constexpr WriterMaker kMakers[] = {
     {L"CBlCALSFile", &Make<CBlCALSFile>},
     {L"CBlRawFaxFile", &Make<CBlRawFaxFile>},
     {L"CBlIOCAFile", &Make<CBlIOCAFile>},
+    {L"CBlPNGFile", &Make<CBlPNGFile>},
+    {L"CBlGIFFile", &Make<CBlGIFFile>},
+    {L"CBlJPEGFile", &Make<CBlJPEGFile>},
+    {L"CBlJPEGLabFile", &Make<CBlJPEGLabFile>},
+    {L"CBlPCXFile", &Make<CBlPCXFile>},
+    {L"CBlDCXFile", &Make<CBlDCXFile>},
+    {L"CBlEMFFile", &Make<CBlEMFFile>},
+    {L"CBlMemEMFFile", &Make<CBlMemEMFFile>},
+    {L"CBlHTMLGIFFile", &Make<CBlHTMLGIFFile>},
+    {L"CBlHTMLPNGFile", &Make<CBlHTMLPNGFile>},
+    {L"CBlHTMLJPEGFile", &Make<CBlHTMLJPEGFile>},
+    {L"CBlHTMLBMPFile", &Make<CBlHTMLBMPFile>},
 };
 
 }  // namespace

@@ -296,6 +296,7 @@ void ClientListener::ReadPayload(HANDLE pipe, ReceivedMessage& message, DWORD nu
     ReadBytes(pipe, size, data, &pieces, error);
     message.Number("data_size", size).Number("data_received", static_cast<long long>(data.size()));
     message.Numbers("pieces", std::move(pieces));
+    message.Number("data_fnv1a", Fnv1a(kFnv1aBasis, data.data(), data.size()));
     // OCR and page texts are UTF-16 with their terminator.
     if (number != static_cast<DWORD>(tw::PrnMessageKind::MemoryImage) && size >= sizeof(wchar_t) && data.size() == size)
         message.Text("data_text", std::wstring(reinterpret_cast<const wchar_t*>(data.data()), size / sizeof(wchar_t) - 1));
@@ -352,10 +353,12 @@ LRESULT ClientListener::OnCopyData(const COPYDATASTRUCT& data) {
     } else {
         t.received += data.cbData;
         t.pieces.push_back(data.cbData);
+        if (bytes) t.fnv1a = Fnv1a(t.fnv1a, bytes, data.cbData);
     }
     if (t.sized && t.received >= t.size) {
         ReceivedMessage m = t.message;
         m.Number("data_size", t.size).Number("data_received", t.received).Numbers("pieces", t.pieces);
+        m.Number("data_fnv1a", t.fnv1a);
         Add(std::move(m));
         t.active = false;
     }

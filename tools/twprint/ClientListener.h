@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstdint>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -16,6 +17,13 @@
 #include "base/UniqueHandle.h"
 
 namespace twprint {
+
+// FNV-1a (32 bits) of received data, so that a report can show which bytes arrived.
+inline constexpr uint32_t kFnv1aBasis = 0x811C9DC5u;
+inline uint32_t Fnv1a(uint32_t hash, const BYTE* data, size_t size) {
+    for (size_t i = 0; i < size; ++i) hash = (hash ^ data[i]) * 0x01000193u;
+    return hash;
+}
 
 struct ListenNames {
     std::wstring pipe;        // "\\.\pipe\<interface name><ID>"
@@ -67,6 +75,7 @@ private:
         DWORD size = 0;
         long long received = 0;
         std::vector<long long> pieces;
+        uint32_t fnv1a = kFnv1aBasis;
         ReceivedMessage message;
     } m_copy;
 
