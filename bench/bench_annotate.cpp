@@ -8,14 +8,17 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "bench/BenchFiles.h"
 #include "base/UniqueHandle.h"
 #include "emfimage/EMFImage.h"
+#include "emfimage/PackedDib.h"
 #include "host/DevModeBuilder.h"
 #include "host/HostEnvironment.h"
 #include "job/SettingsStore.h"
 #include "job/TWJob.h"
+#include "twfile/BmpEncoding.h"
 
 namespace {
 
@@ -32,21 +35,19 @@ void SetText(const std::wstring& key, const wchar_t* name, const std::wstring& v
 // A 24-bit grey-gradient picture of about a quarter page, drawn stretched over the page.
 std::wstring WritePicture() {
     const LONG w = 640, h = 820;
-    const DWORD stride = (w * 3 + 3) & ~3u;
-    BITMAPFILEHEADER fh{0x4D42, 0, 0, 0, sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
-    BITMAPINFOHEADER ih{sizeof(BITMAPINFOHEADER), w, h, 1, 24, BI_RGB, stride * h, 0, 0, 0, 0};
-    fh.bfSize = fh.bfOffBits + ih.biSizeImage;
-    std::string bytes(reinterpret_cast<const char*>(&fh), sizeof(fh));
-    bytes.append(reinterpret_cast<const char*>(&ih), sizeof(ih));
-    std::string rows(stride * h, '\0');
-    for (LONG y = 0; y < h; ++y)
-        for (LONG x = 0; x < w * 3; ++x) rows[y * stride + x] = static_cast<char>((x + y) % 256);
-    bytes += rows;
+    tw::UniqueHGlobal dib(tw::NewPackedDib(w, h, 24, nullptr, 0, 0, 0));
+    std::vector<BYTE> file;
+    {
+        tw::DibView view(dib.get());
+        for (LONG y = 0; y < h; ++y)
+            for (LONG x = 0; x < w * 3; ++x) view.StoredRow(y)[x] = static_cast<BYTE>((x + y) % 256);
+        tw::EncodeBmpFile(reinterpret_cast<const BYTE*>(view.Header()), ::GlobalSize(dib.get()), file);
+    }
     wchar_t temp[MAX_PATH];
     ::GetTempPathW(MAX_PATH, temp);
     const std::wstring path = std::wstring(temp) + L"bench_annotate.bmp";
     if (FILE* f = _wfopen(path.c_str(), L"wb")) {
-        fwrite(bytes.data(), 1, bytes.size(), f);
+        fwrite(file.data(), 1, file.size(), f);
         fclose(f);
     }
     return path;

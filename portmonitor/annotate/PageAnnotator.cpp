@@ -30,6 +30,17 @@ void CPageAnnotator::StartPageIfNew() {
     m_page = page;
     m_firstPage = Picture{};  // the first page's picture lives for its page only
     m_batesLoaded = m_batesValid = m_pageNumberTaken = false;
+    StartPageDrawing();
+}
+
+void CPageAnnotator::StartPageDrawing() {
+    for (auto& texts : m_pageTexts) texts.reset();
+}
+
+const PageTextSettings& CPageAnnotator::PageText(const AnnotationContext& ctx, PageTextKind kind) {
+    std::optional<PageTextSettings>& slot = m_pageTexts[static_cast<size_t>(kind)];
+    if (!slot) slot = ReadPageText(ctx, kind);
+    return *slot;
 }
 
 AnnotationContext CPageAnnotator::Context(const TarnwellDEVMODE& dm) {
@@ -118,15 +129,18 @@ void CPageAnnotator::DrawAnnotationText(HDC dc, int width, int height, const Tar
 }
 
 void CPageAnnotator::DrawHeader(HDC dc, int width, int height, const TarnwellDEVMODE& dm) {
-    DrawHeaderOrFooter(dc, width, height, Context(dm), PageTextKind::Header);
+    const AnnotationContext ctx = Context(dm);
+    DrawHeaderOrFooter(dc, width, height, ctx, PageText(ctx, PageTextKind::Header));
 }
 
 void CPageAnnotator::DrawFooter(HDC dc, int width, int height, const TarnwellDEVMODE& dm) {
-    DrawHeaderOrFooter(dc, width, height, Context(dm), PageTextKind::Footer);
+    const AnnotationContext ctx = Context(dm);
+    DrawHeaderOrFooter(dc, width, height, ctx, PageText(ctx, PageTextKind::Footer));
 }
 
 void CPageAnnotator::DrawTextStamp(HDC dc, int width, int height, const TarnwellDEVMODE& dm) {
-    ::tw::DrawTextStamp(dc, width, height, Context(dm));
+    const AnnotationContext ctx = Context(dm);
+    ::tw::DrawTextStamp(dc, width, height, ctx, PageText(ctx, PageTextKind::Stamp));
 }
 
 void CPageAnnotator::TakeBatesNumber(const TarnwellDEVMODE& dm) {

@@ -10,6 +10,7 @@
 
 #include "annotate/AnnotationContext.h"
 #include "annotate/BatesNumbering.h"
+#include "annotate/TextAnnotations.h"
 #include "base/UniqueHandle.h"
 
 namespace tw {
@@ -50,6 +51,9 @@ public:
     // The first number the document used; none before one was taken.
     std::optional<DWORD> FirstBatesNumber() const { return m_firstBates; }
 
+    // The page is being drawn anew (its first band): its texts' settings are read again.
+    void StartPageDrawing();
+
     // What the texts of the current page are made from.
     AnnotationContext Context(const TarnwellDEVMODE& dm);
 
@@ -65,12 +69,15 @@ private:
     void LoadInto(Picture& slot, const std::wstring& path, DWORD brightness, DWORD position,
                   const TarnwellDEVMODE& dm);
     void StartPageIfNew();
+    const PageTextSettings& PageText(const AnnotationContext& ctx, PageTextKind kind);
     void TakeBatesNumber(const TarnwellDEVMODE& dm);
 
     CTWJob& m_job;
     DWORD m_page = 0;  // the job's page the page state below belongs to
     Picture m_portrait, m_landscape, m_firstPage;
     std::optional<SYSTEMTIME> m_printingTime;
+    // The header's, footer's and stamp's settings for the current page.
+    std::optional<PageTextSettings> m_pageTexts[3];
     // Bates numbering of the current page and the document.
     bool m_batesLoaded = false, m_batesValid = false, m_pageNumberTaken = false;
     BatesFormat m_batesFormat{};

@@ -46,18 +46,8 @@ constexpr GroupNames kStamp{settings::kTextWatermarkStampSettings, settings::kSt
                             settings::kStampOffsetX, settings::kStampOffsetY, settings::kStampOffsetUnits,
                             settings::kStampPositionDefault};
 
-// What one group's settings say, read once per drawing.
-struct GroupSettings {
-    std::wstring text;
-    int position = 0;
-    COLORREF color = 0;
-    bool opaque = false;
-    POINT offset{0, 0};
-    LOGFONTW font{};
-};
-
-GroupSettings ReadGroup(const AnnotationContext& ctx, const GroupNames& n) {
-    GroupSettings g;
+PageTextSettings ReadGroup(const AnnotationContext& ctx, const GroupNames& n) {
+    PageTextSettings g;
     std::wstring raw = settings::ReadString(ctx.dm, n.group, n.text).value_or(L"");
     if (raw.size() > settings::kAnnotationSettingChars) raw.resize(settings::kAnnotationSettingChars);
     g.text = ExpandAnnotationTokens(ctx, raw);
@@ -75,7 +65,7 @@ GroupSettings ReadGroup(const AnnotationContext& ctx, const GroupNames& n) {
 
 // The stamp drawn translucent: the text is drawn into a white 32-bit bitmap whose untouched
 // pixels become transparent, then blended onto the page.
-void BlendStamp(HDC dc, HGDIOBJ font, const GroupSettings& g, const RotatedExtents& e, POINT at, int alpha) {
+void BlendStamp(HDC dc, HGDIOBJ font, const PageTextSettings& g, const RotatedExtents& e, POINT at, int alpha) {
     const int w = std::abs(e.left + e.right), h = std::abs(e.up + e.down);
     if (w == 0 || h == 0) return;
     BITMAPINFO bi{};
@@ -164,8 +154,16 @@ long JulianDayNumber(int year, int month, int day) {
     return day + (153 * m + 2) / 5 + 365 * y + y / 4 - y / 100 + y / 400 - 32045;
 }
 
-void DrawHeaderOrFooter(HDC dc, int width, int, const AnnotationContext& ctx, PageTextKind kind) {
-    const GroupSettings g = ReadGroup(ctx, kind == PageTextKind::Header ? kHeader : kFooter);
+PageTextSettings ReadPageText(const AnnotationContext& ctx, PageTextKind kind) {
+    if (kind != PageTextKind::Stamp) return ReadGroup(ctx, kind == PageTextKind::Header ? kHeader : kFooter);
+    PageTextSettings g = ReadGroup(ctx, kStamp);
+    g.degrees = static_cast<int>(
+        settings::ReadDwordOr(ctx.dm, settings::kTextWatermarkStampSettings, settings::kStampRotation, 0));
+    g.alpha = std::clamp(settings::ReadVisibility(ctx.dm) * kOpaqueAlpha / 100, 0, kOpaqueAlpha);
+    return g;
+}
+
+void DrawHeaderOrFooter(HDC dc, int width, int, const AnnotationContext& ctx, const PageTextSettings& g) {
     if (g.text.empty()) return;
     UniqueGdiObject font = CreateAnnotationFont(g.font, ctx.yDpi, g.font.lfEscapement / 10);
     if (!font) return;
@@ -176,18 +174,14 @@ void DrawHeaderOrFooter(HDC dc, int width, int, const AnnotationContext& ctx, Pa
     DrawTextAt(dc, font.get(), TextStyle{g.color, g.opaque, TA_TOP | TA_LEFT}, POINT{x, g.offset.y}, g.text);
 }
 
-void DrawTextStamp(HDC dc, int width, int height, const AnnotationContext& ctx) {
-    const GroupSettings g = ReadGroup(ctx, kStamp);
+void DrawTextStamp(HDC dc, int width, int height, const AnnotationContext& ctx, const PageTextSettings& g) {
     if (g.text.empty()) return;
-    const int degrees = static_cast<int>(
-        settings::ReadDwordOr(ctx.dm, settings::kTextWatermarkStampSettings, settings::kStampRotation, 0));
-    UniqueGdiObject font = CreateAnnotationFont(g.font, ctx.yDpi, degrees);
+    UniqueGdiObject font = CreateAnnotationFont(g.font, ctx.yDpi, g.degrees);
     if (!font) return;
     RotatedExtents e;
-    const POINT at = RotatedTextPoint(dc, font.get(), g.text, degrees, g.position, g.offset, width, height, &e);
-    const int alpha = std::clamp(settings::ReadVisibility(ctx.dm) * kOpaqueAlpha / 100, 0, kOpaqueAlpha);
-    if (alpha == kOpaqueAlpha) DrawTextAt(dc, font.get(), TextStyle{g.color, g.opaque, TA_BOTTOM | TA_LEFT}, at, g.text);
-    else BlendStamp(dc, font.get(), g, e, at, alpha);
+    const POINT at = RotatedTextPoint(dc, font.get(), g.text, g.degrees, g.position, g.offset, width, height, &e);
+    if (g.alpha == kOpaqueAlpha) DrawTextAt(dc, font.get(), TextStyle{g.color, g.opaque, TA_BOTTOM | TA_LEFT}, at, g.text);
+    else BlendStamp(dc, font.get(), g, e, at, g.alpha);
 }
 
 std::wstring DevModeAnnotationText(const AnnotationContext& ctx) {

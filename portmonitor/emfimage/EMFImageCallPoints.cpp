@@ -14,7 +14,12 @@ void CEMFImage::ExtractPageText(HDC, HENHMETAFILE, const TarnwellDEVMODE&) {}
 void CEMFImage::DrawWatermark(HDC dc, int width, int height, const TarnwellDEVMODE& dm) {
     m_pJob->Annotator().DrawWatermark(dc, width, height, dm);
 }
-void CEMFImage::DrawTextWatermark(HDC, int, int, const TarnwellDEVMODE&) {}
+// Beneath the content of every band, cover pages included; the first band (window origin at
+// the top of the page) starts the page's drawing.
+void CEMFImage::DrawTextWatermark(HDC dc, int, int, const TarnwellDEVMODE&) {
+    POINT origin{0, 0};
+    if (::GetWindowOrgEx(dc, &origin) && origin.y == 0) m_pJob->Annotator().StartPageDrawing();
+}
 // Above the content: overlay watermark, barcodes, annotation text, header, footer, text stamp
 // and the Bates number; the same choice the annotation metafile makes, the picture excepted
 // (the raster page has it beneath the content).

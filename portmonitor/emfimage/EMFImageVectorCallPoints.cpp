@@ -8,6 +8,16 @@
 #include "portcmd/TarnwellDEVMODE.h"
 
 namespace tw {
+namespace {
+
+// One of the annotator's drawings, in the page's own pixels.
+void InPagePixels(CTWJob* job, void (CPageAnnotator::*draw)(HDC, int, int, const TarnwellDEVMODE&), HDC dc,
+                  int width, int height, const TarnwellDEVMODE& dm) {
+    const PagePixelSpace page(dc, width, height, dm);
+    (job->Annotator().*draw)(dc, page.Width(), page.Height(), dm);
+}
+
+}  // namespace
 
 // Text extraction of the page metafile: the collecting and the playing enumeration into a
 // scratch metafile on the reference DC.
@@ -25,29 +35,23 @@ BOOL CEMFImage::LoadBatesNumbering(const TarnwellDEVMODE& dm) { return m_pJob->A
 
 // Into the annotation metafile, in this order, each in the page's own pixels as on the raster page.
 void CEMFImage::DrawMetafileWatermark(HDC dc, int width, int height, const TarnwellDEVMODE& dm, BOOL) {
-    const PagePixelSpace page(dc, width, height, dm);
-    m_pJob->Annotator().DrawMetafileWatermark(dc, page.Width(), page.Height(), dm);
+    InPagePixels(m_pJob, &CPageAnnotator::DrawMetafileWatermark, dc, width, height, dm);
 }
 void CEMFImage::DrawMetafileBarcodes(HDC, int, int, const TarnwellDEVMODE&, BOOL) {}
 void CEMFImage::DrawAnnotationText(HDC dc, int width, int height, const TarnwellDEVMODE& dm) {
-    const PagePixelSpace page(dc, width, height, dm);
-    m_pJob->Annotator().DrawAnnotationText(dc, page.Width(), page.Height(), dm);
+    InPagePixels(m_pJob, &CPageAnnotator::DrawAnnotationText, dc, width, height, dm);
 }
 void CEMFImage::DrawHeader(HDC dc, int width, int height, const TarnwellDEVMODE& dm) {
-    const PagePixelSpace page(dc, width, height, dm);
-    m_pJob->Annotator().DrawHeader(dc, page.Width(), page.Height(), dm);
+    InPagePixels(m_pJob, &CPageAnnotator::DrawHeader, dc, width, height, dm);
 }
 void CEMFImage::DrawFooter(HDC dc, int width, int height, const TarnwellDEVMODE& dm) {
-    const PagePixelSpace page(dc, width, height, dm);
-    m_pJob->Annotator().DrawFooter(dc, page.Width(), page.Height(), dm);
+    InPagePixels(m_pJob, &CPageAnnotator::DrawFooter, dc, width, height, dm);
 }
 void CEMFImage::DrawTextStamp(HDC dc, int width, int height, const TarnwellDEVMODE& dm) {
-    const PagePixelSpace page(dc, width, height, dm);
-    m_pJob->Annotator().DrawTextStamp(dc, page.Width(), page.Height(), dm);
+    InPagePixels(m_pJob, &CPageAnnotator::DrawTextStamp, dc, width, height, dm);
 }
 void CEMFImage::DrawBatesNumber(HDC dc, int width, int height, const TarnwellDEVMODE& dm) {
-    const PagePixelSpace page(dc, width, height, dm);
-    m_pJob->Annotator().DrawBatesNumber(dc, page.Width(), page.Height(), dm);
+    InPagePixels(m_pJob, &CPageAnnotator::DrawBatesNumber, dc, width, height, dm);
 }
 
 }  // namespace tw

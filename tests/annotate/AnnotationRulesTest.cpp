@@ -168,6 +168,9 @@ TEST(Lightening, EveryDepthByItsRule) {
     UniqueHGlobal colour = Picture(24, {}, {10, 20, 250, 0}, 1);
     EXPECT_EQ(Pixels(LightenPicture(colour.get(), 0)), (std::vector<BYTE>{12, 22, 252}));
     EXPECT_EQ(Pixels(LightenPicture(colour.get(), 50)), (std::vector<BYTE>{137, 147, 255}));
+    // 4 bits go through their palette like 8 bits (rather than staying black).
+    UniqueHGlobal sixteen = Picture(4, {black, RGBQUAD{100, 100, 100, 0}}, {0x10, 0, 0, 0}, 2);
+    EXPECT_EQ(Pixels(LightenPicture(sixteen.get(), 40)), (std::vector<BYTE>{202, 202, 202, 102, 102, 102}));
     EXPECT_FALSE(LightenPicture(nullptr, 40));
 }
 

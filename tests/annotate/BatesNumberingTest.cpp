@@ -56,6 +56,10 @@ TEST_F(BatesFormats, PrefixPaddingAndCounter) {
     f.usePrefix = 0;
     f.minLength = 0;
     EXPECT_EQ(BatesText(f, 7), L"7");
+    // Without a padding character the number is filled with zeros, not with terminators.
+    Set(0, L"Bates Padding Character", L"");
+    ASSERT_TRUE(LoadBatesFormatFromRegistry(0, f, printer));
+    EXPECT_EQ(BatesText(f, 42), L"AB000042");
     // A minimum length of 20 counts as 16.
     Set(0, L"Bates Number Length", L"20");
     ASSERT_TRUE(LoadBatesFormatFromRegistry(0, f, printer));

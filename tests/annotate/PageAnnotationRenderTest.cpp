@@ -10,6 +10,8 @@
 #include "base/WideString.h"
 #include "emfimage/EMFImage.h"
 #include "emfimage/MetafileRecorder.h"
+#include "emfimage/PackedDib.h"
+#include "twfile/BmpEncoding.h"
 #include "job/SettingsStore.h"
 #include "support/RenderFixture.h"
 #include "support/TestSupport.h"
@@ -257,21 +259,19 @@ TEST_F(AnnotationRender, MissingFontFaceFallsBackAndLongTextIsCut) {
 
 // A 24-bit BMP file of w x h whose every pixel is dark and told apart by its place.
 std::wstring WriteTestPicture(const std::wstring& dir, LONG w, LONG h) {
-    const DWORD stride = (w * 3 + 3) & ~3u;
-    BITMAPFILEHEADER fh{0x4D42, 0, 0, 0, sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
-    BITMAPINFOHEADER ih{sizeof(BITMAPINFOHEADER), w, h, 1, 24, BI_RGB, stride * h, 0, 0, 0, 0};
-    fh.bfSize = fh.bfOffBits + ih.biSizeImage;
-    std::string bytes(reinterpret_cast<const char*>(&fh), sizeof(fh));
-    bytes.append(reinterpret_cast<const char*>(&ih), sizeof(ih));
-    std::string rows(stride * h, '\0');
-    for (LONG y = 0; y < h; ++y)
-        for (LONG x = 0; x < w; ++x) {
-            char* p = rows.data() + y * stride + x * 3;
-            p[0] = static_cast<char>(40 + x % 90), p[1] = static_cast<char>(20 + y % 100), p[2] = 60;
-        }
-    bytes += rows;
+    tw::UniqueHGlobal dib(tw::NewPackedDib(w, h, 24, nullptr, 0, 0, 0));
+    std::vector<BYTE> file;
+    {
+        tw::DibView view(dib.get());
+        for (LONG y = 0; y < h; ++y)
+            for (LONG x = 0; x < w; ++x) {
+                BYTE* p = view.StoredRow(y) + x * 3;
+                p[0] = static_cast<BYTE>(40 + x % 90), p[1] = static_cast<BYTE>(20 + y % 100), p[2] = 60;
+            }
+        tw::EncodeBmpFile(reinterpret_cast<const BYTE*>(view.Header()), ::GlobalSize(dib.get()), file);
+    }
     const std::wstring path = dir + L"\\mark.bmp";
-    twtest::WriteFileBytes(path, bytes);
+    twtest::WriteFileBytes(path, std::string(file.begin(), file.end()));
     return path;
 }
 
