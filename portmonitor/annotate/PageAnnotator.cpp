@@ -158,7 +158,6 @@ void CPageAnnotator::TakeBatesNumber(const TarnwellDEVMODE& dm) {
         m_batesNumber = ::tw::TakeBatesNumber(index, printer);
         m_pageNumberTaken = true;
     }
-    if (!m_firstBates) m_firstBates = m_batesNumber;
 }
 
 BOOL CPageAnnotator::LoadBatesNumbering(const TarnwellDEVMODE& dm) {

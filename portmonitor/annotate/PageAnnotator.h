@@ -48,8 +48,6 @@ public:
     // advances for every page (or, with "Increase on each document", once per document) even
     // when no number was drawn.
     void UpdateBatesNumber(const TarnwellDEVMODE& dm, bool endOfDocument);
-    // The first number the document used; none before one was taken.
-    std::optional<DWORD> FirstBatesNumber() const { return m_firstBates; }
 
     // The page is being drawn anew (its first band): its texts' settings are read again.
     void StartPageDrawing();
@@ -84,7 +82,6 @@ private:
     DWORD m_batesNumber = 0;
     bool m_documentNumberTaken = false;
     DWORD m_documentNumber = 0;
-    std::optional<DWORD> m_firstBates;
 };
 
 }  // namespace tw

@@ -63,11 +63,21 @@ PageTextSettings ReadGroup(const AnnotationContext& ctx, const GroupNames& n) {
     return g;
 }
 
+bool IsMonochrome(HDC dc) {
+    BITMAP bm{};
+    HGDIOBJ selected = ::GetCurrentObject(dc, OBJ_BITMAP);
+    return selected && ::GetObjectW(selected, sizeof(bm), &bm) == sizeof(bm) && bm.bmBitsPixel == 1;
+}
+
 // The stamp drawn translucent: the text is drawn into a white 32-bit bitmap whose untouched
 // pixels become transparent, then blended onto the page.
 void BlendStamp(HDC dc, HGDIOBJ font, const PageTextSettings& g, const RotatedExtents& e, POINT at, int alpha) {
     const int w = std::abs(e.left + e.right), h = std::abs(e.up + e.down);
     if (w == 0 || h == 0) return;
+    // A page that cannot blend still gets the stamp, drawn solid; so does a monochrome page, on
+    // which a blend would round the stamp away to white.
+    auto solid = [&] { DrawTextAt(dc, font, TextStyle{g.color, g.opaque, TA_BOTTOM | TA_LEFT}, at, g.text); };
+    if (IsMonochrome(dc)) return solid();
     BITMAPINFO bi{};
     bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     bi.bmiHeader.biWidth = w;
@@ -77,9 +87,9 @@ void BlendStamp(HDC dc, HGDIOBJ font, const PageTextSettings& g, const RotatedEx
     bi.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     UniqueDC memory(::CreateCompatibleDC(nullptr));
-    if (!memory) return;
+    if (!memory) return solid();
     UniqueGdiObject bitmap(::CreateDIBSection(memory.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!bitmap || !bits) return;
+    if (!bitmap || !bits) return solid();
     auto* pixels = static_cast<DWORD*>(bits);
     const size_t count = static_cast<size_t>(w) * static_cast<size_t>(h);
     std::fill(pixels, pixels + count, 0xFFFFFFFFu);
@@ -89,9 +99,10 @@ void BlendStamp(HDC dc, HGDIOBJ font, const PageTextSettings& g, const RotatedEx
         ::GdiFlush();
         for (size_t i = 0; i < count; ++i) pixels[i] = (pixels[i] >> 24) ? 0u : (pixels[i] | 0xFF000000u);
         const BLENDFUNCTION blend{AC_SRC_OVER, 0, static_cast<BYTE>(alpha), AC_SRC_ALPHA};
-        if (!::AlphaBlend(dc, at.x - e.left, at.y - e.up, w, h, memory.get(), 0, 0, w, h, blend))
-            TW_TRACE(annottext::kAlphaBlendFailed, static_cast<int>(::GetLastError()));
+        if (::AlphaBlend(dc, at.x - e.left, at.y - e.up, w, h, memory.get(), 0, 0, w, h, blend)) return;
+        TW_TRACE(annottext::kAlphaBlendFailed, static_cast<int>(::GetLastError()));
     }
+    solid();
 }
 
 std::wstring DateText(DWORD options, const SYSTEMTIME& t) {

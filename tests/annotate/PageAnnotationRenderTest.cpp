@@ -218,6 +218,22 @@ TEST_F(AnnotationRender, TextStampRotatedAndTranslucent) {
     EXPECT_LE(darkest, 130);
 }
 
+TEST_F(AnnotationRender, TranslucentStampOnABilevelPageIsDrawnSolid) {
+    fx.DevMode().ColorMode(0);
+    const Raster blank = Render();
+    ASSERT_EQ(blank.bitCount, 1);
+    const wchar_t* group = tw::settings::kTextWatermarkStampSettings;
+    SetText(group, L"Text Stamp Enable", L"1");
+    SetText(group, L"Text", L"DRAFT");
+    SetDword(group, L"Visibility", 100);
+    const Raster solid = Render();
+    SetDword(group, L"Visibility", 50);
+    const Raster translucent = Render();
+    EXPECT_GT(twtest::DifferentPixels(solid, blank), 100u);
+    // A blend of half-black onto one bit would round to white and lose the stamp.
+    EXPECT_EQ(twtest::DifferentPixels(translucent, solid), 0u);
+}
+
 TEST_F(AnnotationRender, DevModeAnnotationAtTheBottomRight) {
     const Raster blank = Render();
     fx.DevMode().Set(L"AnnotationText1", L"Filed");
