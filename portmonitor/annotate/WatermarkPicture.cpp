@@ -151,7 +151,8 @@ UniqueHGlobal LoadWatermarkPicture(const std::wstring& path, const TarnwellDEVMO
     const std::wstring ext = Extension(path);
     UniqueHGlobal dib;
     if (ext == L"BMP") dib = LoadBmp(path, error);
-    else if (ext == L"JPG") dib = LoadJpeg(path, dm, error);
+    // ".jpeg" is a JPEG file too, not one for the TIFF library.
+    else if (ext == L"JPG" || ext == L"JPEG") dib = LoadJpeg(path, dm, error);
     else if (ext == L"PNG") {
         dib = LoadPngPicture(path, error);
     } else dib = LoadTiff(path, dm, error);

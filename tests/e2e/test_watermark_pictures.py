@@ -47,13 +47,13 @@ class WatermarkPictures(unittest.TestCase):
             "bmp24": ("bmp", base), "bmp8": ("bmp", base.convert("L")), "bmp1": ("bmp", base.convert("1")),
             "png1": ("png", base.convert("1")), "png8": ("png", base.convert("P")), "png24": ("png", base),
             "png32": ("png", base.convert("RGBA")), "png32alpha": ("png", rgba),
-            "jpggrey": ("jpg", base.convert("L")), "jpgcolour": ("jpg", base),
+            "jpggrey": ("jpg", base.convert("L")), "jpgcolour": ("jpg", base), "jpgjpeg": ("jpeg", base),
             "tifbilevel": ("tif", base.convert("1")), "tifcolour": ("tif", base),
         }
         cls.paths = {}
         for name, (ext, im) in cls.pictures.items():
             path = os.path.join(d, f"{name}.{ext}")
-            im.save(path, quality=95) if ext == "jpg" else im.save(path)
+            im.save(path, quality=95) if ext.startswith("jp") else im.save(path)
             cls.paths[name] = path
 
     @classmethod
