@@ -1,5 +1,7 @@
 // Where rendering hands a page to the subsystems that decorate, read and reduce it. Each is
 // filled in by the subsystem it names; until then the page goes on without that step.
+#include "annotate/AnnotationTexts.h"
+#include "annotate/PageAnnotator.h"
 #include "emfimage/EMFImage.h"
 #include "job/TWJob.h"
 #include "monitor/Trace.h"
@@ -9,11 +11,29 @@ namespace tw {
 // Text extraction and text output of the first band.
 void CEMFImage::ExtractPageText(HDC, HENHMETAFILE, const TarnwellDEVMODE&) {}
 // The image watermark beneath the content.
-void CEMFImage::DrawWatermark(HDC, int, int, const TarnwellDEVMODE&) {}
-void CEMFImage::DrawTextWatermark(HDC, int, int, const TarnwellDEVMODE&) {}
+void CEMFImage::DrawWatermark(HDC dc, int width, int height, const TarnwellDEVMODE& dm) {
+    m_pJob->Annotator().DrawWatermark(dc, width, height, dm);
+}
+// Beneath the content of every band, cover pages included; the first band (window origin at
+// the top of the page) starts the page's drawing.
+void CEMFImage::DrawTextWatermark(HDC dc, int, int, const TarnwellDEVMODE&) {
+    POINT origin{0, 0};
+    if (::GetWindowOrgEx(dc, &origin) && origin.y == 0) m_pJob->Annotator().StartPageDrawing();
+}
 // Above the content: overlay watermark, barcodes, annotation text, header, footer, text stamp
-// and the Bates number.
-void CEMFImage::DrawOverlays(HDC, int, int, const TarnwellDEVMODE&) {}
+// and the Bates number; the same choice the annotation metafile makes, the picture excepted
+// (the raster page has it beneath the content).
+void CEMFImage::DrawOverlays(HDC dc, int width, int height, const TarnwellDEVMODE& dm) {
+    const VectorStamps stamps = DecideVectorStamps(dm);
+    if (m_pJob->IsDriverCoverPage()) return;
+    TW_TRACE(annottext::kCheckingAnnotation);
+    CPageAnnotator& annotator = m_pJob->Annotator();
+    if (stamps.annotation) annotator.DrawAnnotationText(dc, width, height, dm);
+    if (stamps.header) annotator.DrawHeader(dc, width, height, dm);
+    if (stamps.footer) annotator.DrawFooter(dc, width, height, dm);
+    if (stamps.textStamp) annotator.DrawTextStamp(dc, width, height, dm);
+    if (stamps.bates) annotator.DrawBatesNumber(dc, width, height, dm);
+}
 // OCR of the finished page.
 void CEMFImage::RecognisePageText(const TarnwellDEVMODE&) { m_pJob->RecognisePage(m_pageDib.get()); }
 

@@ -169,6 +169,10 @@ inline constexpr wchar_t kFooterOffsetY[] = L"Footer Offset Y";
 inline constexpr wchar_t kFooterOffsetUnits[] = L"Footer Offset Units";
 inline constexpr DWORD kHeaderFooterDwordDefault = 0;
 inline constexpr DWORD kOffsetUnitsDefault = 2;
+// Texts, at most 128 characters.
+inline constexpr wchar_t kHeaderText[] = L"Header Text";
+inline constexpr wchar_t kFooterText[] = L"Footer Text";
+inline constexpr size_t kAnnotationSettingChars = 128;
 
 // The font values of the annotation groups: a prefix ("Header ", "Footer " or none for the
 // text stamp group) followed by these names.
@@ -207,6 +211,7 @@ inline constexpr wchar_t kStampOffsetY[] = L"Offset Y";
 inline constexpr wchar_t kStampRotation[] = L"Rotation";
 inline constexpr DWORD kStampDwordDefault = 0;
 inline constexpr wchar_t kStampOffsetUnits[] = L"Offset Units";  // kOffsetUnitsDefault
+inline constexpr wchar_t kStampText[] = L"Text";  // kAnnotationSettingChars
 inline constexpr wchar_t kVisibility[] = L"Visibility";         // ReadVisibility
 inline constexpr int kVisibilityMin = 0;
 inline constexpr int kVisibilityMax = 100;
@@ -263,6 +268,26 @@ inline constexpr wchar_t kFirstImageLandscapePosition[] = L"First Image Landscap
 // One placement bit: 1, 2, 4, 8, 16, 32, 64 or 128; anything else counts as missing.
 inline constexpr DWORD kFirstImagePositionMask = 0xFF;
 inline constexpr DWORD kFirstImagePositionDefault = 4;
+
+// ---- "%s\BatesNumbering\<format index + 1>": texts; numbers as decimal text -----------------
+inline constexpr wchar_t kBatesFormatKey[] = L"%s\\BatesNumbering\\%d";
+inline constexpr wchar_t kBatesName[] = L"Name";
+inline constexpr wchar_t kBatesUsePrefix[] = L"Use prefix";
+inline constexpr wchar_t kBatesPrefix[] = L"Prefix";
+inline constexpr wchar_t kBatesTransparent[] = L"Transparent";
+inline constexpr wchar_t kBatesPosition[] = L"Position";
+inline constexpr wchar_t kBatesXOffset[] = L"X Offset";
+inline constexpr wchar_t kBatesYOffset[] = L"Y Offset";
+inline constexpr wchar_t kBatesOffsetUnit[] = L"Offset unit";
+inline constexpr wchar_t kBatesRotation[] = L"Rotation";
+inline constexpr wchar_t kBatesColor[] = L"Color";
+inline constexpr wchar_t kBatesNumberLength[] = L"Bates Number Length";
+inline constexpr wchar_t kBatesPaddingCharacter[] = L"Bates Padding Character";
+inline constexpr wchar_t kBatesResetAtEveryPrinting[] = L"Reset bates number at every printing";
+inline constexpr wchar_t kBatesResetNumber[] = L"Reset bates number";
+inline constexpr wchar_t kBatesIncreaseOnEachDocument[] = L"Increase on each document";
+// A text the format lacks reads as this, and makes the format invalid.
+inline constexpr wchar_t kBatesMissingText[] = L"ERROR";
 
 // ---- "%s\Start Application" --------------------------------------------------------------
 inline constexpr wchar_t kCustomParameter[] = L"Custom Parameter";  // text

@@ -1,6 +1,8 @@
 #include "job/TWJob.h"
 #include "monitor/SpoolerSeam.h"
 
+#include "annotate/PageAnnotator.h"
+
 #include "job/DocumentName.h"
 #include "monitor/MonitorTexts.h"
 #include "job/JobObserver.h"
@@ -22,6 +24,13 @@ CTWJob::~CTWJob() {
     if (m_pBlFile) TW_TRACE(L"DeAllocated memory(20): %X", static_cast<unsigned>(reinterpret_cast<UINT_PTR>(m_pBlFile.get())));
     m_pBlFile.reset();
 }
+
+CPageAnnotator& CTWJob::Annotator() {
+    if (!m_pAnnotator) m_pAnnotator = std::make_unique<CPageAnnotator>(*this);
+    return *m_pAnnotator;
+}
+
+void CTWJob::UpdateBatesNumber(bool endOfDocument) { Annotator().UpdateBatesNumber(m_sDevMode, endOfDocument); }
 
 void CTWJob::SetPrinterName(const wchar_t* printerName) {
     m_szPrinterName = printerName ? printerName : L"";

@@ -28,6 +28,7 @@ namespace tw {
 class CPortCmd;
 class IniSectionBatch;
 class CBlFile;
+class CPageAnnotator;
 
 inline constexpr wchar_t kGdiMutexName[] = L"Global\\TW_GDI_CBEC44B2-7451-47DD-ACAC-CC6C28C563D6";
 
@@ -260,8 +261,9 @@ public:
     DWORD SheetNumber() const;
     // The format's extension, upper case when "Uppercase Extensions" is set.
     const wchar_t* OutputExtension() const;
-    // The Bates numbering the BATES name token shows (set up with the Bates number).
-    void SetBatesNaming(DWORD start, bool countsDocuments, wchar_t fill, size_t width);
+    // ---- Page annotations (annotate/): the watermark pictures, the printing time and the Bates
+    // numbering of the document, kept for the job's life.
+    CPageAnnotator& Annotator();
 
     const std::wstring& ImageFileName() const { return m_szImageFileName; }
     const std::wstring& GroupFileName() const { return MainGroupFile(); }
@@ -311,16 +313,9 @@ private:
     void FormOcrNames();
     std::wstring CompanionName(const std::wstring& imageName, const wchar_t* extension, DWORD action) const;
     bool UnicodeGroupFileWanted() const;
-    std::wstring BatesNameText() const;
+    std::wstring BatesNameText();
     void WriteStatusIni(const wchar_t* key, const std::wstring& value);
 
-    struct BatesNaming {
-        bool configured = false;
-        DWORD start = 0;
-        bool countsDocuments = false;
-        wchar_t fill = 0;
-        size_t width = 0;
-    };
     std::wstring m_szImageFileName;
     std::wstring m_szTextFileName, m_szMailMergeFileName;
     std::wstring m_szOCRTextFileName, m_szOCRImageFileName;
@@ -331,7 +326,7 @@ private:
     CNameReservation m_nameReservation;
     COutputFileLock m_lockedFile;
     DWORD m_dwNamingError = 0;  // Windows error of the last name step that failed
-    BatesNaming m_bates;
+    std::unique_ptr<CPageAnnotator> m_pAnnotator;
     std::wstring m_szMessageCaptureWarning;
     bool m_bPageWarning = false;
     bool m_bDocumentWarningWritten = false;
@@ -388,7 +383,7 @@ private:
     BOOL CollectPageText(HGLOBAL hData, bool raw);
     void ForwardPage(HGLOBAL hData, bool raw);
     BOOL CloseFileGroup(bool raw);
-    void UpdateBatesNumber();
+    void UpdateBatesNumber(bool endOfDocument);
     void SetLastOutputFile();
     BOOL CloseMultipageTiff();
     BOOL FlushPendingSheet();

@@ -17,7 +17,6 @@ BOOL CTWJob::CollectPageText(HGLOBAL, bool) { return TRUE; }
 void CTWJob::ForwardPage(HGLOBAL, bool) {}
 // E-mail and other hand-off records of a finished file group.
 void CTWJob::WriteFileHandOffRecords(bool) {}
-void CTWJob::UpdateBatesNumber() {}
 void CTWJob::StartPostPrintApplication() {}
 // Forwarding end record, "Job Finished" post-print record.
 void CTWJob::WriteHandOffEndRecords() {}

@@ -2,6 +2,7 @@
 // and naming from a template.
 #include <string>
 
+#include "annotate/PageAnnotator.h"
 #include "base/IniFile.h"
 #include "base/UniqueHandle.h"
 #include "base/WideString.h"
@@ -123,13 +124,9 @@ void CTWJob::FormOcrNames() {
     m_szOCRTextFileName = ReplaceExtension(m_szOCRImageFileName, extension);
 }
 
-std::wstring CTWJob::BatesNameText() const {
-    if (!m_bates.configured || !m_sDevMode.HasFlag(dmflag::BatesNumberingEnabled)) return {};
-    return FormatBatesText(m_bates.start, m_dwActPage, m_bates.countsDocuments, m_bates.fill, m_bates.width);
-}
-
-void CTWJob::SetBatesNaming(DWORD start, bool countsDocuments, wchar_t fill, size_t width) {
-    m_bates = BatesNaming{true, start, countsDocuments, fill, width};
+std::wstring CTWJob::BatesNameText() {
+    // The number the page itself carries: taken from the shared counter once per page.
+    return Annotator().BatesNameText(m_sDevMode);
 }
 
 BOOL CTWJob::BuildCustomFileNames() {

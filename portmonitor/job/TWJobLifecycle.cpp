@@ -125,7 +125,7 @@ BOOL CTWJob::EndDoc() {
         if (!FlushPendingSheet()) result = FALSE, failedStep = L"SaveFile";
         else if (!CloseFileGroup(false)) result = FALSE, failedStep = L"CloseFileGroup";
     }
-    UpdateBatesNumber();
+    UpdateBatesNumber(true);
     FinishOcrDocument();
     if (result && !CloseMultipageTiff()) result = FALSE, failedStep = L"CloseMultipageTiff";
     if (!result) ReportSilentFailure(errorsBefore, FormatW(jobtext::kDocumentNotFinished, failedStep));

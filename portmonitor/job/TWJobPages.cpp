@@ -164,7 +164,7 @@ BOOL CTWJob::FinishPage(HGLOBAL hData, bool raw) {
         ReportOperation(L"Plugin", L"TwEndPage", accepted);
         if (!accepted) return done(FALSE, L"TwEndPage");
     }
-    UpdateBatesNumber();
+    UpdateBatesNumber(false);
     SetLastOutputFile();
     if (m_dwEndPageDelay) ::Sleep(m_dwEndPageDelay);
     return done(TRUE, L"");

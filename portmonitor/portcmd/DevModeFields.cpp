@@ -33,6 +33,10 @@ constexpr DmField Opt(const wchar_t* name, DWORD mask, const wchar_t* alias = nu
 }
 constexpr DmField Start(const wchar_t* name, DWORD mask) { return Bit(name, dmoff::StartFlags, sizeof(DWORD), mask); }
 constexpr DmField Wm(const wchar_t* name, DWORD mask) { return Bit(name, dmoff::WatermarkFlags, sizeof(DWORD), mask); }
+constexpr DmField Annot(const wchar_t* name, DWORD mask) {
+    return Bit(name, dmoff::AnnotationOptions, sizeof(DWORD), mask);
+}
+constexpr size_t AnnotationFontMember(size_t member) { return dmoff::AnnotationFont + member; }
 constexpr DmField Byte(const wchar_t* name, size_t offset, BYTE mask) { return Bit(name, offset, sizeof(BYTE), mask); }
 constexpr size_t WideParameter(size_t index) { return dmoff::StartAppParameters + index * sizeof(WORD); }
 constexpr size_t ByteParameter(size_t index) {
@@ -95,6 +99,27 @@ constexpr DmField kFields[] = {
     Num(L"WatermarkFlags", K::U32, dmoff::WatermarkFlags),
     Num(L"LandscapeWatermarkBrightness", K::U16, dmoff::LandscapeWatermarkBrightness),
     Num(L"PortraitWatermarkBrightness", K::U16, dmoff::PortraitWatermarkBrightness),
+    Num(L"AnnotationFontHeight", K::I32, AnnotationFontMember(dmlogfont::lfHeight)),
+    Num(L"AnnotationFontWidth", K::I32, AnnotationFontMember(dmlogfont::lfWidth)),
+    Num(L"AnnotationFontEscapement", K::I32, AnnotationFontMember(dmlogfont::lfEscapement)),
+    Num(L"AnnotationFontOrientation", K::I32, AnnotationFontMember(dmlogfont::lfOrientation)),
+    Num(L"AnnotationFontWeight", K::I32, AnnotationFontMember(dmlogfont::lfWeight)),
+    Num(L"AnnotationFontItalic", K::U8, AnnotationFontMember(dmlogfont::lfItalic)),
+    Num(L"AnnotationFontUnderline", K::U8, AnnotationFontMember(dmlogfont::lfUnderline)),
+    Num(L"AnnotationFontStrikeOut", K::U8, AnnotationFontMember(dmlogfont::lfStrikeOut)),
+    Num(L"AnnotationFontCharSet", K::U8, AnnotationFontMember(dmlogfont::lfCharSet)),
+    Num(L"AnnotationFontOutPrecision", K::U8, AnnotationFontMember(dmlogfont::lfOutPrecision)),
+    Num(L"AnnotationFontClipPrecision", K::U8, AnnotationFontMember(dmlogfont::lfClipPrecision)),
+    Num(L"AnnotationFontQuality", K::U8, AnnotationFontMember(dmlogfont::lfQuality)),
+    Num(L"AnnotationFontPitchAndFamily", K::U8, AnnotationFontMember(dmlogfont::lfPitchAndFamily)),
+    Str(L"AnnotationFontFaceName", dmtext::AnnotationFaceName),
+    Num(L"AnnotationEscapement", K::I32, dmoff::AnnotationEscapement),
+    Num(L"AnnotationOffsetX", K::I32, dmoff::AnnotationOffsetX),
+    Num(L"AnnotationOffsetY", K::I32, dmoff::AnnotationOffsetY),
+    Num(L"AnnotationColor", K::U32, dmoff::AnnotationColor),
+    Str(L"AnnotationText1", dmtext::AnnotationText1),
+    Str(L"AnnotationText2", dmtext::AnnotationText2),
+    Num(L"BatesFormatIndex", K::U8, dmoff::BatesFormatIndex),
     Num(L"AnnotationOptions", K::U32, dmoff::AnnotationOptions),
     Num(L"StartAppParameter0", K::U16, WideParameter(0)),
     Num(L"StartAppParameter1", K::U16, WideParameter(1)),
@@ -183,6 +208,31 @@ constexpr DmField kFields[] = {
     Wm(L"WatermarkLandscapePosition32", dmwm::LandscapePosition32),
     Wm(L"WatermarkLandscapePosition64", dmwm::LandscapePosition64),
     Wm(L"WatermarkLandscapePosition128", dmwm::LandscapePosition128),
+
+    // Annotation options.
+    Annot(L"AnnotationEnabled", dmannot::AnnotationEnabled),
+    Annot(L"AnnotationIncludeTexts", dmannot::IncludeTexts),
+    Annot(L"AnnotationIncludeDate", dmannot::IncludeDate),
+    Annot(L"AnnotationDateMonthDayYear", dmannot::DateMonthDayYear),
+    Annot(L"AnnotationDateShortMonthDayYear", dmannot::DateShortMonthDayYear),
+    Annot(L"AnnotationDateDayMonthYear", dmannot::DateDayMonthYear),
+    Annot(L"AnnotationDateDayMonthNameYear", dmannot::DateDayMonthNameYear),
+    Annot(L"AnnotationDateYearMonthDay", dmannot::DateYearMonthDay),
+    Annot(L"AnnotationDateJulianDay", dmannot::DateJulianDay),
+    Annot(L"AnnotationIncludeTime", dmannot::IncludeTime),
+    Annot(L"AnnotationClock12Hour", dmannot::Clock12Hour),
+    Annot(L"AnnotationClock24Hour", dmannot::Clock24Hour),
+    Annot(L"AnnotationTimeMinutes", dmannot::TimeMinutes),
+    Annot(L"AnnotationTimeSeconds", dmannot::TimeSeconds),
+    Annot(L"AnnotationTimeZoneName", dmannot::TimeZoneName),
+    Annot(L"AnnotationTransparent", dmannot::TransparentBackground),
+    Annot(L"AnnotationTopRight", dmannot::PositionTopRight),
+    Annot(L"AnnotationCentre", dmannot::PositionCentre),
+    Annot(L"AnnotationBottomLeft", dmannot::PositionBottomLeft),
+    Annot(L"AnnotationBottomRight", dmannot::PositionBottomRight),
+    Annot(L"AnnotationOffsetsTenthMm", dmannot::OffsetsTenthMm),
+    Annot(L"AnnotationOffsetsHundredthInch", dmannot::OffsetsHundredthInch),
+    Annot(L"AnnotationFirstPageOnly", dmannot::FirstPageOnly),
 
     // Option bytes.
     Byte(L"FromLowIntegrityBrowser", dmoff::FontOptions, dmfont::FromLowIntegrityBrowser),

@@ -78,7 +78,18 @@ inline constexpr size_t LandscapeWatermarkImage = 5492;
 inline constexpr size_t WatermarkFlags = 6012;
 inline constexpr size_t LandscapeWatermarkBrightness = 6016;
 inline constexpr size_t PortraitWatermarkBrightness = 6018;
-// Option word of the driver's text annotation; bit 0x1 switches it on.
+// The driver's text annotation: its font (a LOGFONTW, 92 bytes), the escapement in degrees, the
+// offsets from its position, the text colour (COLORREF), two texts, the Bates format index and,
+// at 6624, the option word (dmannot).
+inline constexpr size_t AnnotationFont = 6020;
+inline constexpr size_t AnnotationEscapement = 6112;
+inline constexpr size_t AnnotationOffsetX = 6116;
+inline constexpr size_t AnnotationOffsetY = 6120;
+inline constexpr size_t AnnotationColor = 6124;
+inline constexpr size_t AnnotationText1 = 6128;
+inline constexpr size_t AnnotationText2 = 6368;
+// Which of the printer's Bates formats the job numbers its pages with, from 0.
+inline constexpr size_t BatesFormatIndex = 6608;
 inline constexpr size_t AnnotationOptions = 6624;
 // Start-application parameter codes 0 to 7 (0 to 8 in older records), 16 bits each.
 inline constexpr size_t StartAppParameters = 6654;
@@ -129,7 +140,34 @@ inline constexpr size_t ClientIPAddress = 46;
 inline constexpr size_t PortraitWatermarkImage = 260;
 inline constexpr size_t LandscapeWatermarkImage = 260;
 inline constexpr size_t CustomParameter = 66;
+inline constexpr size_t AnnotationFaceName = LF_FACESIZE;  // 32
+inline constexpr size_t AnnotationText1 = 120;
+inline constexpr size_t AnnotationText2 = 120;
 }  // namespace dmcap
+
+// The members of the annotation's LOGFONTW, from dmoff::AnnotationFont.
+namespace dmlogfont {
+inline constexpr size_t lfHeight = 0;
+inline constexpr size_t lfWidth = 4;
+inline constexpr size_t lfEscapement = 8;
+inline constexpr size_t lfOrientation = 12;
+inline constexpr size_t lfWeight = 16;
+inline constexpr size_t lfItalic = 20;
+inline constexpr size_t lfUnderline = 21;
+inline constexpr size_t lfStrikeOut = 22;
+inline constexpr size_t lfCharSet = 23;
+inline constexpr size_t lfOutPrecision = 24;
+inline constexpr size_t lfClipPrecision = 25;
+inline constexpr size_t lfQuality = 26;
+inline constexpr size_t lfPitchAndFamily = 27;
+inline constexpr size_t lfFaceName = 28;
+inline constexpr size_t kSize = 92;
+}  // namespace dmlogfont
+static_assert(dmlogfont::kSize == sizeof(LOGFONTW) && dmlogfont::lfFaceName == offsetof(LOGFONTW, lfFaceName));
+static_assert(dmoff::AnnotationFont + dmlogfont::kSize == dmoff::AnnotationEscapement);
+static_assert(dmoff::AnnotationText1 + dmcap::AnnotationText1 * sizeof(wchar_t) == dmoff::AnnotationText2);
+static_assert(dmoff::AnnotationText2 + dmcap::AnnotationText2 * sizeof(wchar_t) == dmoff::BatesFormatIndex);
+static_assert(dmoff::BatesFormatIndex < dmoff::AnnotationOptions);
 
 // A string field: where it starts and how many wide characters it holds.
 struct DmTextField {
@@ -159,6 +197,10 @@ inline constexpr DmTextField PortraitWatermarkImage{dmoff::PortraitWatermarkImag
 inline constexpr DmTextField LandscapeWatermarkImage{dmoff::LandscapeWatermarkImage,
                                                      dmcap::LandscapeWatermarkImage};
 inline constexpr DmTextField CustomParameter{dmoff::CustomParameter, dmcap::CustomParameter};
+inline constexpr DmTextField AnnotationFaceName{dmoff::AnnotationFont + dmlogfont::lfFaceName,
+                                                dmcap::AnnotationFaceName};
+inline constexpr DmTextField AnnotationText1{dmoff::AnnotationText1, dmcap::AnnotationText1};
+inline constexpr DmTextField AnnotationText2{dmoff::AnnotationText2, dmcap::AnnotationText2};
 }  // namespace dmtext
 
 // Bits of the option flags word at dmoff::Flags.
@@ -257,7 +299,31 @@ inline constexpr BYTE InsertedCoverPage = 0x40;
 // Bits of the annotation options word at dmoff::AnnotationOptions.
 namespace dmannot {
 inline constexpr DWORD AnnotationEnabled = 0x1;
-}
+inline constexpr DWORD IncludeTexts = 0x2;
+inline constexpr DWORD IncludeDate = 0x4;
+// Date formats; the first bit set counts.
+inline constexpr DWORD DateMonthDayYear = 0x8;
+inline constexpr DWORD DateShortMonthDayYear = 0x10;
+inline constexpr DWORD DateDayMonthYear = 0x20;
+inline constexpr DWORD DateDayMonthNameYear = 0x40;
+inline constexpr DWORD DateYearMonthDay = 0x80;
+inline constexpr DWORD DateJulianDay = 0x100;
+inline constexpr DWORD IncludeTime = 0x200;
+inline constexpr DWORD Clock12Hour = 0x400;
+inline constexpr DWORD Clock24Hour = 0x800;
+inline constexpr DWORD TimeMinutes = 0x1000;
+inline constexpr DWORD TimeSeconds = 0x2000;
+inline constexpr DWORD TimeZoneName = 0x4000;
+inline constexpr DWORD TransparentBackground = 0x8000;
+// Positions; none of them is the top left corner.
+inline constexpr DWORD PositionTopRight = 0x40000;
+inline constexpr DWORD PositionCentre = 0x80000;
+inline constexpr DWORD PositionBottomLeft = 0x100000;
+inline constexpr DWORD PositionBottomRight = 0x200000;
+inline constexpr DWORD OffsetsTenthMm = 0x400000;
+inline constexpr DWORD OffsetsHundredthInch = 0x800000;
+inline constexpr DWORD FirstPageOnly = 0x2000000;
+}  // namespace dmannot
 
 // Bits of the extra flags byte at dmoff::ExtraFlags.
 namespace dmextra {

@@ -43,12 +43,19 @@ const std::map<std::wstring, size_t> kDriverOffsets = {
     {L"AdvancedText", 6849},       {L"TextEncoding", 6850},        {L"StartAppParameter8", 6851},
     {L"StartAppParameter15", 6858}, {L"ExtraFlags", 6859},         {L"PagesPerSheet", 6863},
     {L"SheetOptions", 6864},
+    // The text annotation, from after the watermark brightness values up to its option word.
+    {L"AnnotationFontHeight", 6020}, {L"AnnotationFontWeight", 6036}, {L"AnnotationFontItalic", 6040},
+    {L"AnnotationFontPitchAndFamily", 6047}, {L"AnnotationFontFaceName", 6048},
+    {L"AnnotationEscapement", 6112}, {L"AnnotationOffsetX", 6116}, {L"AnnotationOffsetY", 6120},
+    {L"AnnotationColor", 6124},      {L"AnnotationText1", 6128},     {L"AnnotationText2", 6368},
+    {L"BatesFormatIndex", 6608},     {L"AnnotationOptions", 6624},
 };
 
 const std::map<std::wstring, size_t> kDriverCapacities = {
     {L"dmDeviceName", 32},   {L"ApplicationPath", 260}, {L"OutputDirectory", 260}, {L"ImageFileName", 260},
     {L"FileNamePrefix", 9},  {L"FileExtension", 5},     {L"TIFFDllName", 260},     {L"JPEGDllName", 260},
     {L"PortraitWatermarkImage", 260}, {L"LandscapeWatermarkImage", 260},
+    {L"AnnotationFontFaceName", 32}, {L"AnnotationText1", 120}, {L"AnnotationText2", 120},
 };
 
 struct Bit {
@@ -77,6 +84,10 @@ const std::map<std::wstring, Bit> kDriverBits = {
     {L"InsertedCoverPage", {6811, 0x40}},        {L"OutputDirectoryFromIni", {6859, 0x1}},
     {L"MergeWindowEnabled", {6859, 0x2}},        {L"SheetColumnFirst", {6864, 0x1}},
     {L"SheetCellBorder", {6864, 0x2}},
+    {L"AnnotationEnabled", {6624, 0x1}},         {L"AnnotationIncludeTexts", {6624, 0x2}},
+    {L"AnnotationDateJulianDay", {6624, 0x100}}, {L"AnnotationTimeZoneName", {6624, 0x4000}},
+    {L"AnnotationTransparent", {6624, 0x8000}},  {L"AnnotationBottomRight", {6624, 0x200000}},
+    {L"AnnotationOffsetsHundredthInch", {6624, 0x800000}}, {L"AnnotationFirstPageOnly", {6624, 0x2000000}},
 };
 
 }  // namespace

@@ -1,0 +1,41 @@
+#pragma once
+// Watermark pictures: loading a BMP, PNG, JPEG or TIFF file into a packed DIB, lightening it
+// by the brightness percentage, and placing it on a page by its position code.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "base/UniqueHandle.h"
+
+namespace tw {
+
+class TarnwellDEVMODE;
+
+// A picture file as a packed DIB of 1, 4, 8 or 24 bits (32-bit pictures reduced to 24: the
+// raster page has no alpha). Null, with `error` saying why, when it cannot be used.
+UniqueHGlobal LoadWatermarkPicture(const std::wstring& path, const TarnwellDEVMODE& dm, std::wstring& error);
+
+// The picture lightened by `brightness` percent: a new 24-bit DIB of the same size; null when
+// the input is no usable DIB.
+UniqueHGlobal LightenPicture(HGLOBAL dib, DWORD brightness);
+
+// Where a picture of w x h goes on a W x H page for one position code, as the copy calls
+// (StretchDIBits) take it: destination rectangle and source rectangle, source rows counted from
+// the bottom of the picture.
+struct WatermarkCopy {
+    int dx, dy, dw, dh;
+    int sx, sy, sw, sh;
+};
+// The copies of a code (tiles for code 8, at most kMaxWatermarkTiles); empty for an unknown code.
+inline constexpr size_t kMaxWatermarkTiles = 65536;
+std::vector<WatermarkCopy> PlanWatermark(DWORD code, int w, int h, int W, int H);
+
+// Draws the picture at its position on the raster page. `stretchBlt` copies through a
+// compatible bitmap (the formats that need it).
+bool DrawWatermarkPicture(HDC dc, HGLOBAL dib, DWORD code, int W, int H, bool stretchBlt);
+// Draws it into an annotation metafile: white parts leave the page untouched (SRCAND) unless
+// the brightness is below 2; tiles are separated by an empty comment.
+bool DrawMetafileWatermarkPicture(HDC dc, HGLOBAL dib, DWORD code, int W, int H, DWORD brightness);
+
+}  // namespace tw
