@@ -1,0 +1,235 @@
+#include "FaxCoder.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+#include "FaxCodeTables.h"
+
+namespace twtiff {
+namespace {
+
+using fax::Code;
+
+constexpr uint32_t kEol = 0x001, kEolBits = 12;
+constexpr Code kPass{0x1, 4}, kHorizontal{0x1, 3};
+// Vertical modes VR3 .. V0 .. VL3, indexed by b1 - a1 + 3.
+constexpr Code kVertical[7] = {{0x03, 7}, {0x03, 6}, {0x3, 3}, {0x1, 1}, {0x2, 3}, {0x02, 6}, {0x02, 7}};
+constexpr int kMaxVertical = 3;
+
+// Runs of up to this many pixels take one make-up code at most; longer runs repeat the 2560 one.
+constexpr uint32_t kSingleMakeupRuns = fax::kLongestMakeup + fax::kTerminatingRuns;
+
+struct SpanCode {
+    uint32_t bits;
+    uint32_t length;
+};
+using SpanTable = std::array<SpanCode, kSingleMakeupRuns>;
+
+// Make-up and terminating code of every run below kSingleMakeupRuns, joined into one (at most
+// 13 + 12 bits), so a run costs one table read and one put.
+constexpr SpanTable BuildSpans(const Code (&terminating)[fax::kTerminatingRuns], const Code (&makeup)[41]) {
+    SpanTable table{};
+    for (uint32_t run = 0; run < kSingleMakeupRuns; ++run) {
+        const Code& term = terminating[run % fax::kMakeupStep];
+        if (run < fax::kTerminatingRuns) {
+            table[run] = {term.bits, term.length};
+        } else {
+            const Code& up = makeup[run / fax::kMakeupStep];
+            table[run] = {(uint32_t{up.bits} << term.length) | term.bits, uint32_t{up.length} + term.length};
+        }
+    }
+    return table;
+}
+
+constexpr SpanTable kWhiteSpans = BuildSpans(fax::kWhiteTerminating, fax::kWhiteMakeup);
+constexpr SpanTable kBlackSpans = BuildSpans(fax::kBlackTerminating, fax::kBlackMakeup);
+
+// Extra list entries past the last change, each the row width: the 2D walk reads up to three
+// entries beyond the one it stands on without checking the end.
+constexpr size_t kSentinels = 4;
+
+uint64_t LoadBigEndian64(const uint8_t* p) {
+    uint64_t w;
+    std::memcpy(&w, p, sizeof w);
+    return __builtin_bswap64(w);
+}
+
+}  // namespace
+
+FaxCoder::FaxCoder(uint32_t width, const FaxOptions& options)
+    : m_width(width),
+      m_options(options),
+      // Every change costs at most a horizontal code and two runs (3 + 2 * 25 bits); EOLs and fill
+      // bits add under 4 bytes.
+      m_worstRowBytes((size_t{width} + 2) * 7 + 16) {
+    m_current.resize(size_t{width} + kSentinels);
+    m_reference.resize(size_t{width} + kSentinels);
+    BeginStrip();
+}
+
+void FaxCoder::BeginStrip() {
+    std::fill_n(m_reference.begin(), kSentinels, m_width);  // all white
+    m_size = 0;
+    m_acc = 0;
+    m_used = 0;
+    m_next1D = true;
+    m_rowsTo1D = 0;
+}
+
+void FaxCoder::FindChanges(const uint8_t* row, std::vector<uint32_t>& changes) const {
+    uint32_t* out = changes.data();  // sized for a change at every pixel
+    const uint32_t fullWords = m_width / 64, tailBits = m_width % 64;
+    uint64_t previous = 0;  // the pixel left of the row is white
+    auto take = [&out](uint64_t transitions, uint32_t base) {
+        while (transitions) {
+            const int k = __builtin_clzll(transitions);
+            *out++ = base + static_cast<uint32_t>(k);
+            transitions ^= 0x8000000000000000ull >> k;
+        }
+    };
+    for (uint32_t i = 0; i < fullWords; ++i) {
+        const uint64_t w = LoadBigEndian64(row + size_t{i} * 8);
+        // Bit k set where pixel k differs from pixel k - 1.
+        const uint64_t transitions = w ^ ((w >> 1) | (previous << 63));
+        previous = w & 1;
+        if (transitions) take(transitions, i * 64);
+    }
+    if (tailBits) {
+        uint8_t last[8] = {};
+        std::memcpy(last, row + size_t{fullWords} * 8, (tailBits + 7) / 8);
+        const uint64_t w = LoadBigEndian64(last);
+        const uint64_t transitions = (w ^ ((w >> 1) | (previous << 63))) & (~0ull << (64 - tailBits));
+        take(transitions, fullWords * 64);
+    }
+    std::fill_n(out, kSentinels, m_width);
+}
+
+void FaxCoder::ReserveRow() {
+    if (m_out.size() < m_size + m_worstRowBytes) m_out.resize((m_size + m_worstRowBytes) * 2);
+}
+
+void FaxCoder::Drain() {
+    m_used -= 32;
+    const uint32_t word = __builtin_bswap32(static_cast<uint32_t>(m_acc >> m_used));
+    std::memcpy(m_out.data() + m_size, &word, sizeof word);
+    m_size += sizeof word;
+}
+
+void FaxCoder::FlushToByte() {
+    while (m_used >= 8) {
+        m_used -= 8;
+        m_out[m_size++] = static_cast<uint8_t>(m_acc >> m_used);
+    }
+    if (m_used) {
+        m_out[m_size++] = static_cast<uint8_t>(m_acc << (8 - m_used));
+        m_used = 0;
+    }
+}
+
+void FaxCoder::PutSpan(uint32_t span, bool black) {
+    const SpanTable& table = black ? kBlackSpans : kWhiteSpans;
+    const Code& longest = (black ? fax::kBlackMakeup : fax::kWhiteMakeup)[fax::kLongestMakeup / fax::kMakeupStep];
+    while (span >= kSingleMakeupRuns) {
+        Put(longest.bits, longest.length);
+        span -= fax::kLongestMakeup;
+    }
+    Put(table[span].bits, table[span].length);
+}
+
+void FaxCoder::PutEol() {
+    if (m_options.eolAligned) {
+        // Zero bits so that the 12-bit EOL ends on a byte boundary.
+        const unsigned fill = (kEolBits - m_used % 8) % 8;
+        if (fill) Put(0, fill);
+    }
+    if (m_options.twoD) {
+        Put((kEol << 1) | (m_next1D ? 1 : 0), kEolBits + 1);
+    } else {
+        Put(kEol, kEolBits);
+    }
+}
+
+void FaxCoder::Code1D(const std::vector<uint32_t>& changes) {
+    uint32_t start = 0;
+    bool black = false;
+    for (size_t i = 0;; ++i) {
+        const uint32_t end = changes[i];
+        PutSpan(end - start, black);
+        if (end >= m_width) break;
+        start = end;
+        black = !black;
+    }
+}
+
+void FaxCoder::Code2D(const std::vector<uint32_t>& cur, const std::vector<uint32_t>& ref) {
+    const uint32_t width = m_width;
+    // a0 starts as the imaginary white pixel left of the row; ia and jb index the first change
+    // right of a0 on the coding and the reference row. The colour of a0 is the parity of ia.
+    uint32_t a0 = 0;
+    size_t ia = 0, jb = 0;
+    for (;;) {
+        const uint32_t colour = ia & 1;
+        const uint32_t a1 = cur[ia];
+        const size_t ib = jb + ((jb & 1) != colour);  // b1 changes to the colour opposite a0's
+        const uint32_t b1 = ref[ib], b2 = ref[ib + 1];
+        if (b2 < a1) {
+            Put(kPass.bits, kPass.length);
+            a0 = b2;
+        } else if (a1 + kMaxVertical >= b1 && b1 + kMaxVertical >= a1) {
+            const Code& v = kVertical[b1 + kMaxVertical - a1];
+            Put(v.bits, v.length);
+            a0 = a1;
+        } else {
+            const uint32_t a2 = cur[ia + 1];
+            Put(kHorizontal.bits, kHorizontal.length);
+            PutSpan(a1 - a0, colour);
+            PutSpan(a2 - a1, !colour);
+            a0 = a2;
+        }
+        if (a0 >= width) break;
+        while (cur[ia] <= a0) ++ia;
+        while (ref[jb] <= a0) ++jb;
+    }
+}
+
+void FaxCoder::CodeRow(const uint8_t* row) {
+    ReserveRow();
+    FindChanges(row, m_current);
+    if (m_options.group4) {
+        Code2D(m_current, m_reference);
+        m_current.swap(m_reference);
+        return;
+    }
+    PutEol();
+    if (!m_options.twoD) {
+        Code1D(m_current);
+        return;
+    }
+    if (m_next1D) {
+        Code1D(m_current);
+        m_next1D = false;
+        m_rowsTo1D = m_options.k - 1;
+    } else {
+        Code2D(m_current, m_reference);
+        --m_rowsTo1D;
+    }
+    if (m_rowsTo1D == 0) {
+        m_next1D = true;
+    } else {
+        m_current.swap(m_reference);
+    }
+}
+
+std::vector<uint8_t>& FaxCoder::EndStrip() {
+    ReserveRow();
+    if (m_options.group4) {
+        Put(kEol, kEolBits);  // EOFB: two EOLs
+        Put(kEol, kEolBits);
+    }
+    FlushToByte();
+    m_out.resize(m_size);
+    return m_out;
+}
+
+}  // namespace twtiff

@@ -1,0 +1,57 @@
+#pragma once
+// Group 3 (T.4, 1D and 2D) and Group 4 (T.6) coding of bilevel rows, byte for byte what libtiff
+// writes for a strip. Each row is turned into the list of its colour changes a 64-bit word at a
+// time, and the 2D modes are chosen by walking that list against the reference row's.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace twtiff {
+
+struct FaxOptions {
+    bool group4 = true;
+    bool twoD = false;        // Group 3: 2D rows between 1D rows (T4Options bit 0)
+    bool eolAligned = false;  // Group 3: fill bits so that each EOL ends on a byte (T4Options bit 2)
+    int k = 4;                // Group 3 2D: one 1D row, then k - 1 2D rows
+};
+
+class FaxCoder {
+public:
+    FaxCoder(uint32_t width, const FaxOptions& options);
+
+    // Starts a strip: an all-white reference row and, for Group 3 2D, a 1D row next.
+    void BeginStrip();
+    // Codes one row of (width + 7) / 8 bytes, most significant bit first, 1 bits black.
+    void CodeRow(const uint8_t* row);
+    // Ends the strip (Group 4: EOFB), pads its last byte with zero bits and gives its bytes,
+    // valid until the next BeginStrip.
+    std::vector<uint8_t>& EndStrip();
+
+private:
+    void FindChanges(const uint8_t* row, std::vector<uint32_t>& changes) const;
+    void Code1D(const std::vector<uint32_t>& changes);
+    void Code2D(const std::vector<uint32_t>& changes, const std::vector<uint32_t>& reference);
+    void PutSpan(uint32_t span, bool black);
+    void PutEol();
+    void ReserveRow();
+    void Put(uint32_t bits, unsigned length) {
+        m_acc = (m_acc << length) | bits;
+        m_used += length;
+        if (m_used >= 32) Drain();
+    }
+    void Drain();
+    void FlushToByte();
+
+    uint32_t m_width;
+    FaxOptions m_options;
+    size_t m_worstRowBytes;
+    std::vector<uint32_t> m_current, m_reference;
+    std::vector<uint8_t> m_out;  // kept a worst-case row ahead of m_size while a strip is coded
+    size_t m_size = 0;
+    uint64_t m_acc = 0;
+    unsigned m_used = 0;  // bits waiting in m_acc, fewer than 32 between calls
+    bool m_next1D = true;
+    int m_rowsTo1D = 0;
+};
+
+}  // namespace twtiff
