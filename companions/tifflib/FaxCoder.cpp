@@ -42,12 +42,25 @@ constexpr SpanTable BuildSpans(const Code (&terminating)[fax::kTerminatingRuns],
     return table;
 }
 
-constexpr SpanTable kWhiteSpans = BuildSpans(fax::kWhiteTerminating, fax::kWhiteMakeup);
-constexpr SpanTable kBlackSpans = BuildSpans(fax::kBlackTerminating, fax::kBlackMakeup);
+// Indexed by colour, white 0 and black 1, so that coding a run of either colour does not branch.
+constexpr SpanTable kSpans[2] = {BuildSpans(fax::kWhiteTerminating, fax::kWhiteMakeup),
+                                 BuildSpans(fax::kBlackTerminating, fax::kBlackMakeup)};
+constexpr Code kLongestMakeups[2] = {fax::kWhiteMakeup[fax::kLongestMakeup / fax::kMakeupStep],
+                                     fax::kBlackMakeup[fax::kLongestMakeup / fax::kMakeupStep]};
 
 // Extra list entries past the last change, each the row width: the 2D walk reads up to three
 // entries beyond the one it stands on without checking the end.
 constexpr size_t kSentinels = 4;
+
+// A run's codes (colour 0 white, 1 black), longer runs first taking 2560 make-up codes.
+inline void PutSpan(FaxBits& bits, uint32_t span, uint32_t colour) {
+    while (span >= kSingleMakeupRuns) [[unlikely]] {
+        bits.Put(kLongestMakeups[colour].bits, kLongestMakeups[colour].length);
+        span -= fax::kLongestMakeup;
+    }
+    const SpanCode& code = kSpans[colour][span];
+    bits.Put(code.bits, code.length);
+}
 
 uint64_t LoadBigEndian64(const uint8_t* p) {
     uint64_t w;
@@ -77,16 +90,20 @@ void FaxCoder::BeginStrip() {
     m_rowsTo1D = 0;
 }
 
-void FaxCoder::FindChanges(const uint8_t* row, std::vector<uint32_t>& changes) const {
-    uint32_t* out = changes.data();  // sized for a change at every pixel
+void FaxCoder::FindChanges(const uint8_t* row, uint32_t* out) const {
     const uint32_t fullWords = m_width / 64, tailBits = m_width % 64;
     uint64_t previous = 0;  // the pixel left of the row is white
+    // Pixel k of a word is its bit 63 - k: taken lowest bit first (one instruction each to clear),
+    // the changes come right to left and are stored from the back.
     auto take = [&out](uint64_t transitions, uint32_t base) {
-        while (transitions) {
-            const int k = __builtin_clzll(transitions);
-            *out++ = base + static_cast<uint32_t>(k);
-            transitions ^= 0x8000000000000000ull >> k;
-        }
+        const int n = __builtin_popcountll(transitions);
+        uint32_t* at = out + n;
+        base += 63;
+        do {
+            *--at = base - static_cast<uint32_t>(__builtin_ctzll(transitions));
+            transitions &= transitions - 1;
+        } while (transitions);
+        out += n;
     };
     for (uint32_t i = 0; i < fullWords; ++i) {
         const uint64_t w = LoadBigEndian64(row + size_t{i} * 8);
@@ -100,69 +117,47 @@ void FaxCoder::FindChanges(const uint8_t* row, std::vector<uint32_t>& changes) c
         std::memcpy(last, row + size_t{fullWords} * 8, (tailBits + 7) / 8);
         const uint64_t w = LoadBigEndian64(last);
         const uint64_t transitions = (w ^ ((w >> 1) | (previous << 63))) & (~0ull << (64 - tailBits));
-        take(transitions, fullWords * 64);
+        if (transitions) take(transitions, fullWords * 64);
     }
     std::fill_n(out, kSentinels, m_width);
 }
 
-void FaxCoder::ReserveRow() {
+FaxBits FaxCoder::Writer() {
     if (m_out.size() < m_size + m_worstRowBytes) m_out.resize((m_size + m_worstRowBytes) * 2);
+    return FaxBits{m_acc, m_used, m_out.data() + m_size};
 }
 
-void FaxCoder::Drain() {
-    m_used -= 32;
-    const uint32_t word = __builtin_bswap32(static_cast<uint32_t>(m_acc >> m_used));
-    std::memcpy(m_out.data() + m_size, &word, sizeof word);
-    m_size += sizeof word;
+void FaxCoder::Keep(const FaxBits& bits) {
+    m_acc = bits.acc;
+    m_used = bits.used;
+    m_size = static_cast<size_t>(bits.out - m_out.data());
 }
 
-void FaxCoder::FlushToByte() {
-    while (m_used >= 8) {
-        m_used -= 8;
-        m_out[m_size++] = static_cast<uint8_t>(m_acc >> m_used);
-    }
-    if (m_used) {
-        m_out[m_size++] = static_cast<uint8_t>(m_acc << (8 - m_used));
-        m_used = 0;
-    }
-}
-
-void FaxCoder::PutSpan(uint32_t span, bool black) {
-    const SpanTable& table = black ? kBlackSpans : kWhiteSpans;
-    const Code& longest = (black ? fax::kBlackMakeup : fax::kWhiteMakeup)[fax::kLongestMakeup / fax::kMakeupStep];
-    while (span >= kSingleMakeupRuns) {
-        Put(longest.bits, longest.length);
-        span -= fax::kLongestMakeup;
-    }
-    Put(table[span].bits, table[span].length);
-}
-
-void FaxCoder::PutEol() {
+void FaxCoder::PutEol(FaxBits& bits) const {
     if (m_options.eolAligned) {
         // Zero bits so that the 12-bit EOL ends on a byte boundary.
-        const unsigned fill = (kEolBits - m_used % 8) % 8;
-        if (fill) Put(0, fill);
+        const unsigned fill = (kEolBits - bits.used % 8) % 8;
+        if (fill) bits.Put(0, fill);
     }
     if (m_options.twoD) {
-        Put((kEol << 1) | (m_next1D ? 1 : 0), kEolBits + 1);
+        bits.Put((kEol << 1) | (m_next1D ? 1 : 0), kEolBits + 1);
     } else {
-        Put(kEol, kEolBits);
+        bits.Put(kEol, kEolBits);
     }
 }
 
-void FaxCoder::Code1D(const std::vector<uint32_t>& changes) {
-    uint32_t start = 0;
-    bool black = false;
-    for (size_t i = 0;; ++i) {
-        const uint32_t end = changes[i];
-        PutSpan(end - start, black);
+void FaxCoder::Code1D(FaxBits& bits, const uint32_t* changes) const {
+    uint32_t start = 0, colour = 0;
+    for (;; ++changes) {
+        const uint32_t end = *changes;
+        PutSpan(bits, end - start, colour);
         if (end >= m_width) break;
         start = end;
-        black = !black;
+        colour ^= 1;
     }
 }
 
-void FaxCoder::Code2D(const std::vector<uint32_t>& cur, const std::vector<uint32_t>& ref) {
+void FaxCoder::Code2D(FaxBits& bits, const uint32_t* cur, const uint32_t* ref) const {
     const uint32_t width = m_width;
     // a0 starts as the imaginary white pixel left of the row; ia and jb index the first change
     // right of a0 on the coding and the reference row. The colour of a0 is the parity of ia.
@@ -174,18 +169,26 @@ void FaxCoder::Code2D(const std::vector<uint32_t>& cur, const std::vector<uint32
         const size_t ib = jb + ((jb & 1) != colour);  // b1 changes to the colour opposite a0's
         const uint32_t b1 = ref[ib], b2 = ref[ib + 1];
         if (b2 < a1) {
-            Put(kPass.bits, kPass.length);
+            bits.Put(kPass.bits, kPass.length);
             a0 = b2;
         } else if (a1 + kMaxVertical >= b1 && b1 + kMaxVertical >= a1) {
             const Code& v = kVertical[b1 + kMaxVertical - a1];
-            Put(v.bits, v.length);
+            bits.Put(v.bits, v.length);
             a0 = a1;
+            ++ia;
         } else {
-            const uint32_t a2 = cur[ia + 1];
-            Put(kHorizontal.bits, kHorizontal.length);
-            PutSpan(a1 - a0, colour);
-            PutSpan(a2 - a1, !colour);
+            const uint32_t a2 = cur[ia + 1], first = a1 - a0;
+            if (first < kSingleMakeupRuns) [[likely]] {
+                // The mode code and the first run in one put: 3 + at most 25 bits.
+                const SpanCode& code = kSpans[colour][first];
+                bits.Put((kHorizontal.bits << code.length) | code.bits, kHorizontal.length + code.length);
+            } else {
+                bits.Put(kHorizontal.bits, kHorizontal.length);
+                PutSpan(bits, first, colour);
+            }
+            PutSpan(bits, a2 - a1, colour ^ 1);
             a0 = a2;
+            ia += 2;
         }
         if (a0 >= width) break;
         while (cur[ia] <= a0) ++ia;
@@ -194,26 +197,27 @@ void FaxCoder::Code2D(const std::vector<uint32_t>& cur, const std::vector<uint32
 }
 
 void FaxCoder::CodeRow(const uint8_t* row) {
-    ReserveRow();
-    FindChanges(row, m_current);
+    FindChanges(row, m_current.data());
+    FaxBits bits = Writer();
     if (m_options.group4) {
-        Code2D(m_current, m_reference);
+        Code2D(bits, m_current.data(), m_reference.data());
         m_current.swap(m_reference);
+        Keep(bits);
         return;
     }
-    PutEol();
+    PutEol(bits);
     if (!m_options.twoD) {
-        Code1D(m_current);
-        return;
-    }
-    if (m_next1D) {
-        Code1D(m_current);
+        Code1D(bits, m_current.data());
+    } else if (m_next1D) {
+        Code1D(bits, m_current.data());
         m_next1D = false;
         m_rowsTo1D = m_options.k - 1;
     } else {
-        Code2D(m_current, m_reference);
+        Code2D(bits, m_current.data(), m_reference.data());
         --m_rowsTo1D;
     }
+    Keep(bits);
+    if (!m_options.twoD) return;
     if (m_rowsTo1D == 0) {
         m_next1D = true;
     } else {
@@ -222,12 +226,21 @@ void FaxCoder::CodeRow(const uint8_t* row) {
 }
 
 std::vector<uint8_t>& FaxCoder::EndStrip() {
-    ReserveRow();
+    FaxBits bits = Writer();
     if (m_options.group4) {
-        Put(kEol, kEolBits);  // EOFB: two EOLs
-        Put(kEol, kEolBits);
+        bits.Put(kEol, kEolBits);  // EOFB: two EOLs
+        bits.Put(kEol, kEolBits);
     }
-    FlushToByte();
+    // Out with the waiting bits, the last byte padded with zeros.
+    while (bits.used >= 8) {
+        bits.used -= 8;
+        *bits.out++ = static_cast<uint8_t>(bits.acc >> bits.used);
+    }
+    if (bits.used) {
+        *bits.out++ = static_cast<uint8_t>(bits.acc << (8 - bits.used));
+        bits.used = 0;
+    }
+    Keep(bits);
     m_out.resize(m_size);
     return m_out;
 }

@@ -15,6 +15,25 @@ struct FaxOptions {
     int k = 4;                // Group 3 2D: one 1D row, then k - 1 2D rows
 };
 
+// Bits on their way out, most significant first: fewer than 32 wait in `acc` between puts.
+struct FaxBits {
+    uint64_t acc = 0;
+    unsigned used = 0;
+    uint8_t* out = nullptr;
+
+    // Up to 32 bits at once.
+    void Put(uint32_t bits, unsigned length) {
+        acc = (acc << length) | bits;
+        used += length;
+        if (used >= 32) {
+            used -= 32;
+            const uint32_t word = __builtin_bswap32(static_cast<uint32_t>(acc >> used));
+            __builtin_memcpy(out, &word, sizeof word);
+            out += sizeof word;
+        }
+    }
+};
+
 class FaxCoder {
 public:
     FaxCoder(uint32_t width, const FaxOptions& options);
@@ -28,19 +47,13 @@ public:
     std::vector<uint8_t>& EndStrip();
 
 private:
-    void FindChanges(const uint8_t* row, std::vector<uint32_t>& changes) const;
-    void Code1D(const std::vector<uint32_t>& changes);
-    void Code2D(const std::vector<uint32_t>& changes, const std::vector<uint32_t>& reference);
-    void PutSpan(uint32_t span, bool black);
-    void PutEol();
-    void ReserveRow();
-    void Put(uint32_t bits, unsigned length) {
-        m_acc = (m_acc << length) | bits;
-        m_used += length;
-        if (m_used >= 32) Drain();
-    }
-    void Drain();
-    void FlushToByte();
+    void FindChanges(const uint8_t* row, uint32_t* changes) const;
+    void Code1D(FaxBits& bits, const uint32_t* changes) const;
+    void Code2D(FaxBits& bits, const uint32_t* changes, const uint32_t* reference) const;
+    void PutEol(FaxBits& bits) const;
+    // The writer over the strip's buffer, with room for a worst-case row; Keep stores it back.
+    FaxBits Writer();
+    void Keep(const FaxBits& bits);
 
     uint32_t m_width;
     FaxOptions m_options;
@@ -49,7 +62,7 @@ private:
     std::vector<uint8_t> m_out;  // kept a worst-case row ahead of m_size while a strip is coded
     size_t m_size = 0;
     uint64_t m_acc = 0;
-    unsigned m_used = 0;  // bits waiting in m_acc, fewer than 32 between calls
+    unsigned m_used = 0;
     bool m_next1D = true;
     int m_rowsTo1D = 0;
 };

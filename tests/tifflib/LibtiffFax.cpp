@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "companions/tifflib/FaxCoder.h"
+
 namespace tifftest {
 namespace {
 
@@ -59,7 +61,7 @@ std::vector<std::vector<uint8_t>> ReadStrips(MemoryFile& file) {
 
 }  // namespace
 
-std::vector<std::vector<uint8_t>> LibtiffStrips(const BitPage& page, const FaxCoding& coding) {
+std::vector<uint8_t> LibtiffTiff(const BitPage& page, const FaxCoding& coding) {
     MemoryFile file;
     TIFF* tif = file.Open("w");
     if (!tif) return {};
@@ -85,10 +87,32 @@ std::vector<std::vector<uint8_t>> LibtiffStrips(const BitPage& page, const FaxCo
     ok = ok && TIFFWriteDirectory(tif);
     TIFFClose(tif);
     if (!ok) return {};
-    return ReadStrips(file);
+    return std::move(file.bytes);
+}
+
+std::vector<std::vector<uint8_t>> LibtiffStrips(const BitPage& page, const FaxCoding& coding) {
+    return RawStripsOf(LibtiffTiff(page, coding));
+}
+
+std::vector<std::vector<uint8_t>> CoderStrips(const BitPage& page, const FaxCoding& coding) {
+    twtiff::FaxOptions options;
+    options.group4 = coding.compression == COMPRESSION_CCITTFAX4;
+    options.twoD = (coding.t4Options & GROUP3OPT_2DENCODING) != 0;
+    options.eolAligned = (coding.t4Options & GROUP3OPT_FILLBITS) != 0;
+    options.k = coding.yDpi > 150 ? 4 : 2;  // libtiff's rule
+    twtiff::FaxCoder coder(page.width, options);
+    const uint32_t rows = coding.rowsPerStrip ? coding.rowsPerStrip : page.height;
+    std::vector<std::vector<uint8_t>> strips;
+    for (uint32_t first = 0; first < page.height; first += rows) {
+        coder.BeginStrip();
+        for (uint32_t y = first; y < std::min(page.height, first + rows); ++y) coder.CodeRow(page.Row(y));
+        strips.push_back(coder.EndStrip());
+    }
+    return strips;
 }
 
 std::vector<std::vector<uint8_t>> RawStripsOf(const std::vector<uint8_t>& tiff) {
+    if (tiff.empty()) return {};
     MemoryFile file{tiff};
     return ReadStrips(file);
 }

@@ -1,6 +1,6 @@
 #pragma once
 // libtiff's own Group 3 / Group 4 coder, driven as TIFF32.DLL drove it before it had a coder of
-// its own: the reference the library's coder must match byte for byte.
+// its own: the reference the library's coder (FaxCoder) must match byte for byte.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -25,8 +25,12 @@ struct FaxCoding {
     uint32_t rowsPerStrip = 0; // 0: the whole page
 };
 
-// The page coded by libtiff into a TIFF in memory, one entry per strip; empty on failure.
+// The page coded by libtiff into a TIFF in memory; empty on failure.
+std::vector<uint8_t> LibtiffTiff(const BitPage& page, const FaxCoding& coding);
+// The strips of that TIFF, one entry per strip; empty on failure.
 std::vector<std::vector<uint8_t>> LibtiffStrips(const BitPage& page, const FaxCoding& coding);
+// The same page coded by the library's own coder (FaxCoder), most significant bit first.
+std::vector<std::vector<uint8_t>> CoderStrips(const BitPage& page, const FaxCoding& coding);
 
 // The raw strips of a TIFF held in memory (the first page); empty when it cannot be read.
 std::vector<std::vector<uint8_t>> RawStripsOf(const std::vector<uint8_t>& tiff);
