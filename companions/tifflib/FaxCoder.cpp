@@ -146,7 +146,8 @@ void FaxCoder::PutEol(FaxBits& bits) const {
     }
 }
 
-void FaxCoder::Code1D(FaxBits& bits, const uint32_t* changes) const {
+void FaxCoder::Code1D(FaxBits& sink, const uint32_t* changes) const {
+    FaxBits bits = sink;  // a local copy stays in registers: the bytes written cannot alias it
     uint32_t start = 0, colour = 0;
     for (;; ++changes) {
         const uint32_t end = *changes;
@@ -155,9 +156,11 @@ void FaxCoder::Code1D(FaxBits& bits, const uint32_t* changes) const {
         start = end;
         colour ^= 1;
     }
+    sink = bits;
 }
 
-void FaxCoder::Code2D(FaxBits& bits, const uint32_t* cur, const uint32_t* ref) const {
+void FaxCoder::Code2D(FaxBits& sink, const uint32_t* cur, const uint32_t* ref) const {
+    FaxBits bits = sink;
     const uint32_t width = m_width;
     // a0 starts as the imaginary white pixel left of the row; ia and jb index the first change
     // right of a0 on the coding and the reference row. The colour of a0 is the parity of ia.
@@ -194,6 +197,7 @@ void FaxCoder::Code2D(FaxBits& bits, const uint32_t* cur, const uint32_t* ref) c
         while (cur[ia] <= a0) ++ia;
         while (ref[jb] <= a0) ++jb;
     }
+    sink = bits;
 }
 
 void FaxCoder::CodeRow(const uint8_t* row) {
