@@ -56,10 +56,12 @@ constexpr size_t kSentinels = 4;
 inline void PutSpan(FaxBits& bits, uint32_t span, uint32_t colour) {
     while (span >= kSingleMakeupRuns) [[unlikely]] {
         bits.Put(kLongestMakeups[colour].bits, kLongestMakeups[colour].length);
+        bits.Flush();
         span -= fax::kLongestMakeup;
     }
     const SpanCode& code = kSpans[colour][span];
     bits.Put(code.bits, code.length);
+    bits.Flush();
 }
 
 uint64_t LoadBigEndian64(const uint8_t* p) {
@@ -75,7 +77,7 @@ FaxCoder::FaxCoder(uint32_t width, const FaxOptions& options)
       m_options(options),
       // Every change costs at most a horizontal code and two runs (3 + 2 * 25 bits); EOLs and fill
       // bits add under 4 bytes.
-      m_worstRowBytes((size_t{width} + 2) * 7 + 16) {
+      m_worstRowBytes((size_t{width} + 2) * 7 + 16 + sizeof(uint64_t)) {
     m_current.resize(size_t{width} + kSentinels);
     m_reference.resize(size_t{width} + kSentinels);
     BeginStrip();
@@ -136,14 +138,14 @@ void FaxCoder::Keep(const FaxBits& bits) {
 void FaxCoder::PutEol(FaxBits& bits) const {
     if (m_options.eolAligned) {
         // Zero bits so that the 12-bit EOL ends on a byte boundary.
-        const unsigned fill = (kEolBits - bits.used % 8) % 8;
-        if (fill) bits.Put(0, fill);
+        bits.Put(0, (kEolBits - bits.used % 8) % 8);
     }
     if (m_options.twoD) {
         bits.Put((kEol << 1) | (m_next1D ? 1 : 0), kEolBits + 1);
     } else {
         bits.Put(kEol, kEolBits);
     }
+    bits.Flush();
 }
 
 void FaxCoder::Code1D(FaxBits& sink, const uint32_t* changes) const {
@@ -164,37 +166,37 @@ void FaxCoder::Code2D(FaxBits& sink, const uint32_t* cur, const uint32_t* ref) c
     const uint32_t width = m_width;
     // a0 starts as the imaginary white pixel left of the row; ia and jb index the first change
     // right of a0 on the coding and the reference row. The colour of a0 is the parity of ia.
+    // The mode is chosen without branching (halftones make every branch a coin toss): all three
+    // codes are formed and the chosen one selected.
     uint32_t a0 = 0;
     size_t ia = 0, jb = 0;
     for (;;) {
         const uint32_t colour = ia & 1;
-        const uint32_t a1 = cur[ia];
+        const uint32_t a1 = cur[ia], a2 = cur[ia + 1];
         const size_t ib = jb + ((jb & 1) != colour);  // b1 changes to the colour opposite a0's
         const uint32_t b1 = ref[ib], b2 = ref[ib + 1];
-        if (b2 < a1) {
-            bits.Put(kPass.bits, kPass.length);
-            a0 = b2;
-        } else if (a1 + kMaxVertical >= b1 && b1 + kMaxVertical >= a1) {
-            const Code& v = kVertical[b1 + kMaxVertical - a1];
-            bits.Put(v.bits, v.length);
-            a0 = a1;
-            ++ia;
+        const bool pass = b2 < a1;
+        const bool vertical = !pass && a1 + kMaxVertical >= b1 && b1 + kMaxVertical >= a1;
+        const bool horizontal = !pass && !vertical;
+        const uint32_t first = a1 - a0, second = a2 - a1;
+        if (horizontal && (first >= kSingleMakeupRuns || second >= kSingleMakeupRuns)) [[unlikely]] {
+            bits.Put(kHorizontal.bits, kHorizontal.length);
+            PutSpan(bits, first, colour);
+            PutSpan(bits, second, colour ^ 1);
         } else {
-            const uint32_t a2 = cur[ia + 1], first = a1 - a0;
-            if (first < kSingleMakeupRuns) [[likely]] {
-                // The mode code and the first run in one put: 3 + at most 25 bits.
-                const SpanCode& code = kSpans[colour][first];
-                bits.Put((kHorizontal.bits << code.length) | code.bits, kHorizontal.length + code.length);
-            } else {
-                bits.Put(kHorizontal.bits, kHorizontal.length);
-                PutSpan(bits, first, colour);
-            }
-            PutSpan(bits, a2 - a1, colour ^ 1);
-            a0 = a2;
-            ia += 2;
+            const Code& v = kVertical[vertical ? b1 + kMaxVertical - a1 : kMaxVertical];
+            const SpanCode& h1 = kSpans[colour][horizontal ? first : 0];
+            const SpanCode& h2 = kSpans[colour ^ 1][horizontal ? second : 0];
+            // The mode code, and for horizontal mode the first run with it (3 + at most 25 bits).
+            const uint64_t code = pass ? kPass.bits : vertical ? v.bits : (uint64_t{kHorizontal.bits} << h1.length) | h1.bits;
+            const unsigned length = pass ? kPass.length : vertical ? v.length : kHorizontal.length + h1.length;
+            bits.Put(code, length);
+            bits.Put(horizontal ? h2.bits : 0, horizontal ? h2.length : 0);
+            bits.Flush();
         }
+        a0 = pass ? b2 : vertical ? a1 : a2;
+        ia += pass ? 0 : vertical ? 1 : 2;  // past a0 already: the changes only grow
         if (a0 >= width) break;
-        while (cur[ia] <= a0) ++ia;
         while (ref[jb] <= a0) ++jb;
     }
     sink = bits;
@@ -232,16 +234,12 @@ void FaxCoder::CodeRow(const uint8_t* row) {
 std::vector<uint8_t>& FaxCoder::EndStrip() {
     FaxBits bits = Writer();
     if (m_options.group4) {
-        bits.Put(kEol, kEolBits);  // EOFB: two EOLs
-        bits.Put(kEol, kEolBits);
+        bits.Put((kEol << kEolBits) | kEol, 2 * kEolBits);  // EOFB: two EOLs
+        bits.Flush();
     }
-    // Out with the waiting bits, the last byte padded with zeros.
-    while (bits.used >= 8) {
-        bits.used -= 8;
-        *bits.out++ = static_cast<uint8_t>(bits.acc >> bits.used);
-    }
-    if (bits.used) {
-        *bits.out++ = static_cast<uint8_t>(bits.acc << (8 - bits.used));
+    if (bits.used) {  // the last byte, padded with zeros
+        *bits.out++ = static_cast<uint8_t>(bits.acc >> 56);
+        bits.acc = 0;
         bits.used = 0;
     }
     Keep(bits);

@@ -15,22 +15,26 @@ struct FaxOptions {
     int k = 4;                // Group 3 2D: one 1D row, then k - 1 2D rows
 };
 
-// Bits on their way out, most significant first: fewer than 32 wait in `acc` between puts.
+// Bits on their way out, most significant first, gathered at the top of `acc`. Puts between
+// flushes add up to 56 bits; Flush writes the whole bytes (always storing 8, so the buffer keeps 8 spare),
+// leaving fewer than 8 bits waiting.
 struct FaxBits {
     uint64_t acc = 0;
     unsigned used = 0;
     uint8_t* out = nullptr;
 
-    // Up to 32 bits at once.
-    void Put(uint32_t bits, unsigned length) {
-        acc = (acc << length) | bits;
+    void Put(uint64_t bits, unsigned length) {
+        // A zero-length put has zero bits: the masked shift keeps it defined.
+        acc |= bits << ((64 - used - length) & 63);
         used += length;
-        if (used >= 32) {
-            used -= 32;
-            const uint32_t word = __builtin_bswap32(static_cast<uint32_t>(acc >> used));
-            __builtin_memcpy(out, &word, sizeof word);
-            out += sizeof word;
-        }
+    }
+    void Flush() {
+        const uint64_t word = __builtin_bswap64(acc);
+        __builtin_memcpy(out, &word, sizeof word);
+        const unsigned bytes = used >> 3;
+        out += bytes;
+        acc <<= bytes * 8;
+        used &= 7;
     }
 };
 
