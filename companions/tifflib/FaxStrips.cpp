@@ -39,7 +39,7 @@ FaxOptions OptionsOf(TIFF* tif) {
 bool ReversedFillOrder(TIFF* tif) {
     uint16_t fillOrder = FILLORDER_MSB2LSB;
     TIFFGetFieldDefaulted(tif, TIFFTAG_FILLORDER, &fillOrder);
-    return (fillOrder == FILLORDER_LSB2MSB) != (TIFFIsBitReversed(tif) != 0);
+    return (fillOrder == FILLORDER_LSB2MSB) == (TIFFIsMSB2LSB(tif) != 0);
 }
 
 }  // namespace

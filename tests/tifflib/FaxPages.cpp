@@ -1,5 +1,6 @@
 #include "FaxPages.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
