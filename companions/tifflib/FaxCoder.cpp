@@ -231,7 +231,7 @@ void FaxCoder::CodeRow(const uint8_t* row) {
     }
 }
 
-std::vector<uint8_t>& FaxCoder::EndStrip() {
+void FaxCoder::EndStrip() {
     FaxBits bits = Writer();
     if (m_options.group4) {
         bits.Put((kEol << kEolBits) | kEol, 2 * kEolBits);  // EOFB: two EOLs
@@ -243,8 +243,6 @@ std::vector<uint8_t>& FaxCoder::EndStrip() {
         bits.used = 0;
     }
     Keep(bits);
-    m_out.resize(m_size);
-    return m_out;
 }
 
 }  // namespace twtiff

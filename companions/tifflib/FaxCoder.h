@@ -4,6 +4,7 @@
 // time, and the 2D modes are chosen by walking that list against the reference row's.
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 namespace twtiff {
@@ -46,9 +47,13 @@ public:
     void BeginStrip();
     // Codes one row of (width + 7) / 8 bytes, most significant bit first, 1 bits black.
     void CodeRow(const uint8_t* row);
-    // Ends the strip (Group 4: EOFB), pads its last byte with zero bits and gives its bytes,
-    // valid until the next BeginStrip.
-    std::vector<uint8_t>& EndStrip();
+    // Whole bytes of the strip coded since the strip began or since the last TakePending; the
+    // caller writes them and calls TakePending, so that a long strip need not be held whole.
+    std::span<uint8_t> Pending() { return {m_out.data(), m_size}; }
+    void TakePending() { m_size = 0; }
+    // Ends the strip (Group 4: EOFB) and pads its last byte with zero bits; the rest of its
+    // bytes are then Pending.
+    void EndStrip();
 
 private:
     void FindChanges(const uint8_t* row, uint32_t* changes) const;

@@ -42,6 +42,21 @@ bool ReversedFillOrder(TIFF* tif) {
     return (fillOrder == FILLORDER_LSB2MSB) == (TIFFIsMSB2LSB(tif) != 0);
 }
 
+// Coded data goes to the file in pieces of about this size (libtiff appends each to the strip),
+// so a page costs no memory in proportion to its coded size.
+constexpr size_t kPieceBytes = 64 * 1024;
+
+bool WritePiece(TIFF* tif, uint32_t strip, FaxCoder& coder, bool reversed) {
+    std::span<uint8_t> bytes = coder.Pending();
+    if (bytes.empty()) return true;  // the strip's bytes all went out with the last piece
+    if (reversed) TIFFReverseBits(bytes.data(), static_cast<tmsize_t>(bytes.size()));
+    if (TIFFWriteRawStrip(tif, strip, bytes.data(), static_cast<tmsize_t>(bytes.size())) < 0) {
+        return Fail(TIFF_ERR_ENCODE, "libtiff could not write a coded strip");
+    }
+    coder.TakePending();
+    return true;
+}
+
 }  // namespace
 
 bool FaxCoderApplies(TIFF* tif) {
@@ -68,12 +83,10 @@ bool WriteFaxStrips(TIFF* tif, uint32_t width, uint32_t height, uint32_t rowsPer
         for (uint32_t r = first; r < last; ++r) {
             if (!ReadRow(rowProc, params, r, row.data())) return false;
             coder.CodeRow(row.data());
+            if (coder.Pending().size() >= kPieceBytes && !WritePiece(tif, index, coder, reversed)) return false;
         }
-        std::vector<uint8_t>& strip = coder.EndStrip();
-        if (reversed) TIFFReverseBits(strip.data(), static_cast<tmsize_t>(strip.size()));
-        if (TIFFWriteRawStrip(tif, index, strip.data(), static_cast<tmsize_t>(strip.size())) < 0) {
-            return Fail(TIFF_ERR_ENCODE, "libtiff could not write a coded strip");
-        }
+        coder.EndStrip();
+        if (!WritePiece(tif, index, coder, reversed)) return false;
     }
     return true;
 }

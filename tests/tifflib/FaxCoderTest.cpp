@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstring>
 #include <random>
 #include <string>
 
@@ -141,6 +142,28 @@ protected:
         return page;
     }
 
+    // A packed bottom-up DIB of the page (palette black, white) at 200 dpi.
+    static PageDib DibOf(const BitPage& page) {
+        const size_t stride = (size_t{page.width} + 31) / 32 * 4;
+        const size_t header = sizeof(BITMAPINFOHEADER) + 2 * sizeof(RGBQUAD);
+        HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, header + stride * page.height);
+        if (!block) return PageDib();
+        {
+            tw::GlobalLockGuard<uint8_t> lock(block);
+            BITMAPINFOHEADER h{sizeof(BITMAPINFOHEADER), static_cast<LONG>(page.width), static_cast<LONG>(page.height), 1, 1, BI_RGB};
+            h.biClrUsed = 2;
+            h.biXPelsPerMeter = h.biYPelsPerMeter = 7874;  // 200 dpi
+            const RGBQUAD palette[2] = {{0, 0, 0, 0}, {255, 255, 255, 0}};
+            std::memcpy(lock.get(), &h, sizeof h);
+            std::memcpy(lock.get() + sizeof h, palette, sizeof palette);
+            for (uint32_t y = 0; y < page.height; ++y) {
+                uint8_t* row = lock.get() + header + stride * (page.height - 1 - y);
+                for (size_t i = 0; i < page.RowBytes(); ++i) row[i] = static_cast<uint8_t>(~page.Row(y)[i]);
+            }
+        }
+        return PageDib(block);
+    }
+
     std::vector<uint8_t> TiffOf(const PageDib& dib, const PageOptions& options) {
         tw::UniqueHGlobal block(::GlobalAlloc(GMEM_MOVEABLE, 1));
         HTIFFDOC doc = m_lib.OpenTiffInMemory(block.get(), 1, TIFF_MODE_CREATE);
@@ -172,6 +195,28 @@ TEST_F(FaxExports, TiffPagesHoldLibtiffsStripsInBothFillOrders) {
                                                 << rowsPerStrip);
                 EXPECT_TRUE(SameStrips(LibtiffStrips(page, coding), RawStripsOf(TiffOf(dib, options))));
             }
+        }
+    }
+}
+
+TEST_F(FaxExports, LongStripsGoToTheFileInPiecesUnchanged) {
+    // Some 300 KB of coded data in one strip: written as several pieces appended to the strip.
+    const BitPage page = HalftonePage(100, true);
+    PageDib dib = DibOf(page);
+    ASSERT_TRUE(dib.Handle());
+    for (int fillOrder : {1, 2}) {
+        for (int t4 : {-1, 1}) {
+            PageOptions options;
+            options.compression = t4 < 0 ? 4 : 3;
+            options.t4Options = t4;
+            options.fillOrder = fillOrder;
+            FaxCoding coding{static_cast<uint16_t>(options.compression), static_cast<uint32_t>(std::max(t4, 0)),
+                             static_cast<uint16_t>(fillOrder), 200, 0};
+            SCOPED_TRACE(testing::Message() << "T4Options " << t4 << ", fill order " << fillOrder);
+            const auto expected = LibtiffStrips(page, coding);
+            ASSERT_EQ(expected.size(), 1u);
+            EXPECT_GT(expected[0].size(), 4 * 64 * 1024u);
+            EXPECT_TRUE(SameStrips(expected, RawStripsOf(TiffOf(dib, options))));
         }
     }
 }

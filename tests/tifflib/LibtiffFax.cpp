@@ -106,7 +106,8 @@ std::vector<std::vector<uint8_t>> CoderStrips(const BitPage& page, const FaxCodi
     for (uint32_t first = 0; first < page.height; first += rows) {
         coder.BeginStrip();
         for (uint32_t y = first; y < std::min(page.height, first + rows); ++y) coder.CodeRow(page.Row(y));
-        strips.push_back(coder.EndStrip());
+        coder.EndStrip();
+        strips.emplace_back(coder.Pending().begin(), coder.Pending().end());
     }
     return strips;
 }
