@@ -17,8 +17,8 @@ struct FaxOptions {
 };
 
 // Bits on their way out, most significant first, gathered at the top of `acc`. Puts between
-// flushes add up to 56 bits; Flush writes the whole bytes (always storing 8, so the buffer keeps 8 spare),
-// leaving fewer than 8 bits waiting.
+// flushes add up to 56 bits; Flush writes the whole bytes (it always stores 8, so the buffer
+// keeps 8 spare) and leaves fewer than 8 bits waiting.
 struct FaxBits {
     uint64_t acc = 0;
     unsigned used = 0;
