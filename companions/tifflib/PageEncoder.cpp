@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "FaxStrips.h"
 #include "LibraryError.h"
 
 namespace twtiff {
@@ -50,6 +51,13 @@ void WidenRow(Widen widen, const uint8_t* in, uint8_t* out, uint32_t width, uint
 }  // namespace
 
 size_t RowBufferBytes(uint64_t bits) { return static_cast<size_t>((bits + 31) / 32 * 4 + 16); }
+
+bool ReadRow(TIFFROWPROC rowProc, void* params, uint32_t index, uint8_t* row) {
+    int answer = rowProc(row, static_cast<int>(index), params);
+    if (answer == TIFF_ROW_END) return Fail(TIFF_ERR_ROWS, "the callback ran out of rows before ImageLength");
+    if (answer != TIFF_ROW_OK) return Fail(TIFF_ERR_ROWS, "the callback failed a row");
+    return true;
+}
 
 bool EncodePage(TIFF* tif, PageTags tags, TIFFROWPROC rowProc, void* params) {
     if (!rowProc) return Fail(TIFF_ERR_INVALID_ARGUMENT, "no row callback");
@@ -113,14 +121,19 @@ bool EncodePage(TIFF* tif, PageTags tags, TIFFROWPROC rowProc, void* params) {
     }
     tags.Replace(TIFFTAG_ROWSPERSTRIP, {rows});
     if (!tags.ApplyTo(tif)) return false;
+    auto writeDirectory = [tif] {
+        return TIFFWriteDirectory(tif) || Fail(TIFF_ERR_IO, "libtiff could not write the page's directory");
+    };
+    // Bilevel fax pages are coded here a word at a time; libtiff codes them a pixel run at a time.
+    if (widen == Widen::None && FaxCoderApplies(tif)) {
+        return WriteFaxStrips(tif, width, height, rows, rowProc, params) && writeDirectory();
+    }
 
     std::vector<uint8_t> input(RowBufferBytes(inputBits));
     std::vector<uint8_t> widened(widen == Widen::None ? 0 : RowBufferBytes(outBits));
     const uint32_t paletteBits = bits;
     for (uint32_t r = 0; r < height; ++r) {
-        int answer = rowProc(input.data(), static_cast<int>(r), params);
-        if (answer == TIFF_ROW_END) return Fail(TIFF_ERR_ROWS, "the callback ran out of rows before ImageLength");
-        if (answer != TIFF_ROW_OK) return Fail(TIFF_ERR_ROWS, "the callback failed a row");
+        if (!ReadRow(rowProc, params, r, input.data())) return false;
         uint8_t* row = input.data();
         if (widen != Widen::None) {
             WidenRow(widen, input.data(), widened.data(), width, paletteBits, inkIsOne, paletteRgb);
@@ -128,8 +141,7 @@ bool EncodePage(TIFF* tif, PageTags tags, TIFFROWPROC rowProc, void* params) {
         }
         if (TIFFWriteScanline(tif, row, r, 0) < 0) return Fail(TIFF_ERR_ENCODE, "libtiff could not code a row");
     }
-    if (!TIFFWriteDirectory(tif)) return Fail(TIFF_ERR_IO, "libtiff could not write the page's directory");
-    return true;
+    return writeDirectory();
 }
 
 }  // namespace twtiff

@@ -17,6 +17,10 @@ inline constexpr uint32_t kMaxSide = 1u << 18;
 // slack for callbacks that round a packed row up to whole 16-bit words.
 size_t RowBufferBytes(uint64_t bits);
 
+// Fills `row` (RowBufferBytes long) with row `index` from the callback; false with the library
+// error set when the callback fails or has no such row.
+bool ReadRow(TIFFROWPROC rowProc, void* params, uint32_t index, uint8_t* row);
+
 bool EncodePage(TIFF* tif, PageTags tags, TIFFROWPROC rowProc, void* params);
 
 }  // namespace twtiff

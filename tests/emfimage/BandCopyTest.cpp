@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "EmfCorpus.h"
+#include "support/EmfCorpus.h"
 #include "base/UniqueHandle.h"
 #include "base/WideString.h"
 #include "emfimage/BandBitmap.h"

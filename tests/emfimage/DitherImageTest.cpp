@@ -9,7 +9,7 @@
 #include "base/UniqueHandle.h"
 #include "emfimage/ColorReduction.h"
 #include "emfimage/DitherImage.h"
-#include "emfimage/EmfCorpus.h"
+#include "support/EmfCorpus.h"
 #include "emfimage/ImagingLibrary.h"
 #include "emfimage/PackedDib.h"
 #include "emfimage/TestPages.h"

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "support/RenderFixture.h"
-#include "EmfCorpus.h"
+#include "support/EmfCorpus.h"
 #include "base/WideString.h"
 #include "emfimage/EMFImage.h"
 #include "emfimage/EmfPageReader.h"

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "EmfCorpus.h"
+#include "support/EmfCorpus.h"
 #include "MetafileTestSupport.h"
 #include "VectorFixture.h"
 #include "base/IniFile.h"

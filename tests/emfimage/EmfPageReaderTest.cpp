@@ -6,7 +6,7 @@
 #include <random>
 #include <string>
 
-#include "EmfCorpus.h"
+#include "support/EmfCorpus.h"
 #include "base/UniqueHandle.h"
 #include "base/WideString.h"
 #include "emfimage/EmfPageReader.h"

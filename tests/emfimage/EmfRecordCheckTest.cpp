@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "EmfCorpus.h"
+#include "support/EmfCorpus.h"
 #include "base/UniqueHandle.h"
 #include "base/WideString.h"
 #include "emfimage/EmfPageReader.h"

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "EmfCorpus.h"
+#include "support/EmfCorpus.h"
 #include "MetafileTestSupport.h"
 #include "VectorFixture.h"
 #include "emfimage/EMFImage.h"

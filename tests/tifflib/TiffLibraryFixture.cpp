@@ -266,7 +266,8 @@ int WritePage(const TiffLibrary& lib, HTIFFDOC doc, const PageDib& page, const P
     if (bits == 1) {
         ok &= lib.DefineTiffImageInfo(doc, index, twtiff::kTagBitsPerSample, TIFF_TYPE_SHORT, 1) != FALSE;
         ok &= lib.DefineTiffImageInfo(doc, index, twtiff::kTagSamplesPerPixel, TIFF_TYPE_SHORT, 1) != FALSE;
-        ok &= lib.DefineTiffImageInfo(doc, index, twtiff::kTagRowsPerStrip, TIFF_TYPE_SHORT, h.biHeight) != FALSE;
+        ok &= lib.DefineTiffImageInfo(doc, index, twtiff::kTagRowsPerStrip, TIFF_TYPE_SHORT,
+                                      o.rowsPerStrip ? o.rowsPerStrip : h.biHeight) != FALSE;
     }
     ok &= lib.DefineTiffImageInfo(doc, index, twtiff::kTagFillOrder, TIFF_TYPE_SHORT, o.fillOrder) != FALSE;
     if (o.internetTiff) ok &= lib.DefineTiffImageInfo(doc, index, twtiff::kTagNewSubfileType, TIFF_TYPE_LONG, 2) != FALSE;

@@ -83,6 +83,7 @@ struct PageOptions {
     int fillOrder = 1;
     int pageNumber = -1;  // -1: no PageNumber tag
     bool internetTiff = false;
+    int rowsPerStrip = 0;  // bilevel pages: 0 for one strip
 };
 int WritePage(const TiffLibrary& lib, HTIFFDOC doc, const PageDib& page, const PageOptions& options);
 

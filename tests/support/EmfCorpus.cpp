@@ -1,4 +1,4 @@
-#include "EmfCorpus.h"
+#include "support/EmfCorpus.h"
 
 #include <windows.h>
 
