@@ -63,12 +63,15 @@ class PostPrintCase(unittest.TestCase):
         self.assertEqual(code, 0, f"twprint exited {code}: {err!r}")
         return report
 
-    def runs(self):
-        """What each run of the start application recorded."""
+    def lines(self):
         if not os.path.exists(self.args_file):
             return []
         with open(self.args_file, encoding="utf-8") as f:
             return [json.loads(line) for line in f if line.strip()]
+
+    def runs(self):
+        """What each run of the start application recorded."""
+        return [line for line in self.lines() if "command_line" in line]
 
     def starter_log(self):
         if not os.path.exists(self.log):
@@ -167,6 +170,10 @@ class PostPrint(PostPrintCase):
         self.assertEqual(len(runs), 1, self.starter_log())
         self.assertEqual(runs[0]["command_line"], f" {custom} ")
         self.assertEqual(report["job"]["message_capture_warning"], "")
+        # The client got the document's DEVMODE offer first, then every message of the document
+        # (each page's DEVMODE is offered too).
+        served = [line["served"] for line in self.lines() if "served" in line]
+        self.assertEqual(served, [[7, 1, 7, 2, 3, 7, 2, 3, 4]])
         self.assertLess(self.elapsed, 15, "the client said it listens")
 
     def test_a_cancelled_job_writes_aborted_and_nothing_starts(self):

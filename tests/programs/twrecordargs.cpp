@@ -3,7 +3,8 @@
 // working directory, process id and environment. Options anywhere in its command line:
 //   --serve-pipe PIPE    act as the job's messaging client on PIPE: answer a DEVMODE offered for
 //                        editing with the record unchanged, read every other message, and stop
-//                        after the end-of-document message or 30 s without one
+//                        after the end-of-document message or 30 s without one; then it appends
+//                        a second line, {"pid": n, "served": [the message numbers in order]}
 //   --ready-event NAME   signal the event NAME once the pipe listens (or at once without a pipe)
 //   --sleep MS           wait before ending
 //   --exit-code N        the exit code (default 0)
@@ -53,6 +54,8 @@ std::wstring Option(const std::vector<std::wstring>& args, const wchar_t* option
     return {};
 }
 
+bool Append(const std::wstring& path, const std::string& line);
+
 bool Record(const std::wstring& path) {
     wchar_t cwd[MAX_PATH] = {};
     ::GetCurrentDirectoryW(MAX_PATH, cwd);
@@ -66,13 +69,7 @@ bool Record(const std::wstring& path) {
     }
     if (block) ::FreeEnvironmentStringsW(block);
     line += "]}\n";
-    HANDLE file = ::CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    bool ok = ::WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr) && written == line.size();
-    ::CloseHandle(file);
-    return ok;
+    return Append(path, line);
 }
 
 // Reads exactly `size` bytes of the pipe's messages; false when the client went away first.
@@ -111,47 +108,65 @@ DWORD HandleConnection(HANDLE pipe) {
     return number;
 }
 
-void ServePipe(const std::wstring& name, const std::wstring& readyEvent) {
+HANDLE NewInstance(const std::wstring& name) {
+    return ::CreateNamedPipeW(name.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
+                              PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT, PIPE_UNLIMITED_INSTANCES,
+                              kPipeBufferSize, kPipeBufferSize, 0, nullptr);
+}
+
+// The message numbers received, in order. An instance listens at all times: the monitor opens
+// the pipe anew for every message and gives up when none is there.
+std::vector<DWORD> ServePipe(const std::wstring& name, const std::wstring& readyEvent) {
+    std::vector<DWORD> served;
     HANDLE connected = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    bool signalled = false;
-    for (;;) {
-        HANDLE pipe = ::CreateNamedPipeW(name.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
-                                         PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT,
-                                         PIPE_UNLIMITED_INSTANCES, kPipeBufferSize, kPipeBufferSize, 0, nullptr);
-        if (pipe == INVALID_HANDLE_VALUE) break;
-        if (!signalled && !readyEvent.empty()) {
-            HANDLE event = ::CreateEventW(nullptr, TRUE, FALSE, readyEvent.c_str());
-            if (event) ::SetEvent(event);
-            signalled = true;  // the handle stays open: the event must outlive the wait
-        }
+    HANDLE next = NewInstance(name);
+    if (next != INVALID_HANDLE_VALUE && !readyEvent.empty()) {
+        HANDLE event = ::CreateEventW(nullptr, TRUE, FALSE, readyEvent.c_str());
+        if (event) ::SetEvent(event);  // the handle stays open: the event must outlive the wait
+    }
+    while (next != INVALID_HANDLE_VALUE) {
         OVERLAPPED ov{};
         ov.hEvent = connected;
         ::ResetEvent(connected);
-        BOOL ok = ::ConnectNamedPipe(pipe, &ov);
+        BOOL ok = ::ConnectNamedPipe(next, &ov);
         DWORD error = ok ? ERROR_PIPE_CONNECTED : ::GetLastError();
         if (error == ERROR_IO_PENDING) {
             if (::WaitForSingleObject(connected, kIdleTimeoutMs) != WAIT_OBJECT_0) {
-                ::CancelIo(pipe);
-                ::CloseHandle(pipe);
+                ::CancelIo(next);
+                ::CloseHandle(next);
                 break;
             }
             DWORD dummy = 0;
-            error = ::GetOverlappedResult(pipe, &ov, &dummy, FALSE) ? ERROR_PIPE_CONNECTED : ::GetLastError();
+            error = ::GetOverlappedResult(next, &ov, &dummy, FALSE) ? ERROR_PIPE_CONNECTED : ::GetLastError();
         }
+        HANDLE current = next;
+        next = NewInstance(name);
         DWORD number = 0;
         if (error == ERROR_PIPE_CONNECTED) {
-            // The record is read with plain blocking calls once connected.
-            number = HandleConnection(pipe);
+            number = HandleConnection(current);
+            if (number) served.push_back(number);
             BYTE rest[16];
             DWORD n = 0;
-            while (::ReadFile(pipe, rest, sizeof(rest), &n, nullptr) && n) {
+            while (::ReadFile(current, rest, sizeof(rest), &n, nullptr) && n) {
             }
         }
-        ::DisconnectNamedPipe(pipe);
-        ::CloseHandle(pipe);
+        ::DisconnectNamedPipe(current);
+        ::CloseHandle(current);
         if (number == static_cast<DWORD>(tw::PrnMessageKind::EndDoc)) break;
     }
+    if (next != INVALID_HANDLE_VALUE) ::CloseHandle(next);
     ::CloseHandle(connected);
+    return served;
+}
+
+bool Append(const std::wstring& path, const std::string& line) {
+    HANDLE file = ::CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    bool ok = ::WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr) && written == line.size();
+    ::CloseHandle(file);
+    return ok;
 }
 
 }  // namespace
@@ -167,7 +182,10 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring pipe = Option(args, L"--serve-pipe");
     const std::wstring readyEvent = Option(args, L"--ready-event");
     if (!pipe.empty()) {
-        ServePipe(pipe, readyEvent);
+        std::string line = "{\"pid\": " + std::to_string(::GetCurrentProcessId()) + ", \"served\": [";
+        const std::vector<DWORD> served = ServePipe(pipe, readyEvent);
+        for (size_t i = 0; i < served.size(); ++i) line += (i ? ", " : "") + std::to_string(served[i]);
+        Append(target, line + "]}\n");
     } else if (!readyEvent.empty()) {
         HANDLE event = ::OpenEventW(EVENT_MODIFY_STATE, FALSE, readyEvent.c_str());
         if (event) ::SetEvent(event);
