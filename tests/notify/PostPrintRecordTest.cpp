@@ -129,6 +129,27 @@ TEST_F(PostPrintRecord, ARecordThatReadsAbortIsLeftAlone) {
     EXPECT_EQ(std::wstring(Text(Record(4), pp::kReady).c_str()), L"Abort");
 }
 
+TEST_F(PostPrintRecord, ARecordKeyThatCannotBeCreatedFailsQuietly) {
+    // Below a volatile key no lasting record can be created.
+    for (const wchar_t* route : {pp::kPostPrintRecords, up::kFtpRecords, up::kEmailRecords}) {
+        HKEY key = nullptr;
+        ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, (PrinterKey() + L"\\" + route).c_str(), 0, nullptr,
+                                    REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        ::RegCloseKey(key);
+    }
+    pp::PostPrintValues v;
+    v.server = L"C:\\run.exe";
+    EXPECT_FALSE(pp::WriteProcessDataToRegistry(&dm, 5, v));
+    EXPECT_FALSE(pp::WriteJobStatus(&dm, 5, pp::kJobStarted));
+    up::UploaderJob job;
+    job.dm = &dm;
+    job.postPrintId = 5;
+    EXPECT_FALSE(up::WriteFTPProgramforStart(job, 1));
+    EXPECT_FALSE(up::WriteEmailFileEntry(job, 1, L"C:\\out\\p1.tif"));
+    EXPECT_FALSE(Exists(Record(5)));
+}
+
 class UploaderRecord : public PostPrintRecord {
 protected:
     up::UploaderJob Job(bool inMemory = false) {
