@@ -217,6 +217,23 @@ TEST_F(UploaderRecord, FileEntriesCountTheFiles) {
     EXPECT_EQ(std::wstring(Text(email, L"UserName").c_str()), L"ann");
 }
 
+TEST_F(UploaderRecord, AContentBasedEmailRecordCarriesItsOwnSettings) {
+    const std::wstring settings = Group(tw::settings::kEmailSettings);
+    SetText(settings, L"SMTP Server", L"smtp.example");
+    SetDword(settings, L"SMTP Port", 587);
+    const BYTE mailvane[] = {1, 2, 3};
+    SetRaw(settings, tw::settings::kMailvaneData, REG_BINARY, mailvane, sizeof(mailvane));
+    ASSERT_TRUE(up::WriteEmailSendingProgramforStartApp(Job(), true));
+    const std::wstring email = RouteRecord(up::kEmailRecords);
+    EXPECT_EQ(Text(email, L"Email Program Settings"), email);
+    const std::wstring own = email + L"\\Email Settings";
+    EXPECT_EQ(Text(own, L"SMTP Server"), L"smtp.example");
+    EXPECT_EQ(Raw(own, L"SMTP Port").first, static_cast<DWORD>(REG_DWORD));
+    EXPECT_EQ(Raw(own, tw::settings::kMailvaneData).second, std::vector<BYTE>(mailvane, mailvane + 3));
+    EXPECT_EQ(Raw(own, L"Email To").first, static_cast<DWORD>(REG_NONE));
+    EXPECT_EQ(*reinterpret_cast<const DWORD*>(Raw(email, up::kFileFormatValue).second.data()), 7u);
+}
+
 TEST_F(UploaderRecord, AnAbortedUploaderRecordGetsNoEntries) {
     const std::wstring abort = L"Abort";
     const std::wstring ftp = RouteRecord(up::kFtpRecords);
