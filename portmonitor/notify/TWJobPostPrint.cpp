@@ -109,6 +109,8 @@ void CTWJob::InitApplicationStarter() {
         TW_TRACE_FAILED(L"CTWJob::InitApplicationStarter", L"AllocatePostPrintId");
         return;
     }
+    // A new document of the job has its own ID and its own end.
+    m_bPostPrintClosed = false;
     // The record says the job runs before the starter looks for it.
     pp::WriteJobStatus(DevMode(), *m_postPrintId, pp::kJobStarted);
     wchar_t systemDirectory[MAX_PATH] = {};

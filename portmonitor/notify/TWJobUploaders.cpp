@@ -27,6 +27,7 @@ bool CTWJob::IsContentEmailChosen() const {
 }
 
 void CTWJob::WriteStartRecords() {
+    m_bFileHandedOff = false;
     // The records are named by the post-print ID: without one no program would ever read them.
     if (!m_postPrintId) return;
     TW_TRACE(L"> CTWJob::WriteStartRecords");
