@@ -16,6 +16,8 @@ CTWJob::CTWJob() { TW_TRACE(L"> CTWJob::CTWJob"); }
 CTWJob::~CTWJob() {
     TW_TRACE(L"> CTWJob::~CTWJob");
     if (m_pActCmd) TW_TRACE(L"CTWJob::~CTWJob: dropping an incomplete command of type %u", m_pActCmd->Type());
+    // A job that handed off and never reached its end tells the application starter it ended.
+    if (m_postPrintId) ClosePostPrint(true);
     if (IJobObserver* observer = JobObserver()) observer->OnJobFinished(*this);
     // Back to the client's security context the job left for the spooler's own, then the
     // unfinished command; members go in reverse order of declaration after this.

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@
 #include "notify/JobEnvironment.h"
 #include "notify/MessagingReporter.h"
 #include "notify/PrnMessage.h"
+#include "notify/UploaderRecords.h"
 #include "ocr/OCR.h"
 #include "portcmd/PortCmdLayout.h"
 #include "portcmd/TarnwellDEVMODE.h"
@@ -226,6 +228,8 @@ public:
     void NoteUnresponsiveClient(const std::wstring& pipe);
     bool IsUnresponsiveClient(const std::wstring& pipe) const;
     const std::wstring& MessageCaptureWarning() const { return m_szMessageCaptureWarning; }
+    // The job's post-print ID: none when nothing is handed off after printing.
+    const std::optional<DWORD>& PostPrintId() const { return m_postPrintId; }
 
     // ---- Group files: the main one and up to three more, each with its switch.
     static constexpr size_t kGroupFileCount = 4;
@@ -390,11 +394,37 @@ private:
     void DeleteTemporaryFiles();
     void StartPostPrintApplication();
     void WriteHandOffEndRecords();
+    // ---- Post-print hand-off (notify/TWJobPostPrint.cpp).
+    bool IsStartApplicationOn() const;
+    bool IsOcrOutputOpened() const;
+    bool IsFtpRouteOn() const;
+    DWORD PostPrintActionFlags() const;
+    bool AnyPostPrintRoute() const;
+    bool NeedsApplicationStarter() const;
+    // Allocates the post-print ID, marks its record "Job Started" and starts the application starter.
+    void InitApplicationStarter();
+    // Writes the post-print record; true when the start application was (or will be) started.
+    bool StartApplication(bool beforePrinting, bool forMessaging);
+    std::wstring StartParameterList() const;
+    std::wstring FileNameForStartApp() const;
+    bool StartsApplicationForMessaging() const;
+    void CreateReadyEvent();
+    // Waits for the ready event only for a program that was started; closes the event.
+    void WaitForStartedApplication(bool started);
+    void StartForMessaging();
+    void StartBeforePrinting();
+    // "Aborted" when `aborted`, then the per-job key goes (once per job).
+    void ClosePostPrint(bool aborted);
+    // ---- Uploader records (notify/TWJobUploaders.cpp).
+    uploader::UploaderJob UploaderFacts() const;
+    bool IsContentEmailChosen() const;
+    // CreateProcess; `failureText` logs a failure with the program and the error.
+    bool LaunchProcess(const wchar_t* application, std::wstring commandLine, const std::wstring& directory, WORD show,
+                       bool inherit, bool waitForIdle, const wchar_t* failureText);
     void SendMemoryImage();
     void CleanUp(bool aborted);
     PrnMessageFields MessageFields(int kind, const std::wstring& text) const;
     MessagingTimeouts Timeouts() const;
-    void WaitForMessagingClient();
     void WriteMessageCaptureWarning();
     void ReportOperation(const wchar_t* operation, const wchar_t* detail, BOOL result);
 
@@ -457,6 +487,11 @@ private:
     UniqueKernelObject m_hMessagingEvent;
     std::wstring m_szHttpGroupFile, m_szDatabaseGroupFile, m_szMFilesGroupFile;
     UniqueHGlobal m_hMemoryImage;
+    std::optional<DWORD> m_postPrintId;
+    bool m_bStarterStarted = false;
+    bool m_bMessagingClientStarted = false;
+    bool m_bPostPrintClosed = false;
+    bool m_bFileHandedOff = false;  // the first finished file went to the uploader records
 };
 
 }  // namespace tw

@@ -93,6 +93,7 @@ BOOL CTWJob::StartDoc() {
     m_dwDocNumber = NextDocumentNumber(&m_sDevMode);
     if (!GenerateFilenames(true)) return done(FALSE, L"GenerateFilenames");
     --m_dwActPage;
+    StartBeforePrinting();
 
     ReadStartDocSettings();
     if (m_dwStartDocDelay) ::Sleep(m_dwStartDocDelay);
@@ -164,6 +165,7 @@ BOOL CTWJob::EndDoc() {
         ReportFinishedEvent();
     }
     settings::ResetReadEmfData(&m_sDevMode);
+    ClosePostPrint(!result);
     CleanUp(false);
     ReportOperation(L"EndDoc", failedStep, result);
     TW_TRACE_RESULT(L"CTWJob::EndDoc", result);
@@ -183,6 +185,7 @@ BOOL CTWJob::AbortDoc() {
         ReportOperation(L"Plugin", L"TwAbort", TRUE);
     }
     if (m_bHasDevMode) settings::ResetReadEmfData(&m_sDevMode);
+    ClosePostPrint(true);
     CleanUp(true);
     ReportOperation(L"AbortDoc", L"", result);
     TW_TRACE_RESULT(L"CTWJob::AbortDoc", result);

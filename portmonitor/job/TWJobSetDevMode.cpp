@@ -27,7 +27,6 @@ namespace {
 namespace ini = printerini;
 
 
-constexpr wchar_t kMessagingEventFormat[] = L"Global\\%s_%lu";
 constexpr BYTE kMergeWindowBit = 0x2;
 constexpr BYTE kSheetColumnFirst = 0x1;
 constexpr BYTE kSheetCellBorder = 0x2;
@@ -258,15 +257,15 @@ BOOL CTWJob::SetDevMode(const BYTE* devmode, DWORD cb, BOOL bStartOfDocument) {
 
     const DWORD format = CorrectDevMode();
     if (bStartOfDocument) m_settings.dwEffectiveFormat = format;
-    ReadTimeouts();
 
-    // A client application started for messaging signals the event once it listens.
-    if (bStartOfDocument && m_sDevMode.HasStartFlag(dmstart::IsStartApplicationEnabled) &&
-        m_sDevMode.HasStartFlag(dmstart::IsStartForMessaging) && !m_sDevMode.HasStartFlag(dmstart::StartFromMonitor)) {
-        std::wstring eventName = FormatW(kMessagingEventFormat, m_settings.messagingInterfaceName.c_str(), m_dwJobID);
-        m_hMessagingEvent.reset(::CreateEventW(nullptr, TRUE, FALSE, eventName.c_str()));
+    if (bStartOfDocument) {
+        InitApplicationStarter();
+        ReadTimeouts();
+        // A client started for messaging must listen before the DEVMODE is offered to it.
+        StartForMessaging();
+    } else {
+        ReadTimeouts();
     }
-    if (bStartOfDocument) WaitForMessagingClient();
     SendDEVMODEPipeMessage(&m_sDevMode, bStartOfDocument);
 
     if (bStartOfDocument) {

@@ -151,13 +151,6 @@ BOOL CTWJob::PostWindowMessage(int kind, const std::wstring& text) {
     return result;
 }
 
-void CTWJob::WaitForMessagingClient() {
-    if (!m_hMessagingEvent) return;
-    const int timeout = m_settings.startApplicationTimeout;
-    ::WaitForSingleObject(m_hMessagingEvent.get(), timeout > 0 ? static_cast<DWORD>(timeout) : 0);
-    m_hMessagingEvent.reset();
-}
-
 BOOL CTWJob::SendDEVMODEPipeMessage(TarnwellDEVMODE* dm, BOOL bFirstSet) {
     TW_TRACE(L"> CTWJob::SendDEVMODEPipeMessage %d", bFirstSet);
     const DWORD start = ::GetTickCount();
@@ -166,8 +159,7 @@ BOOL CTWJob::SendDEVMODEPipeMessage(TarnwellDEVMODE* dm, BOOL bFirstSet) {
         return FALSE;
     }
     // A client being started for this job may not have created its pipe yet.
-    const bool startedClient = bFirstSet && dm->HasStartFlag(dmstart::IsStartApplicationEnabled) &&
-                               dm->HasStartFlag(dmstart::IsStartForMessaging);
+    const bool startedClient = bFirstSet && m_bMessagingClientStarted;
     const PrnMessageFields fields = MessageFields(static_cast<int>(PrnMessageKind::DevMode), L"");
     JobReporter reporter(*this);
     // The client sees (and edits) the record in the orientation of the page.

@@ -167,33 +167,42 @@ TEST_F(JobMessaging, TheFirstClientFailureIsTheWarning) {
     EXPECT_EQ(job.DevMode()->Read<DWORD>(dmoff::FileFormat), Builder().Record().Read<DWORD>(dmoff::FileFormat));
 }
 
-TEST_F(JobMessaging, AClientStartedForMessagingIsWaitedFor) {
+TEST_F(JobMessaging, OnlyAClientTheJobStartedIsWaitedFor) {
     tw::IniFile(iniPath).WriteString(L"Default Settings", L"Start Application Timeout", L"800");
     twhost::DevModeBuilder b = Builder();
     b.Set(L"IsStartApplicationEnabled", L"1");
     b.Set(L"IsStartForMessaging", L"1");
     {
-        // Nobody comes: the job waits for the signal, then looks for the pipe until the initial
-        // time-out, and prints on.
-        tw::CTWJob job;
-        const DWORD start = ::GetTickCount();
-        Start(job, b);
-        const DWORD took = ::GetTickCount() - start;
-        EXPECT_GE(took, 800u + 1500u - 100u);
-        EXPECT_LT(took, 800u + 1500u + 1500u);
-        EXPECT_EQ(job.MessageCaptureWarning(),
-                  L"Initial time-out period expired while waiting for the pipe (DEVMODE message)");
-    }
-    {
-        // The client listens and says so.
-        TestPipeServer server(PipeName());
-        HANDLE ready = ::CreateEventW(nullptr, TRUE, TRUE, (L"Global\\" + iface + L"_" + std::to_wstring(kJobId)).c_str());
+        // No application path: nothing was started, so nothing is waited for.
         tw::CTWJob job;
         const DWORD start = ::GetTickCount();
         Start(job, b);
         EXPECT_LT(::GetTickCount() - start, 800u);
-        ::CloseHandle(ready);
+    }
+    {
+        // The client listens already: the DEVMODE goes to it at once.
+        TestPipeServer server(PipeName());
+        tw::CTWJob job;
+        const DWORD start = ::GetTickCount();
+        Start(job, b);
+        EXPECT_LT(::GetTickCount() - start, 800u);
         EXPECT_TRUE(job.MessageCaptureWarning().empty());
+    }
+    {
+        // The application starter was started for the client, which never says it listens: the
+        // job waits for it, but no longer than "Start Application Timeout".
+        wchar_t self[MAX_PATH] = {};
+        std::wstring starter(self, ::GetModuleFileNameW(nullptr, self, MAX_PATH));
+        starter = starter.substr(0, starter.find_last_of(L"\\/")) + L"\\twrecordargs.exe";
+        SetText(Group(tw::settings::kApplicationStarter), L"EXE Name", starter);
+        b.Record().SetText(tw::dmtext::ApplicationPath, L"C:\\nowhere\\client.exe");
+        tw::CTWJob job;
+        const DWORD start = ::GetTickCount();
+        Start(job, b);
+        const DWORD took = ::GetTickCount() - start;
+        EXPECT_GE(took, 800u - 50u);
+        EXPECT_LT(took, 800u + 1500u + 1500u);
+        ASSERT_TRUE(job.PostPrintId().has_value());
     }
 }
 

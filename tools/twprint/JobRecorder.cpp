@@ -31,6 +31,16 @@ public:
         for (JobRecorder* r : m_recorders)
             if (Wants(*r, job)) r->OnJobFinished(job);
     }
+    void OnProcessStarted(const tw::CTWJob& job, const wchar_t* commandLine, HANDLE process) override {
+        std::lock_guard<std::mutex> lock(m_lock);
+        for (JobRecorder* r : m_recorders)
+            if (Wants(*r, job)) r->OnProcessStarted(job, commandLine, process);
+    }
+    void OnHandOffRecords(const tw::CTWJob& job) override {
+        std::lock_guard<std::mutex> lock(m_lock);
+        for (JobRecorder* r : m_recorders)
+            if (Wants(*r, job)) r->OnHandOffRecords(job);
+    }
 
 private:
     static bool Wants(const JobRecorder& r, const tw::CTWJob& job) { return r.JobId() == 0 || r.JobId() == job.JobId(); }
@@ -52,6 +62,17 @@ JobRecorder::~JobRecorder() { Hub().Remove(this); }
 void JobRecorder::OnJobOperation(const tw::CTWJob&, const wchar_t* operation, const wchar_t* detail, BOOL result) {
     m_operations.push_back({operation ? operation : L"", detail ? detail : L"", result != FALSE});
 }
+
+void JobRecorder::OnProcessStarted(const tw::CTWJob&, const wchar_t* commandLine, HANDLE process) {
+    // The job closes its handle at once: the recorder keeps its own to wait and read the exit code.
+    HANDLE copy = nullptr;
+    if (!::DuplicateHandle(::GetCurrentProcess(), process, ::GetCurrentProcess(), &copy,
+                           SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, 0))
+        copy = nullptr;
+    m_processes.push_back({commandLine ? commandLine : L"", tw::UniqueKernelObject(copy)});
+}
+
+void JobRecorder::OnHandOffRecords(const tw::CTWJob& job) { m_handOff = ReadHandOffRecords(job); }
 
 void JobRecorder::OnJobFinished(const tw::CTWJob& job) {
     m_outcome.seen = true;

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "HandOffRecords.h"
 #include "job/JobObserver.h"
 
 namespace twprint {
@@ -41,7 +42,13 @@ public:
 
     void OnJobOperation(const tw::CTWJob& job, const wchar_t* operation, const wchar_t* detail, BOOL result) override;
     void OnJobFinished(const tw::CTWJob& job) override;
+    void OnProcessStarted(const tw::CTWJob& job, const wchar_t* commandLine, HANDLE process) override;
+    void OnHandOffRecords(const tw::CTWJob& job) override;
     DWORD JobId() const { return m_jobId; }
+    // --wait-post-print: the processes the job started, given at most `timeoutMs` to end.
+    void WaitForStartedProcesses(DWORD timeoutMs) const { WaitForProcesses(m_processes, timeoutMs); }
+    const std::vector<StartedProcess>& Processes() const { return m_processes; }
+    const HandOffSnapshot& HandOff() const { return m_handOff; }
 
     const std::vector<JobOperation>& Operations() const { return m_operations; }
     const JobOutcome& Outcome() const { return m_outcome; }
@@ -50,6 +57,8 @@ private:
     DWORD m_jobId;
     std::vector<JobOperation> m_operations;
     JobOutcome m_outcome;
+    std::vector<StartedProcess> m_processes;
+    HandOffSnapshot m_handOff;
 };
 
 }  // namespace twprint

@@ -88,6 +88,7 @@ const wchar_t* UsageText() {
            L"         --landscape --dm NAME=VALUE --devmode FILE --save-stream FILE --placeable\n"
            L"         --set 'GROUP\\VALUE=TYPE:DATA' --ini 'SECTION\\KEY=VALUE' --keep-settings\n"
            L"         --plugin PATH --no-plugin --password TEXT --pages LIST --cancel-after N\n"
+           L"         --wait-post-print SECONDS\n"
            L"         --listen [--edit-devmode NAME=VALUE] [--listen-behaviour answer|no-answer|short-answer|\n"
            L"                  never-read|disconnect|stall]\n"
            L"--set writes a value below the printer's registry key before the job; GROUP may hold %d\n"
@@ -101,7 +102,9 @@ const wchar_t* UsageText() {
            L"  (--port), one after another or, with --parallel, all at once on threads of one process;\n"
            L"  the report is then {\"jobs\": [one report per job]}.\n"
            L"--listen acts as the job's client application: it listens on the job's pipes and window\n"
-           L"  and reports every message in the report's \"messages\".\n";
+           L"  and reports every message in the report's \"messages\".\n"
+           L"--wait-post-print waits after EndDocPort for the processes the job started (the application\n"
+           L"  starter, a start application) to end, at most SECONDS; the report lists them in \"processes\".\n";
 }
 
 Options ParseOptions(int argc, wchar_t** argv) {
@@ -163,6 +166,7 @@ Options ParseOptions(int argc, wchar_t** argv) {
             o.registrySettings.push_back(SetArgument(L"Page Settings\\Selected Pages=sz:" + list));
         }
         else if (a == L"--cancel-after") o.cancelAfter = ParseNumber(a, value(), 1, 0x7FFFFFFF);
+        else if (a == L"--wait-post-print") o.waitPostPrintSeconds = ParseNumber(a, value(), 0, 3600);
         else if (a == L"--listen") o.listen.enabled = true;
         else if (a == L"--edit-devmode") o.listen.enabled = true, o.listen.devmodeEdits.push_back(DevModeEdit(value()));
         else if (a == L"--listen-behaviour") o.listen.enabled = true, o.listen.behaviour = Behaviour(value());

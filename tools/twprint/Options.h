@@ -50,6 +50,8 @@ struct Options {
     std::vector<RegistrySetting> registrySettings;  // --set, in the order given
     std::vector<IniSetting> iniSettings;            // --ini, in the order given
     bool keepSettings = false;
+    // --wait-post-print SECONDS: after EndDocPort, wait for the processes the job started.
+    unsigned long waitPostPrintSeconds = 0;
     // The simulated spooler marks the job as being deleted after this many WritePort calls.
     unsigned long cancelAfter = 0;
 

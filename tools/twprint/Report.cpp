@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "HandOffRecords.h"
 #include "JsonWriter.h"
 #include "OutputFiles.h"
 #include "base/UniqueHandle.h"
@@ -112,6 +113,9 @@ std::string BuildReport(MonitorSession& session, const JobRecorder& recorder, co
         w.EndArray().EndObject();
     }
     w.EndArray();
+
+    WriteHandOff(w, recorder.HandOff());
+    WriteProcesses(w, recorder.Processes());
 
     w.BeginArray("messages");
     for (const ReceivedMessage& m : facts.messages) {

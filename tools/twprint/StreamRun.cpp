@@ -39,6 +39,7 @@ void PrintOne(MonitorSession& session, const Options& o, const JobPlan& plan, Jo
         result.error = L"OpenPort failed for '" + plan.port + L"'";
         return;
     }
+    recorder.WaitForStartedProcesses(o.waitPostPrintSeconds * 1000);
     RunFacts facts{plan.jobId};
     facts.eventThread = ::GetCurrentThreadId();
     result.report = BuildReport(session, recorder, facts);

@@ -97,6 +97,7 @@ int SendStream(MonitorSession& session, const Options& o, const JobPlan& plan) {
 
     JobRecorder recorder;
     if (!DriveJob(session, o, plan)) return Fail(L"OpenPort failed for '" + plan.port + L"'");
+    recorder.WaitForStartedProcesses(o.waitPostPrintSeconds * 1000);
     if (listener) listener->Stop();
 
     if (o.report) {

@@ -1,0 +1,170 @@
+// The e-mail, SharePoint, HTTP, database and M-Files records and the per-file entries.
+#include "notify/UploaderRecords.h"
+
+#include "base/Registry.h"
+#include "base/WideString.h"
+#include "job/SettingsNames.h"
+#include "job/SettingsStore.h"
+#include "monitor/DebugLog.h"
+#include "monitor/DiagnosticTexts.h"
+#include "monitor/Trace.h"
+#include "notify/PostPrintRecord.h"
+#include "notify/UploaderRecordWriter.h"
+
+namespace tw::uploader {
+namespace {
+
+using namespace detail;
+
+constexpr wchar_t kEmailWriter[] = L"WriteEmailSendingProgramforStartApp";
+constexpr wchar_t kSharePointWriter[] = L"WriteSharePointProgramforStart";
+constexpr wchar_t kFileWriter[] = L"WriteFileNameToRegistryforStartApp";
+
+constexpr wchar_t kGroupFileName[] = L"Group File Name";
+constexpr wchar_t kUserName[] = L"UserName";
+constexpr wchar_t kComputerName[] = L"ComputerName";
+constexpr wchar_t kEmailProgramSettings[] = L"Email Program Settings";
+constexpr wchar_t kEmailSettingsKey[] = L"Email Settings";
+constexpr wchar_t kSharePointUtilitySettings[] = L"SharePoint utility Settings";
+constexpr wchar_t kSharePointSettingsKey[] = L"SharePoint Settings";
+constexpr DWORD kFlagsInMemory = 2;
+constexpr DWORD kFlagsInFiles = 1;
+
+// File-entry failures, as the per-file writer names them.
+constexpr wchar_t kLogFileName[] = L"WriteFileNameToRegistryforStartApp: Error saving filename. Error code: %d";
+constexpr wchar_t kLogPrinterName[] = L"WriteFileNameToRegistryforStartApp: Error saving printer name. Error code: %d";
+constexpr wchar_t kLogGroupFile[] = L"WriteFileNameToRegistryforStartApp: Error saving group filename. Error code: %d";
+constexpr wchar_t kLogReady[] = L"WriteFileNameToRegistryforStartApp: Error set 'Ready' value. Error: %d";
+constexpr wchar_t kLogCount[] = L"WriteFileNameToRegistryforStartApp: Error saving email count. Error code: %d";
+
+bool Logged(LSTATUS status, const wchar_t* text) {
+    if (status != ERROR_SUCCESS) MessageCaptureLog().print(diag::kLevelError, text, static_cast<int>(status));
+    return status == ERROR_SUCCESS;
+}
+
+LSTATUS SetString(HKEY key, const wchar_t* name, const std::wstring& text) {
+    return ::RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                            static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+}
+
+LSTATUS SetDwordValue(HKEY key, const wchar_t* name, DWORD value) {
+    return ::RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
+}
+
+// A program path of the settings, copied expanded when it is not empty.
+bool PutProgram(const UploaderJob& job, HKEY key, const wchar_t* groupFormat, const wchar_t* name, const wchar_t* writer) {
+    auto path = Setting(job, groupFormat, name);
+    return !path || path->empty() || PutText(key, name, Expand(job, *path), writer);
+}
+
+// "File_<page>" = the file.
+bool PutFileName(HKEY key, DWORD page, const std::wstring& fileName) {
+    return Logged(SetString(key, FormatW(kFileFormat, static_cast<int>(page)).c_str(), fileName), kLogFileName);
+}
+
+// Values an e-mail record copies for its own settings.
+constexpr std::initializer_list<const wchar_t*> kEmailValues = {
+    L"Sender Client", L"SMTP Server", L"SMTP Port", L"SMTP Sender Email", L"SMTP UserName", L"SMTP Password",
+    L"SMTP Enable SSL", L"Email Sender", L"Email To", L"Email Cc", L"Email Bcc", L"Email Subject", L"Email Body",
+    L"Attachment", L"Logging Directory", L"Audit Logging Directory", L"Email Send Silently", L"Ask For Address",
+    L"Logging Enabled", L"Audit Logging Enabled", L"Disable About Box Links", L"Disable Email Settings",
+    L"Display Email Sent Successfully Message", L"Display Error Message", L"Delete Files After Sending",
+    L"Content Based Email", L"Simple Content Based Email", L"Multipage Content Based Email"};
+constexpr std::initializer_list<const wchar_t*> kEmailExpanded = {L"Logging Directory", L"Audit Logging Directory"};
+constexpr std::initializer_list<const wchar_t*> kSharePointValues = {
+    L"SharePoint Server", L"SharePoint Directory", L"SharePoint User", L"SharePoint Pass",
+    L"SharePoint Silent", L"SharePoint HTTPS", L"SharePoint Delete", L"SharePoint Logfile"};
+constexpr std::initializer_list<const wchar_t*> kSharePointExpanded = {L"SharePoint Logfile"};
+
+}  // namespace
+
+bool WriteEmailSendingProgramforStartApp(const UploaderJob& job, bool contentBased) {
+    TW_TRACE(L"> WriteEmailSendingProgramforStartApp %lu", job.postPrintId);
+    UniqueHKey key = OpenRecord(job, kEmailRecords, kEmailWriter);
+    if (!key) return false;
+    const HKEY k = key.get();
+    const std::wstring recordGroup = postprint::RecordGroupFormat(kEmailRecords, job.postPrintId);
+    bool ok = PutProgram(job, k, settings::kPostPrintSettings, kEmailProgram32, kEmailWriter) &&
+              PutProgram(job, k, settings::kPostPrintSettings, kEmailProgram64, kEmailWriter) &&
+              Logged(postprint::SetTextWithoutTerminator(k, kGroupFileName, job.groupFile), kLogGroupFile) &&
+              PutText(k, kUserName, job.environment ? job.environment->userName : L"", kEmailWriter) &&
+              PutText(k, kComputerName, job.environment ? job.environment->computerName : L"", kEmailWriter);
+    if (ok && (job.perJobOptions || contentBased)) {
+        // The record carries its own copy: later changes to the printer's settings do not reach it.
+        ok = PutText(k, kEmailProgramSettings, FullPath(job, recordGroup), kEmailWriter);
+        UniqueHKey own = ok ? CreateKey(k, kEmailSettingsKey, KEY_SET_VALUE | KEY_QUERY_VALUE) : UniqueHKey();
+        const std::wstring source = FullPath(
+            job, job.perJobOptions ? settings::SaveAsGroupFormat(job.jobId) : std::wstring(settings::kEmailSettings));
+        ok = own && CopyValues(job, source, own.get(), kEmailValues, kEmailExpanded, kEmailWriter) &&
+             CopyValues(job, FullPath(job, settings::kEmailSettings), own.get(), {settings::kMailvaneData}, {},
+                        kEmailWriter);
+    } else if (ok) {
+        ok = PutText(k, kEmailProgramSettings, FullPath(job, settings::kPostPrintSettings), kEmailWriter);
+    }
+    ok = ok && PutDword(k, kFileFormatValue, job.fileFormat, kEmailWriter);
+    TW_TRACE_RESULT(L"WriteEmailSendingProgramforStartApp", ok);
+    return ok;
+}
+
+bool WriteSharePointProgramforStart(const UploaderJob& job) {
+    TW_TRACE(L"> WriteSharePointProgramforStart %lu", job.postPrintId);
+    UniqueHKey key = OpenRecord(job, kSharePointRecords, kSharePointWriter);
+    if (!key) return false;
+    const HKEY k = key.get();
+    bool ok = PutProgram(job, k, settings::kSharePointSettings, kSharePointUtility, kSharePointWriter);
+    if (ok && job.perJobOptions) {
+        const std::wstring own =
+            postprint::RecordGroupFormat(kSharePointRecords, job.postPrintId) + L"\\" + kSharePointSettingsKey;
+        ok = PutText(k, kSharePointUtilitySettings, FullPath(job, own), kSharePointWriter);
+        UniqueHKey copy = ok ? CreateKey(k, kSharePointSettingsKey, KEY_SET_VALUE | KEY_QUERY_VALUE) : UniqueHKey();
+        ok = copy && CopyValues(job, FullPath(job, settings::SaveAsGroupFormat(job.jobId)), copy.get(),
+                                kSharePointValues, kSharePointExpanded, kSharePointWriter);
+    } else if (ok) {
+        ok = PutText(k, kSharePointUtilitySettings, FullPath(job, settings::kSharePointSettings), kSharePointWriter);
+    }
+    ok = ok && PutDword(k, kFileFormatValue, job.fileFormat, kSharePointWriter);
+    TW_TRACE_RESULT(L"WriteSharePointProgramforStart", ok);
+    return ok;
+}
+
+bool WritePipeRouteProgramforStart(const UploaderJob& job, const PipeRoute& route, const std::wstring& pipeName) {
+    TW_TRACE(L"> %s %lu", route.writer, job.postPrintId);
+    UniqueHKey key = OpenRecord(job, route.records, route.writer);
+    if (!key) return false;
+    const HKEY k = key.get();
+    bool ok = PutProgram(job, k, settings::kPostPrintSettings, route.utility, route.writer) &&
+              PutDword(k, kFlags, job.outputInMemory ? kFlagsInMemory : kFlagsInFiles, route.writer);
+    // Output in memory goes through the route's pipe: the record is whole at once.
+    if (ok && job.outputInMemory)
+        ok = PutText(k, kGroupFilename, pipeName, route.writer) &&
+             Logged(postprint::SetTextWithoutTerminator(k, kReady, kReadyYes), kLogReady);
+    TW_TRACE(L"< %s: %s", route.writer, ok ? L"TRUE" : L"FALSE");
+    return ok;
+}
+
+bool WriteEmailFileEntry(const UploaderJob& job, DWORD page, const std::wstring& fileName) {
+    UniqueHKey key = OpenRecord(job, kEmailRecords, kFileWriter);
+    return key && PutFileName(key.get(), page, fileName) &&
+           Logged(SetDwordValue(key.get(), kCount, page), kLogCount) &&
+           Logged(SetString(key.get(), kPrinterName, job.printerName), kLogPrinterName);
+}
+
+bool WriteSharePointFileEntry(const UploaderJob& job, DWORD page, const std::wstring& fileName) {
+    UniqueHKey key = OpenRecord(job, kSharePointRecords, kFileWriter);
+    return key && PutFileName(key.get(), page, fileName) && Logged(SetDwordValue(key.get(), kCount, page), kLogCount);
+}
+
+bool WriteFtpFileEntry(const UploaderJob& job, DWORD page, const std::wstring& fileName) {
+    UniqueHKey key = OpenRecord(job, kFtpRecords, kFileWriter);
+    return key && PutFileName(key.get(), page, fileName) &&
+           Logged(SetString(key.get(), kFileCount, std::to_wstring(page)), kLogCount);
+}
+
+bool WritePipeRouteFileEntry(const UploaderJob& job, const PipeRoute& route, const std::wstring& groupFile) {
+    UniqueHKey key = OpenRecord(job, route.records, kFileWriter);
+    // "Ready" follows the group file name every time: the group file is whole for the files so far.
+    return key && Logged(SetString(key.get(), kGroupFilename, groupFile), kLogGroupFile) &&
+           Logged(postprint::SetTextWithoutTerminator(key.get(), kReady, kReadyYes), kLogReady);
+}
+
+}  // namespace tw::uploader
