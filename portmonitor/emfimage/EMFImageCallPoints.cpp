@@ -6,8 +6,6 @@
 
 namespace tw {
 
-// Text extraction and text output of the first band.
-void CEMFImage::ExtractPageText(HDC, HENHMETAFILE, const TarnwellDEVMODE&) {}
 // The image watermark beneath the content.
 void CEMFImage::DrawWatermark(HDC, int, int, const TarnwellDEVMODE&) {}
 void CEMFImage::DrawTextWatermark(HDC, int, int, const TarnwellDEVMODE&) {}

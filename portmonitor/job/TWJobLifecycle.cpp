@@ -164,6 +164,7 @@ BOOL CTWJob::EndDoc() {
         ReportFinishedEvent();
     }
     settings::ResetReadEmfData(&m_sDevMode);
+    ReleaseFonts();
     CleanUp(false);
     ReportOperation(L"EndDoc", failedStep, result);
     TW_TRACE_RESULT(L"CTWJob::EndDoc", result);
@@ -183,6 +184,7 @@ BOOL CTWJob::AbortDoc() {
         ReportOperation(L"Plugin", L"TwAbort", TRUE);
     }
     if (m_bHasDevMode) settings::ResetReadEmfData(&m_sDevMode);
+    ReleaseFonts();
     CleanUp(true);
     ReportOperation(L"AbortDoc", L"", result);
     TW_TRACE_RESULT(L"CTWJob::AbortDoc", result);
