@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/WideString.h"
+#include "bench/BenchFiles.h"
 #include "host/DevModeBuilder.h"
 #include "host/HostEnvironment.h"
 #include "job/TWJob.h"
@@ -17,23 +18,8 @@
 
 namespace {
 
-std::string ReadAll(const std::wstring& path) {
-    std::string bytes;
-    if (FILE* f = _wfopen(path.c_str(), L"rb")) {
-        char buf[65536];
-        size_t n;
-        while ((n = fread(buf, 1, sizeof(buf), f)) > 0) bytes.append(buf, n);
-        fclose(f);
-    }
-    return bytes;
-}
-
-std::wstring ProgramDir() {
-    wchar_t buf[MAX_PATH];
-    const DWORD n = ::GetModuleFileNameW(nullptr, buf, MAX_PATH);
-    std::wstring dir(buf, n);
-    return dir.substr(0, dir.find_last_of(L"\\/"));
-}
+using bench::ProgramDir;
+using bench::ReadAll;
 
 struct Output {
     DWORD format;
