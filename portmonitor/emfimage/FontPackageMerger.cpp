@@ -6,6 +6,7 @@
 #include <map>
 #include <string>
 
+#include "emfimage/InstalledFont.h"
 #include "emfimage/TTFHandler.h"
 #include "monitor/Trace.h"
 
@@ -14,14 +15,7 @@ namespace {
 
 constexpr wchar_t kFontSubLibrary[] = L"fontsub.dll";
 constexpr char kMergeFontPackage[] = "MergeFontPackage";
-// Wine's fontsub.dll exports MergeFontPackage as a stub that raises an exception when called.
-constexpr wchar_t kNtdll[] = L"ntdll.dll";
-constexpr char kWineVersion[] = "wine_get_version";
 
-bool PlatformMergeIsStub() {
-    HMODULE ntdll = ::GetModuleHandleW(kNtdll);
-    return ntdll && ::GetProcAddress(ntdll, kWineVersion);
-}
 constexpr size_t kOffsetTableSize = 12;
 constexpr size_t kTableRecordSize = 16;
 constexpr size_t kHeadIndexToLocFormat = 50;
@@ -138,7 +132,8 @@ bool MergeDelta(const std::vector<BYTE>& base, const BYTE* delta, size_t deltaSi
 }  // namespace
 
 FontPackageMerger::FontPackageMerger() {
-    if (!PlatformMergeIsStub()) m_fontsub.reset(::LoadLibraryW(kFontSubLibrary));
+    // Wine's fontsub.dll exports MergeFontPackage as a stub that raises an exception when called.
+    if (!InstalledFont::RunsOnWine()) m_fontsub.reset(::LoadLibraryW(kFontSubLibrary));
     if (m_fontsub) m_merge = reinterpret_cast<MergeFn>(::GetProcAddress(m_fontsub.get(), kMergeFontPackage));
     if (!m_merge)
         TW_TRACE(L"CFontResource::CFontResource: Could not load %S from %s", kMergeFontPackage, kFontSubLibrary);

@@ -18,7 +18,7 @@ bool WriteWhole(const std::wstring& path, const BYTE* data, size_t size) {
 
 }  // namespace
 
-bool InstalledFont::MemoryFontsStay() {
+bool InstalledFont::RunsOnWine() {
     static const bool wine = [] {
         HMODULE ntdll = ::GetModuleHandleW(kNtdll);
         return ntdll && ::GetProcAddress(ntdll, kWineVersion) != nullptr;

@@ -28,7 +28,9 @@ public:
     DWORD Count() const { return m_count; }
 
     // Does this process run where installed memory fonts cannot be removed?
-    static bool MemoryFontsStay();
+    static bool MemoryFontsStay() { return RunsOnWine(); }
+    // Wine stubs some font functions that Windows has (RemoveFontMemResourceEx, MergeFontPackage).
+    static bool RunsOnWine();
 
 private:
     UniqueFontMemResource m_memory;

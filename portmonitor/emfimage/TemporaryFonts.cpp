@@ -89,10 +89,11 @@ void TemporaryFontLoader::OnFontRecord(std::vector<BYTE>& record) {
     WCHAR face[LF_FACESIZE] = {};
     std::memcpy(face, record.data() + kFaceOffset, sizeof(face));
     face[LF_FACESIZE - 1] = 0;
-    for (WCHAR& c : face) c = static_cast<WCHAR>(std::towupper(c));
-    std::memcpy(record.data() + kFaceOffset, face, sizeof(face));
     std::wstring path;
     if (!TemporaryFontPath(m_folder, face, path)) return;
+    // The temporary font is installed under its upper-case file name: the record asks for that.
+    for (WCHAR& c : face) c = static_cast<WCHAR>(std::towupper(c));
+    std::memcpy(record.data() + kFaceOffset, face, sizeof(face));
     TW_TRACE(L"%s: %s", m_logTag, face);
     TW_TRACE(L"CFontResource::AddFont: Adding item: %s.", path.c_str());
     m_fonts.AddFont(path);
