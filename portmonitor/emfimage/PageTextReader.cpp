@@ -113,8 +113,10 @@ void AddRunWords(HDC dc, const EmfTextRun& run, const std::vector<bool>& keep, W
     wchar_t face[LF_FACESIZE] = {};
     ::GetTextFaceW(dc, LF_FACESIZE, face);
     pattern.style.face = face;
-    POINT deviceOrigin = origin;
-    ::LPtoDP(dc, &deviceOrigin, 1);
+    // The device span of the whole run: legacy coordinates place its words from the record's bounds.
+    POINT span[2] = {origin, {origin.x + sx * static_cast<LONG>(logicalWidth), origin.y}};
+    ::LPtoDP(dc, span, 2);
+    const LONG runLeft = std::min(span[0].x, span[1].x);
     const double scale = DeviceLength(dc, 1000, 0) / 1000.0;
 
     // Right-to-left text in logical order is drawn from the right: its first word is the
@@ -134,7 +136,7 @@ void AddRunWords(HDC dc, const EmfTextRun& run, const std::vector<bool>& keep, W
         word.x = std::min(p[0].x, p[1].x);
         word.y = p[0].y;
         if (ctx.settings.legacyCoordinates) {
-            word.x = run.bounds.left + (word.x - std::min(deviceOrigin.x, p[0].x));
+            word.x = run.bounds.left + (word.x - runLeft);
             word.y = run.bounds.top;
         }
         word.width = std::abs(p[1].x - p[0].x);

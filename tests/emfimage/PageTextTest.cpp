@@ -86,6 +86,28 @@ TEST(PageTextCorpus, WindowsPageGivesItsLinesInOrder) {
               L"resources\\test-\ndocuments\\\ntestPDF.pdf\n");
 }
 
+TEST(PageTextCorpus, LegacyCoordinatesComeFromTheRecordBounds) {
+    // Two records on one baseline but drawn with different sizes: their text reference points
+    // differ, their bounds' tops too; legacy coordinates take the tops from the bounds as recorded.
+    std::string bits = twtest::RecordPage(100, 50, [](HDC dc) { ::TextOutW(dc, 10, 10, L"ab", 2); });
+    std::vector<std::string> records;
+    for (const twtest::EmfRecordBytes& r : twtest::EmfRecords(twtest::EmfFromBits(bits).get()))
+        if (r.type == EMR_EXTTEXTOUTW) records.push_back(r.bytes);
+    ASSERT_EQ(records.size(), 1u);
+    std::string moved = records[0];
+    twtest::WriteDword(moved, 8, 7);    // rclBounds.left
+    twtest::WriteDword(moved, 12, 33);  // rclBounds.top
+    tw::UniqueEnhMetaFile emf = twtest::EmfFromBits(twtest::SpliceRecords(bits, {moved}));
+    PageTextSettings legacy;
+    legacy.legacyCoordinates = true;
+    PageRead page;
+    Read(emf.get(), page, Lines(), legacy);
+    TextLayoutOptions grid = Lines(TextLayoutMode::Advanced);
+    grid.wordCoordinates = true;
+    const std::wstring text = page.state.collector->Layout(grid);
+    EXPECT_NE(text.find(L"[[7,33,"), std::wstring::npos) << text;
+}
+
 TEST(GlyphText, GlyphIndicesComeBackAsCharacters) {
     tw::UniqueEnhMetaFile emf = FontPage(L"Liberation Sans", [](HDC dc) {
         DrawGlyphs(dc, 20, 20, Glyphs(dc, L"Invoice 2026-17"));
