@@ -112,6 +112,11 @@ struct EnhMetaFile {
     static type invalid() { return nullptr; }
     static void close(type h) { ::DeleteEnhMetaFile(h); }
 };
+struct FontMemResource {  // fonts installed with AddFontMemResourceEx
+    using type = HANDLE;
+    static type invalid() { return nullptr; }
+    static void close(type h) { ::RemoveFontMemResourceEx(h); }
+};
 struct Sid {  // SIDs from AllocateAndInitializeSid
     using type = PSID;
     static type invalid() { return nullptr; }
@@ -131,6 +136,7 @@ using UniqueCrtFile = UniqueHandle<traits::CrtFile>;
 using UniqueFindFile = UniqueHandle<traits::FindFile>;
 using UniqueEnhMetaFile = UniqueHandle<traits::EnhMetaFile>;
 using UniqueSid = UniqueHandle<traits::Sid>;
+using UniqueFontMemResource = UniqueHandle<traits::FontMemResource>;
 
 // Restores the object that was selected into a DC before ours.
 class SelectGuard {

@@ -82,6 +82,7 @@ BOOL CEMFImage::Create(HGLOBAL pageBlock, SIZE_T dataSize, TarnwellDEVMODE& dm) 
         m_pJob->HandleError(EmfReadInternalError(read), __FILE__, __LINE__);
         return FALSE;
     }
+    RegisterFonts(emf.get());
     const SIZE emfPixels = EmfPageSizeInPixels(page);
     ApplyEmfPageGeometry(dm, emfPixels, m_pJob->Settings().dwEffectiveFormat, m_pJob->Settings().bAllowAnisotropicDpi);
     if (!AllocatePageDib(FillBITMAPINFO(&dm, OutputBits(dm), m_info))) return FALSE;

@@ -100,6 +100,9 @@ private:
     int OutputBits(const TarnwellDEVMODE& dm) const;
     FontQualityRule FontRule(const TarnwellDEVMODE& dm) const;
 
+    // Installs the fonts the page carries, once per page (EMFImageFonts.cpp).
+    void RegisterFonts(HENHMETAFILE emf);
+
     // Drawing of the subsystems that decorate a page, in the order a band receives them.
     void ExtractPageText(HDC dc, HENHMETAFILE emf, const TarnwellDEVMODE& dm);
     void DrawWatermark(HDC dc, int width, int height, const TarnwellDEVMODE& dm);

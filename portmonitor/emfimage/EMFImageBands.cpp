@@ -7,6 +7,7 @@
 #include "emfimage/ImageErrors.h"
 #include "emfimage/PackedDib.h"
 #include "emfimage/RawPageDib.h"
+#include "emfimage/TemporaryFonts.h"
 #include "job/MessagingIdGuard.h"
 #include "job/TWJob.h"
 #include "monitor/SpoolerSeam.h"
@@ -142,6 +143,7 @@ BOOL CEMFImage::RenderEmfBands(HENHMETAFILE emf, SIZE emfPixels, LONG xPelsPerMe
     const RECT emfRect{0, 0, emfPixels.cx, emfPixels.cy};
     m_playback = PlaybackStats{};
     PlaybackBudget budget(m_limits);
+    TemporaryFontLoader tempFonts(m_pJob->Fonts(), m_pJob->TemporaryFontFolder(), L"szFontName(2)");
     LONG ys = 0;
     for (LONG y = 0; y < m_pageHeight; y += b.bandHeight) {
         {
@@ -157,7 +159,8 @@ BOOL CEMFImage::RenderEmfBands(HENHMETAFILE emf, SIZE emfPixels, LONG xPelsPerMe
                 ::SetBrushOrgEx(b.band.get(), 0, -y, nullptr);
                 if (!coverPage) DrawWatermark(b.band.get(), b.width, m_pageHeight, dm);
                 DrawTextWatermark(b.band.get(), b.width, m_pageHeight, dm);
-                stats = PlayPage(b.band.get(), emf, pageRect, m_pJob->GdiMutex(), fonts, budget);
+                stats = PlayPage(b.band.get(), emf, pageRect, m_pJob->GdiMutex(), fonts, budget, m_pJob->PageMarkers(),
+                                 &tempFonts);
             } else {
                 SelectGuard scaleBrush(scaleDc.get(), ::GetStockObject(WHITE_BRUSH));
                 SelectGuard scaleSelect(scaleDc.get(), scaleBitmap.get());
@@ -167,7 +170,8 @@ BOOL CEMFImage::RenderEmfBands(HENHMETAFILE emf, SIZE emfPixels, LONG xPelsPerMe
                 ::SetBrushOrgEx(scaleDc.get(), 0, -ys, nullptr);
                 if (!coverPage) DrawWatermark(scaleDc.get(), emfPixels.cx, emfPixels.cy, dm);
                 DrawTextWatermark(scaleDc.get(), emfPixels.cx, emfPixels.cy, dm);
-                stats = PlayPage(scaleDc.get(), emf, emfRect, m_pJob->GdiMutex(), fonts, budget);
+                stats = PlayPage(scaleDc.get(), emf, emfRect, m_pJob->GdiMutex(), fonts, budget, m_pJob->PageMarkers(),
+                                 &tempFonts);
                 ::SetStretchBltMode(b.band.get(), BLACKONWHITE);
                 ::SetStretchBltMode(scaleDc.get(), BLACKONWHITE);
                 ::SetWindowOrgEx(scaleDc.get(), 0, 0, nullptr);

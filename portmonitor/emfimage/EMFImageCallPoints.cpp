@@ -8,8 +8,6 @@
 
 namespace tw {
 
-// Text extraction and text output of the first band.
-void CEMFImage::ExtractPageText(HDC, HENHMETAFILE, const TarnwellDEVMODE&) {}
 // The image watermark beneath the content.
 void CEMFImage::DrawWatermark(HDC dc, int width, int height, const TarnwellDEVMODE& dm) {
     m_pJob->Annotator().DrawWatermark(dc, width, height, dm);

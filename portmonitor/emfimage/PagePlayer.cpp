@@ -4,11 +4,16 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "emfimage/EmfBitmapRecords.h"
 #include "emfimage/EmfLayout.h"
 #include "emfimage/EmfRecordCheck.h"
+#include "emfimage/EmfTextRecords.h"
+#include "emfimage/EmfTextRuns.h"
+#include "emfimage/MarkerScanner.h"
+#include "emfimage/TemporaryFonts.h"
 #include "monitor/Trace.h"
 
 namespace tw {
@@ -27,15 +32,24 @@ struct PlayContext {
     const FontQualityRule* fonts = nullptr;
     std::vector<BYTE> scratch;
     POINT brushBase{};  // the DC's brush origin when playback began
+    std::optional<MarkerFilter> markers;  // hides the page's markers
+    TemporaryFontLoader* tempFonts = nullptr;
 };
 
 int CALLBACK PlayRecord(HDC dc, HANDLETABLE* table, const ENHMETARECORD* given, int handles, LPARAM param) {
     auto* ctx = reinterpret_cast<PlayContext*>(param);
-    switch (ctx->records.Next(given, dc)) {
-    case CheckedRecords::Step::Stop: return 0;
-    case CheckedRecords::Step::Skip: return 1;
-    case CheckedRecords::Step::Play: break;
+    const CheckedRecords::Step step = ctx->records.Next(given, dc);
+    if (step == CheckedRecords::Step::Stop) return 0;
+    if (ctx->markers && IsTextRecord(given->iType)) {
+        // Every text record counts towards the marker positions, even one that is not played.
+        const auto* bytes = reinterpret_cast<const BYTE*>(given);
+        ctx->scratch.assign(bytes, bytes + given->nSize);
+        if (FilterTextRecord(ctx->scratch, *ctx->markers) && step == CheckedRecords::Step::Play) {
+            PlayCheckedRecord(dc, table, reinterpret_cast<const ENHMETARECORD*>(ctx->scratch.data()), handles);
+            return 1;
+        }
     }
+    if (step == CheckedRecords::Step::Skip) return 1;
     const ENHMETARECORD* record = ctx->records.Record();
     if (record->iType == EMR_SETBRUSHORGEX && record->nSize >= sizeof(EMRSETBRUSHORGEX)) {
         // Brush origins are device coordinates: a page drawn in bands keeps them relative to
@@ -50,6 +64,7 @@ int CALLBACK PlayRecord(HDC dc, HANDLETABLE* table, const ENHMETARECORD* given, 
         ctx->scratch.assign(reinterpret_cast<const BYTE*>(record), reinterpret_cast<const BYTE*>(record) + record->nSize);
         BYTE& quality = ctx->scratch[kFontQualityOffset];
         quality = ctx->fonts->Apply(quality);
+        if (ctx->tempFonts) ctx->tempFonts->OnFontRecord(ctx->scratch);
         ::PlayEnhMetaFileRecord(dc, table, reinterpret_cast<const ENHMETARECORD*>(ctx->scratch.data()), handles);
         return 1;
     }
@@ -188,9 +203,11 @@ void PlayCheckedRecord(HDC dc, HANDLETABLE* table, const ENHMETARECORD* record, 
 }
 
 PlaybackStats PlayPage(HDC dc, HENHMETAFILE emf, const RECT& rect, HANDLE gdiMutex, const FontQualityRule& fonts,
-                       PlaybackBudget& budget) {
+                       PlaybackBudget& budget, const MarkerScanner* markers, TemporaryFontLoader* tempFonts) {
     PlayContext ctx(::GetEnhMetaFileBits(emf, 0, nullptr), budget);
     ctx.fonts = &fonts;
+    if (markers && markers->HasMarks()) ctx.markers.emplace(*markers);
+    ctx.tempFonts = tempFonts;
     ::GetBrushOrgEx(dc, &ctx.brushBase);
     {
         GdiMutexLock lock(gdiMutex);

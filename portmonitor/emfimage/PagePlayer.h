@@ -100,8 +100,14 @@ private:
 // Plays one record that CheckedRecords let through, with the help GDI's player needs for some.
 void PlayCheckedRecord(HDC dc, HANDLETABLE* table, const ENHMETARECORD* record, int handles);
 
-// Plays `emf` into `rect` (logical units of `dc`) while holding `gdiMutex` (may be null).
+class MarkerScanner;
+class TemporaryFontLoader;
+
+// Plays `emf` into `rect` (logical units of `dc`) while holding `gdiMutex` (may be null). The
+// characters `markers` marked are left out of the page's text; `tempFonts` installs the temporary
+// font files the page's fonts name.
 PlaybackStats PlayPage(HDC dc, HENHMETAFILE emf, const RECT& rect, HANDLE gdiMutex, const FontQualityRule& fonts,
-                       PlaybackBudget& budget);
+                       PlaybackBudget& budget, const MarkerScanner* markers = nullptr,
+                       TemporaryFontLoader* tempFonts = nullptr);
 
 }  // namespace tw

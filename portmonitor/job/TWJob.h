@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "base/UniqueHandle.h"
+#include "emfimage/FontResource.h"
+#include "emfimage/PageTextState.h"
 #include "emfimage/PagesPerSheet.h"
 #include "job/JobSettings.h"
 #include "job/Plugin.h"
@@ -73,7 +75,40 @@ public:
     const TarnwellDEVMODE* DevMode() const { return m_bHasDevMode ? &m_sDevMode : nullptr; }
     const std::vector<TWTextRun>& TextRuns() const { return m_textRuns; }
     // The "Add Space" setting given to text runs.
-    bool AddSpace() const { return m_bAddSpace; }
+    DWORD AddSpace() const { return m_textOutput.addSpace; }
+
+    // ---- Page text (TWJobPageText.cpp): text output, markers and content-based naming.
+    // A page's text must be read: text output, mail merge, content-based e-mail or naming.
+    bool PageTextNeeded() const;
+    PageTextState& PageText() { return m_pageText; }
+    PageTextSettings TextReadingSettings() const;
+    // The collector of the page's words, made on first use with the page size of the DEVMODE.
+    TCTextOut& TextCollector();
+    // The markers of the page being rendered, for the playback that hides them.
+    const MarkerScanner* PageMarkers() const { return &m_pageText.markers; }
+    // Takes the fields of the page's markers: mail fields, P1 and P2, the content's file name.
+    void NotePageMarkerFields();
+    // Each page's text as laid out, in page order.
+    const std::vector<std::wstring>& PageTexts() const { return m_pageTexts; }
+    using FieldValues = std::pair<std::wstring, std::vector<std::wstring>>;
+    // The named marker fields of the document, by name in order of appearance.
+    const std::vector<FieldValues>& MarkerFields() const { return m_markerFields; }
+    // The values content-based e-mail takes from the page text, for the post-print records.
+    struct ContentMailFields {
+        std::wstring to, cc, bcc, subject, body, attachment, p1, p2;
+    };
+    const ContentMailFields& MailFields() const { return m_mailFields; }
+    // The text the job handed to the clients in memory.
+    const std::wstring& MemoryText() const { return m_szMemoryText; }
+
+    // ---- Fonts the job installed for its pages (embedded and temporary fonts), from the page
+    // that brought them to the end of the document.
+    CFontResource& Fonts() { return m_fonts; }
+    // The page's embedded fonts are installed (cleared at each end of page).
+    bool FontsRegistered() const { return m_bFontsRegistered; }
+    void SetFontsRegistered() { m_bFontsRegistered = true; }
+    // The printing user's temporary folder, where temporary font files are looked up.
+    std::wstring TemporaryFontFolder() const;
 
     // ---- The document's progress.
     DWORD ReceivedPages() const { return m_dwReceivedPages; }
@@ -385,6 +420,9 @@ private:
     BOOL RegisterPageFonts(HGLOBAL hData);
     BOOL SavePageImage(HGLOBAL hData, bool raw);
     BOOL CollectPageText(HGLOBAL hData, bool raw);
+    void StartPageText();
+    BOOL WritePageText();
+    TextLayoutOptions TextLayout() const;
     void ForwardPage(HGLOBAL hData, bool raw);
     BOOL CloseFileGroup(bool raw);
     void UpdateBatesNumber(bool endOfDocument);
@@ -440,7 +478,17 @@ private:
     TarnwellDEVMODE m_sDevMode{};
     bool m_bHasDevMode = false;
     std::vector<TWTextRun> m_textRuns;
-    bool m_bAddSpace = false;
+    PageTextState m_pageText;
+    std::vector<std::wstring> m_pageTexts;
+    std::vector<FieldValues> m_markerFields;
+    ContentMailFields m_mailFields;
+    std::wstring m_szMemoryText;
+    bool m_bTextFileErrorReported = false;
+    CFontResource m_fonts;
+    std::unique_ptr<CFontResource> m_pageFonts;  // the browser's cached fonts, for one page
+    bool m_bFontsRegistered = false;
+    void StartPageFonts();
+    void ReleaseFonts();
 
     struct GroupFile {
         std::wstring path;

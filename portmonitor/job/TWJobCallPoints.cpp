@@ -8,13 +8,7 @@ namespace tw {
 
 // Cover pages of the form filler started before printing.
 BOOL CTWJob::AddFormFillerCoverPages() { return TRUE; }
-// Fonts embedded in a page the selection leaves out.
-BOOL CTWJob::RegisterPageFonts(HGLOBAL) { return TRUE; }
-// The text-only image of a page when image generation is disabled.
-BOOL CTWJob::CollectPageText(HGLOBAL, bool) { return TRUE; }
 void CTWJob::ForwardPage(HGLOBAL, bool) {}
-// Content-based naming of the page's file.
-BOOL CTWJob::RenameByContent(std::wstring&) { return TRUE; }
 // Temporary registry data and the merge window's shared memory.
 void CTWJob::CleanUp(bool) {}
 

@@ -165,6 +165,7 @@ BOOL CTWJob::EndDoc() {
         ReportFinishedEvent();
     }
     settings::ResetReadEmfData(&m_sDevMode);
+    ReleaseFonts();
     ClosePostPrint(!result);
     CleanUp(false);
     ReportOperation(L"EndDoc", failedStep, result);
@@ -185,6 +186,7 @@ BOOL CTWJob::AbortDoc() {
         ReportOperation(L"Plugin", L"TwAbort", TRUE);
     }
     if (m_bHasDevMode) settings::ResetReadEmfData(&m_sDevMode);
+    ReleaseFonts();
     ClosePostPrint(true);
     CleanUp(true);
     ReportOperation(L"AbortDoc", L"", result);

@@ -83,6 +83,7 @@ BOOL CTWJob::StartPage() {
     ++m_dwActPage;
     m_dwGroupIndex = previous;
     m_outputFileNames.emplace_back();
+    StartPageText();
     m_szPrinterIniFile = GetPrinterINIFile();
 
     if (SaveAsCancelled()) {
@@ -128,7 +129,7 @@ BOOL CTWJob::ProducePage(HGLOBAL hData, bool raw) {
                     __FILE__, __LINE__);
         return FALSE;
     }
-    return SavePageImage(hData, raw);
+    return SavePageImage(hData, raw) && WritePageText();
 }
 
 // The work after a page's image: forwarding, the file group, the plug-in and the records
@@ -147,6 +148,7 @@ BOOL CTWJob::FinishPage(HGLOBAL hData, bool raw) {
         }
         return result;
     };
+    StartPageFonts();
     if (m_bPageLeftOut) {
         // Fonts embedded in skipped EMF pages may still be needed by later ones.
         if (!raw && m_dwReceivedPages < m_settings.pageSelection.Highest()) RegisterPageFonts(hData);

@@ -15,7 +15,7 @@ struct TWTextRun {
     int nChars = 0;                // characters in `text`
     int nWidth = 0;                // 8 units per character
     int aLayoutValues[3] = {};     // the fixed values 8, 8, 10 that the text layout applies to these runs
-    bool bAddSpace = false;        // the job's "Add Space" setting when the run arrived
+    DWORD addSpace = 2;            // the job's "Add Space" setting when the run arrived
     std::vector<DWORD> charWidths; // one zero-filled width per character
 };
 

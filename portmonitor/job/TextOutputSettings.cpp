@@ -26,6 +26,7 @@ TextOutputSettings ReadTextOutputSettings(const TarnwellDEVMODE* dm) {
     t.useLegacyCoordinates = ReadYesFlag(dm, group, kUseLegacyCoordinates);
     // Page headings are written when "No Page Headers" says "no".
     t.pageHeadings = ReadNoPageHeaders(dm);
+    t.generateInMemory = ReadYesFlag(dm, group, kTextGenerateInMemory);
     t.glyphConversionMethod = ReadDwordOr(dm, group, kGlyphConversionMethod, kGlyphConversionMethodDefault);
     t.lineBreaks = ReadDwordOr(dm, group, kLineBreaks, kLineBreaksDefault);
     t.addSpace = ReadDwordOr(dm, group, kAddSpace, kAddSpaceDefault);

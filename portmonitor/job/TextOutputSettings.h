@@ -10,6 +10,7 @@ struct TextOutputSettings {
     bool filterJunkCharacters = false;
     bool useLegacyCoordinates = false;
     bool pageHeadings = true;  // "No Page Headers" is "no"
+    bool generateInMemory = false;  // the text goes to the clients (message 10), not to a file
     DWORD glyphConversionMethod = 0;
     DWORD lineBreaks = 1;
     DWORD addSpace = 2;

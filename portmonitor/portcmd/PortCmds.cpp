@@ -119,7 +119,7 @@ BOOL CPortCmdWriteText::UpdateJob(CTWJob& job) {
     run.nChars = static_cast<int>(cchText);
     run.nWidth = static_cast<int>(std::min<long long>(static_cast<long long>(cchText) * kTextOutUnitsPerChar, INT_MAX));
     std::memcpy(run.aLayoutValues, kTextOutLayoutValues, sizeof(run.aLayoutValues));
-    run.bAddSpace = job.AddSpace();
+    run.addSpace = job.AddSpace();
     const BOOL result = job.AddTextRun(std::move(run));
     TW_TRACE_RESULT(L"CPortCmdWriteText::UpdateJob", result);
     return result;

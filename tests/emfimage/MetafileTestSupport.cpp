@@ -4,6 +4,8 @@
 #include <climits>
 #include <cstring>
 
+#include "emfimage/PagePlayer.h"
+
 namespace twtest {
 namespace {
 
@@ -186,6 +188,23 @@ RECT BlackBounds(const Raster& r) {
                 b.bottom = std::max(b.bottom, y + 1);
             }
     return b.right < 0 ? RECT{} : b;
+}
+
+std::vector<BYTE> PlayPageBits(HENHMETAFILE emf, LONG width, LONG height, const tw::MarkerScanner* markers) {
+    tw::UniqueDC dc(::CreateCompatibleDC(nullptr));
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB};
+    void* bits = nullptr;
+    tw::UniqueGdiObject bitmap(::CreateDIBSection(dc.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!bitmap) return {};
+    tw::SelectGuard select(dc.get(), bitmap.get());
+    ::PatBlt(dc.get(), 0, 0, width, height, WHITENESS);
+    tw::PlaybackBudget budget;
+    tw::FontQualityRule fonts;
+    tw::PlayPage(dc.get(), emf, RECT{0, 0, width - 1, height - 1}, nullptr, fonts, budget, markers);
+    ::GdiFlush();
+    const auto* p = static_cast<const BYTE*>(bits);
+    return std::vector<BYTE>(p, p + static_cast<size_t>((width * 3 + 3) / 4 * 4) * height);
 }
 
 }  // namespace twtest

@@ -9,6 +9,10 @@
 #include "support/RenderFixture.h"
 #include "base/UniqueHandle.h"
 
+namespace tw {
+class MarkerScanner;
+}
+
 namespace twtest {
 
 struct EmfRecordBytes {
@@ -49,6 +53,9 @@ std::string AsymmetricPage(int widthMm, int heightMm);
 
 // `emf` played into a fresh white 1-bit bitmap of `width` x `height` at (0, 0, width, height).
 Raster PlayInto(HENHMETAFILE emf, LONG width, LONG height);
+// The 24-bit pixels of `emf` played record by record (the monitor's playback, with `markers`
+// hidden) into a white bitmap of `width` x `height`.
+std::vector<BYTE> PlayPageBits(HENHMETAFILE emf, LONG width, LONG height, const tw::MarkerScanner* markers = nullptr);
 // A raster as a packed DIB in a moveable block.
 tw::UniqueHGlobal PackedDibFromRaster(const Raster& r);
 // Black pixels of a 1-bit raster, and their bounding box (empty rect when none).

@@ -186,7 +186,7 @@ TEST_F(CommandStreamTest, TextOutAddsOneRun) {
     EXPECT_EQ(run.aLayoutValues[0], 8);
     EXPECT_EQ(run.aLayoutValues[1], 8);
     EXPECT_EQ(run.aLayoutValues[2], 10);
-    EXPECT_FALSE(run.bAddSpace);
+    EXPECT_EQ(run.addSpace, 2u);  // the default before StartDoc has read the settings
     EXPECT_EQ(run.charWidths, std::vector<DWORD>(5, 0));
 }
 

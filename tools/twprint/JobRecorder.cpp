@@ -84,6 +84,9 @@ void JobRecorder::OnJobFinished(const tw::CTWJob& job) {
     m_outcome.abortPrinting = job.AbortPrinting();
     m_outcome.statusMessages = job.StatusMessages();
     m_outcome.files = job.WrittenFiles();
+    m_outcome.pageTexts = job.PageTexts();
+    m_outcome.fields = job.MarkerFields();
+    m_outcome.memoryText = job.MemoryText();
     m_outcome.outputFiles = job.OutputFileNames();
     m_outcome.groupFile = job.GroupFileName();
     m_outcome.imageFile = job.ImageFileName();

@@ -29,6 +29,9 @@ struct JobOutcome {
     std::wstring currentOutputFile, statusIniFile;
     std::wstring httpGroupFile, databaseGroupFile, mfilesGroupFile;
     std::wstring messageCaptureWarning;  // the first client failure of the document
+    std::vector<std::wstring> pageTexts;  // each page's text as laid out
+    std::vector<std::pair<std::wstring, std::vector<std::wstring>>> fields;  // marker name -> values
+    std::wstring memoryText;              // the text handed to the clients in memory
 };
 
 // Records the jobs of the run, or with a job id only that job's: jobs printing in parallel each

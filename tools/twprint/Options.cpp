@@ -73,6 +73,23 @@ void ReadPageList(const std::wstring& file, std::vector<std::wstring>& pages) {
     if (added == 0) throw UsageError{L"--page-list: '" + file + L"' names no page"};
 }
 
+// "X,Y,TEXT": the driver's text-out command at device position (X, Y).
+Options::TextOut TextOutArgument(const std::wstring& text) {
+    const size_t first = text.find(L','), second = first == std::wstring::npos ? first : text.find(L',', first + 1);
+    Options::TextOut t;
+    wchar_t* end = nullptr;
+    if (second != std::wstring::npos) {
+        t.x = std::wcstol(text.c_str(), &end, 10);
+        const bool xOk = end == text.c_str() + first && first > 0;
+        t.y = std::wcstol(text.c_str() + first + 1, &end, 10);
+        if (xOk && end == text.c_str() + second && second > first + 1) {
+            t.text = text.substr(second + 1);
+            return t;
+        }
+    }
+    throw UsageError{L"--text-out needs X,Y,TEXT, not '" + text + L"'"};
+}
+
 }  // namespace
 
 const wchar_t* UsageText() {
@@ -85,7 +102,7 @@ const wchar_t* UsageText() {
            L"       twprint --stream FILE --stream FILE ... [--parallel] [options]\n"
            L"options: --chunk BYTES --port NAME --printer NAME --job-id N --doc NAME --report FILE|-\n"
            L"         --format CODE --out DIR --dpi X[,Y] --color N --dither N --paper CODE|WIDTHxLENGTH\n"
-           L"         --landscape --dm NAME=VALUE --devmode FILE --save-stream FILE --placeable\n"
+           L"         --landscape --dm NAME=VALUE --devmode FILE --save-stream FILE --placeable --text-out X,Y,TEXT\n"
            L"         --set 'GROUP\\VALUE=TYPE:DATA' --ini 'SECTION\\KEY=VALUE' --keep-settings\n"
            L"         --plugin PATH --no-plugin --password TEXT --pages LIST --cancel-after N\n"
            L"         --wait-post-print SECONDS\n"
@@ -155,6 +172,7 @@ Options ParseOptions(int argc, wchar_t** argv) {
         else if (a == L"--devmode") o.devmodeFile = value();
         else if (a == L"--save-stream") o.saveStream = value();
         else if (a == L"--placeable") o.placeable = true;
+        else if (a == L"--text-out") o.textOuts.push_back(TextOutArgument(value()));
         else if (a == L"--keep-settings") o.keepSettings = true;
         else if (a == L"--plugin") o.iniSettings.push_back({L"Default Settings", L"Plugin Filename", HostPath(value())});
         // An empty "Plugin Filename" loads no plug-in: the job runs as on a printer without one.

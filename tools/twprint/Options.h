@@ -44,6 +44,11 @@ struct Options {
     std::optional<std::wstring> devmodeFile;   // a raw record to start from
     std::optional<std::wstring> saveStream;    // also keep the stream built
     bool placeable = false;                    // EMF pages carry the 24-byte placeable prefix
+    struct TextOut {
+        long x = 0, y = 0;
+        std::wstring text;
+    };
+    std::vector<TextOut> textOuts;             // --text-out: a text-out command on every page
 
     // Settings written before the job and, unless kept, undone after it. "%d" in a group is
     // already the job id.

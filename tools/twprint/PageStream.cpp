@@ -117,6 +117,7 @@ bool BuildPageStream(const Options& o, const twhost::DevModeBuilder& devmode, st
             return false;
         }
         writer.StartPage(devmode.View());
+        for (const Options::TextOut& t : o.textOuts) writer.WriteTextOut(t.x, t.y, t.text);
         if (EndsWithNoCase(page, L".bmp")) {
             std::vector<BYTE> dib;
             std::wstring why;

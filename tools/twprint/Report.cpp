@@ -9,6 +9,7 @@
 #include "JsonWriter.h"
 #include "OutputFiles.h"
 #include "base/UniqueHandle.h"
+#include "base/WideString.h"
 
 namespace twprint {
 namespace {
@@ -79,6 +80,17 @@ std::string BuildReport(MonitorSession& session, const JobRecorder& recorder, co
     w.BeginArray("output_files");
     for (const std::wstring& name : outcome.outputFiles) w.String({}, name);
     w.EndArray();
+    w.BeginArray("page_text");
+    for (const std::wstring& text : outcome.pageTexts) w.String({}, text);
+    w.EndArray();
+    w.BeginObject("fields");
+    for (const auto& [name, values] : outcome.fields) {
+        w.BeginArray(tw::ToUtf8(name));
+        for (const std::wstring& v : values) w.String({}, v);
+        w.EndArray();
+    }
+    w.EndObject();
+    w.String("memory_text", outcome.memoryText);
     w.EndObject();
 
     // The files the job named for its pages, each once, in page order, then any other file a
