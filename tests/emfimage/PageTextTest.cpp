@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "EmfCorpus.h"
+#include "support/EmfCorpus.h"
 #include "MetafileTestSupport.h"
 #include "emfimage/EmfTextRuns.h"
 #include "emfimage/PageTextReader.h"
