@@ -37,8 +37,8 @@ void CPageAnnotator::StartPageDrawing() {
     for (auto& texts : m_pageTexts) texts.reset();
 }
 
-const PageTextSettings& CPageAnnotator::PageText(const AnnotationContext& ctx, PageTextKind kind) {
-    std::optional<PageTextSettings>& slot = m_pageTexts[static_cast<size_t>(kind)];
+const AnnotationTextSettings& CPageAnnotator::PageText(const AnnotationContext& ctx, PageTextKind kind) {
+    std::optional<AnnotationTextSettings>& slot = m_pageTexts[static_cast<size_t>(kind)];
     if (!slot) slot = ReadPageText(ctx, kind);
     return *slot;
 }
@@ -158,6 +158,15 @@ void CPageAnnotator::TakeBatesNumber(const TarnwellDEVMODE& dm) {
         m_batesNumber = ::tw::TakeBatesNumber(index, printer);
         m_pageNumberTaken = true;
     }
+    if (!m_firstBates) m_firstBates = m_batesNumber;
+    m_lastBates = m_batesNumber;
+}
+
+bool CPageAnnotator::DocumentBatesRange(std::wstring& first, std::wstring& last) const {
+    if (!m_firstBates || !m_batesValid) return false;
+    first = BatesText(m_batesFormat, *m_firstBates);
+    last = BatesText(m_batesFormat, m_lastBates);
+    return true;
 }
 
 BOOL CPageAnnotator::LoadBatesNumbering(const TarnwellDEVMODE& dm) {

@@ -48,6 +48,9 @@ public:
     // advances for every page (or, with "Increase on each document", once per document) even
     // when no number was drawn.
     void UpdateBatesNumber(const TarnwellDEVMODE& dm, bool endOfDocument);
+    // The first and last numbers the document's pages were given, as printed (prefix and
+    // padding); false when no page was numbered.
+    bool DocumentBatesRange(std::wstring& first, std::wstring& last) const;
 
     // The page is being drawn anew (its first band): its texts' settings are read again.
     void StartPageDrawing();
@@ -67,7 +70,7 @@ private:
     void LoadInto(Picture& slot, const std::wstring& path, DWORD brightness, DWORD position,
                   const TarnwellDEVMODE& dm);
     void StartPageIfNew();
-    const PageTextSettings& PageText(const AnnotationContext& ctx, PageTextKind kind);
+    const AnnotationTextSettings& PageText(const AnnotationContext& ctx, PageTextKind kind);
     void TakeBatesNumber(const TarnwellDEVMODE& dm);
 
     CTWJob& m_job;
@@ -75,13 +78,16 @@ private:
     Picture m_portrait, m_landscape, m_firstPage;
     std::optional<SYSTEMTIME> m_printingTime;
     // The header's, footer's and stamp's settings for the current page.
-    std::optional<PageTextSettings> m_pageTexts[3];
+    std::optional<AnnotationTextSettings> m_pageTexts[3];
     // Bates numbering of the current page and the document.
     bool m_batesLoaded = false, m_batesValid = false, m_pageNumberTaken = false;
     BatesFormat m_batesFormat{};
     DWORD m_batesNumber = 0;
     bool m_documentNumberTaken = false;
     DWORD m_documentNumber = 0;
+    // The numbers given to the document's pages, for the post-print hand-off.
+    std::optional<DWORD> m_firstBates;
+    DWORD m_lastBates = 0;
 };
 
 }  // namespace tw

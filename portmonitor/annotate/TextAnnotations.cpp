@@ -46,8 +46,8 @@ constexpr GroupNames kStamp{settings::kTextWatermarkStampSettings, settings::kSt
                             settings::kStampOffsetX, settings::kStampOffsetY, settings::kStampOffsetUnits,
                             settings::kStampPositionDefault};
 
-PageTextSettings ReadGroup(const AnnotationContext& ctx, const GroupNames& n) {
-    PageTextSettings g;
+AnnotationTextSettings ReadGroup(const AnnotationContext& ctx, const GroupNames& n) {
+    AnnotationTextSettings g;
     std::wstring raw = settings::ReadString(ctx.dm, n.group, n.text).value_or(L"");
     if (raw.size() > settings::kAnnotationSettingChars) raw.resize(settings::kAnnotationSettingChars);
     g.text = ExpandAnnotationTokens(ctx, raw);
@@ -71,7 +71,7 @@ bool IsMonochrome(HDC dc) {
 
 // The stamp drawn translucent: the text is drawn into a white 32-bit bitmap whose untouched
 // pixels become transparent, then blended onto the page.
-void BlendStamp(HDC dc, HGDIOBJ font, const PageTextSettings& g, const RotatedExtents& e, POINT at, int alpha) {
+void BlendStamp(HDC dc, HGDIOBJ font, const AnnotationTextSettings& g, const RotatedExtents& e, POINT at, int alpha) {
     const int w = std::abs(e.left + e.right), h = std::abs(e.up + e.down);
     if (w == 0 || h == 0) return;
     // A page that cannot blend still gets the stamp, drawn solid; so does a monochrome page, on
@@ -165,16 +165,16 @@ long JulianDayNumber(int year, int month, int day) {
     return day + (153 * m + 2) / 5 + 365 * y + y / 4 - y / 100 + y / 400 - 32045;
 }
 
-PageTextSettings ReadPageText(const AnnotationContext& ctx, PageTextKind kind) {
+AnnotationTextSettings ReadPageText(const AnnotationContext& ctx, PageTextKind kind) {
     if (kind != PageTextKind::Stamp) return ReadGroup(ctx, kind == PageTextKind::Header ? kHeader : kFooter);
-    PageTextSettings g = ReadGroup(ctx, kStamp);
+    AnnotationTextSettings g = ReadGroup(ctx, kStamp);
     g.degrees = static_cast<int>(
         settings::ReadDwordOr(ctx.dm, settings::kTextWatermarkStampSettings, settings::kStampRotation, 0));
     g.alpha = std::clamp(settings::ReadVisibility(ctx.dm) * kOpaqueAlpha / 100, 0, kOpaqueAlpha);
     return g;
 }
 
-void DrawHeaderOrFooter(HDC dc, int width, int, const AnnotationContext& ctx, const PageTextSettings& g) {
+void DrawHeaderOrFooter(HDC dc, int width, int, const AnnotationContext& ctx, const AnnotationTextSettings& g) {
     if (g.text.empty()) return;
     UniqueGdiObject font = CreateAnnotationFont(g.font, ctx.yDpi, g.font.lfEscapement / 10);
     if (!font) return;
@@ -185,7 +185,7 @@ void DrawHeaderOrFooter(HDC dc, int width, int, const AnnotationContext& ctx, co
     DrawTextAt(dc, font.get(), TextStyle{g.color, g.opaque, TA_TOP | TA_LEFT}, POINT{x, g.offset.y}, g.text);
 }
 
-void DrawTextStamp(HDC dc, int width, int height, const AnnotationContext& ctx, const PageTextSettings& g) {
+void DrawTextStamp(HDC dc, int width, int height, const AnnotationContext& ctx, const AnnotationTextSettings& g) {
     if (g.text.empty()) return;
     UniqueGdiObject font = CreateAnnotationFont(g.font, ctx.yDpi, g.degrees);
     if (!font) return;

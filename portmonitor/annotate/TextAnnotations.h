@@ -13,7 +13,7 @@ enum class PageTextKind { Header, Footer, Stamp };
 
 // What the settings of a header, footer or text stamp say; read once per page, since the page
 // is drawn band by band.
-struct PageTextSettings {
+struct AnnotationTextSettings {
     std::wstring text;  // expanded
     int position = 0;
     COLORREF color = 0;
@@ -23,10 +23,10 @@ struct PageTextSettings {
     int degrees = 0;      // the stamp's rotation
     int alpha = 255;      // the stamp's visibility
 };
-PageTextSettings ReadPageText(const AnnotationContext& ctx, PageTextKind kind);
+AnnotationTextSettings ReadPageText(const AnnotationContext& ctx, PageTextKind kind);
 
-void DrawHeaderOrFooter(HDC dc, int width, int height, const AnnotationContext& ctx, const PageTextSettings& g);
-void DrawTextStamp(HDC dc, int width, int height, const AnnotationContext& ctx, const PageTextSettings& g);
+void DrawHeaderOrFooter(HDC dc, int width, int height, const AnnotationContext& ctx, const AnnotationTextSettings& g);
+void DrawTextStamp(HDC dc, int width, int height, const AnnotationContext& ctx, const AnnotationTextSettings& g);
 void DrawDevModeAnnotation(HDC dc, int width, int height, const AnnotationContext& ctx);
 
 // The DEVMODE annotation's line as its option bits compose it.

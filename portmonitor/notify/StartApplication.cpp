@@ -14,13 +14,6 @@ void AddQuoted(std::wstring& list, const std::wstring& value) {
 
 }  // namespace
 
-std::wstring FormatBatesNumber(const BatesFormat& format, DWORD number) {
-    std::wstring digits = std::to_wstring(number);
-    std::wstring text = format.prefix;
-    if (digits.size() < format.minWidth) text.append(format.minWidth - digits.size(), format.fill);
-    return text + digits;
-}
-
 std::wstring BuildParameterList(const std::vector<WORD>& kinds, const ParameterValues& v) {
     std::wstring list = L" ";
     for (size_t i = 0; i < kinds.size() && i < kUsedPositions; ++i) {

@@ -39,14 +39,6 @@ inline constexpr wchar_t kDefaultStarter[] = L"TuMAppTS.exe";
 inline constexpr wchar_t kStarterExeName[] = L"EXE Name";
 inline constexpr wchar_t kStarterArgumentsFormat[] = L"%s %lu,%lu,%d,%s";
 
-// A Bates number as the list shows it: prefix, fill up to the minimum width, digits.
-struct BatesFormat {
-    std::wstring prefix;
-    wchar_t fill = L'0';
-    size_t minWidth = 0;
-};
-std::wstring FormatBatesNumber(const BatesFormat& format, DWORD number);
-
 // Everything a list can name, taken from the job when the list is built.
 struct ParameterValues {
     std::wstring documentName, groupFileName, printerName;

@@ -2,6 +2,7 @@
 // Application" (through the starter or started here), the post-print record and its status.
 #include <vector>
 
+#include "annotate/PageAnnotator.h"
 #include "base/IniFile.h"
 #include "base/WideString.h"
 #include "job/JobObserver.h"
@@ -145,11 +146,10 @@ std::wstring CTWJob::StartParameterList() const {
     v.userName = m_environment.userName;
     v.computerName = m_environment.computerName;
     v.submissionTime = startapp::FormatSubmissionTime(m_stSubmitted);
-    const bool bates = m_bates.configured && dm && dm->HasFlag(dmflag::BatesNumberingEnabled);
-    const startapp::BatesFormat batesFormat{L"", m_bates.fill ? m_bates.fill : L'0', m_bates.width};
-    const DWORD pages = m_dwActPage > 0 ? m_dwActPage : 1;
-    v.firstBates = startapp::FormatBatesNumber(batesFormat, bates ? m_bates.start : 0);
-    v.lastBates = startapp::FormatBatesNumber(batesFormat, bates ? m_bates.start + pages - 1 : 0);
+    // The numbers the pages were given; "0" when the document was not numbered.
+    if (!dm || !dm->HasFlag(dmflag::BatesNumberingEnabled) || !m_pAnnotator ||
+        !m_pAnnotator->DocumentBatesRange(v.firstBates, v.lastBates))
+        v.firstBates = v.lastBates = L"0";
     short copies = dm ? dm->Read<short>(dmoff::dmCopies) : 1;
     v.copies = copies > 0 ? static_cast<DWORD>(copies) : 1;
     if (IsRedirectPrinting(dm, m_dwJobID) && UseNumberOfCopies(dm, m_dwJobID) && NumberOfCopies(dm, m_dwJobID) >= 2)

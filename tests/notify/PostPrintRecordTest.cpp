@@ -51,13 +51,6 @@ TEST(StartParameterList, DuplexSwitchFollowsWhenTheDriverHasDuplex) {
     EXPECT_EQ(sa::BuildParameterList({}, v), L" -singlesided");
 }
 
-TEST(StartParameterList, BatesNumbersFillToTheMinimumWidth) {
-    const sa::BatesFormat format{L"AB", L'0', 6};
-    EXPECT_EQ(sa::FormatBatesNumber(format, 41), L"AB000041");
-    EXPECT_EQ(sa::FormatBatesNumber(format, 41 + 3 - 1), L"AB000043");
-    EXPECT_EQ(sa::FormatBatesNumber({L"", L'0', 2}, 12345), L"12345");
-}
-
 TEST(StarterCommandLine, FullPathsStayBareNamesComeFromTheSystemDirectory) {
     EXPECT_EQ(sa::StarterCommandLine(L"D:\\Tools\\Starter.exe", L"C:\\windows\\system32", 12, 5, L"My Printer"),
               L"D:\\Tools\\Starter.exe 12,5,0,My Printer");
