@@ -5,13 +5,8 @@
 set -euo pipefail
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 export TW_ROOT="$ROOT" TW_BIN="${TW_BIN:-$ROOT/build/bin}" TW_PARALLEL_ROUNDS="${1:-20}"
-export WINEPREFIX=${WINEPREFIX:-$ROOT/build/wineprefix} WINEARCH=win64 WINEDEBUG=${TW_WINEDEBUG:--all}
-export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml="}
-# The server and Wine's own services start with no terminal attached, as ./run starts them: they
-# outlive the first program and would otherwise hold its output open.
-wineserver -p </dev/null >/dev/null 2>&1 || true
-wine cmd /c exit </dev/null >/dev/null 2>&1 || true
-trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
+# shellcheck source=bench/wine_session.sh
+. "$ROOT/bench/wine_session.sh"
 start=$(date +%s)
 /usr/bin/python3 "$ROOT/tests/e2e/test_parallel_jobs.py" -v ParallelJobs
 echo "rounds: $TW_PARALLEL_ROUNDS, total: $(( $(date +%s) - start )) s"

@@ -6,12 +6,8 @@
 set -euo pipefail
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BIN=${TW_BIN:-$ROOT/build/bin}
-export WINEPREFIX=${WINEPREFIX:-$ROOT/build/wineprefix} WINEARCH=win64 WINEDEBUG=${TW_WINEDEBUG:--all}
-export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml="}
-wineserver -p </dev/null >/dev/null 2>&1 || true
-wine cmd /c exit </dev/null >/dev/null 2>&1 || true
-WORK=$(mktemp -d)
-trap 'rm -rf "$WORK"; wineserver -k >/dev/null 2>&1 || true' EXIT
+# shellcheck source=bench/wine_session.sh
+. "$ROOT/bench/wine_session.sh"
 [ $# -gt 0 ] || set -- 10 100 1000
 for pages in "$@"; do
   list="$WORK/pages-$pages.txt"

@@ -24,12 +24,8 @@ if [ -n "$missing" ]; then
   SUDO=""; [ "$(id -u)" -eq 0 ] || SUDO=sudo
   $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing >/dev/null
 fi
-export WINEPREFIX=${WINEPREFIX:-$ROOT/build/wineprefix} WINEARCH=win64 WINEDEBUG=${TW_WINEDEBUG:--all}
-export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml="}
-wineserver -p </dev/null >/dev/null 2>&1 || true
-wine cmd /c exit </dev/null >/dev/null 2>&1 || true
-WORK=$(mktemp -d)
-trap 'rm -rf "$WORK"; wineserver -k >/dev/null 2>&1 || true' EXIT
+# shellcheck source=bench/wine_session.sh
+. "$ROOT/bench/wine_session.sh"
 
 now() { date +%s.%N; }
 # ms per page beyond the first: (T(n) - T(1)) / (n - 1)
