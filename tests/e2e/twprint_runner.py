@@ -4,6 +4,7 @@ import json
 import os
 import shutil
 import subprocess
+import sys
 import tempfile
 import uuid
 
@@ -21,6 +22,14 @@ def run(*args, timeout=300):
     """Runs twprint with the given arguments; returns (exit code, stdout, stderr)."""
     proc = subprocess.run(["wine", TWPRINT, *args], capture_output=True, text=True, timeout=timeout,
                           stdin=subprocess.DEVNULL, cwd=SCRATCH)
+    if proc.returncode == 1 and not proc.stdout and not proc.stderr:
+        # twprint names every failure on stderr, and a crash makes Wine say so there: exit 1 with
+        # nothing said is Wine failing to start the program (seen once with eight started at the
+        # same moment on a server that had just come up). Started once more, said out loud.
+        print("twprint_runner: Wine did not start twprint (exit 1, no output); starting it again",
+              file=sys.stderr)
+        proc = subprocess.run(["wine", TWPRINT, *args], capture_output=True, text=True, timeout=timeout,
+                              stdin=subprocess.DEVNULL, cwd=SCRATCH)
     return proc.returncode, proc.stdout, proc.stderr
 
 
