@@ -9,7 +9,7 @@ import unittest
 import xml.etree.ElementTree as ET
 from collections import Counter
 
-from PIL import Image
+from PIL import Image, ImageDraw, ImageFont
 
 from twprint_runner import BIN, read_ini, run, run_report, unique, win
 
@@ -203,7 +203,6 @@ class OcrJobs(unittest.TestCase):
     def test_photo_page_in_colour_is_read_through_its_caption(self):
         # A 24-bit raw page, a grainy photograph with a caption box, dithered as the job asks:
         # the photograph must neither drown the caption nor make the library fail.
-        from PIL import ImageDraw, ImageFont
         w, h = 2550, 3300
         g = Image.linear_gradient("L").resize((w, h))
         photo = Image.merge("RGB", (g.point(lambda v: 60 + v // 2), g.point(lambda v: 120 + v // 3),

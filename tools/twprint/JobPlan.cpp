@@ -69,18 +69,21 @@ bool DriveJob(MonitorSession& session, const Options& o, const JobPlan& plan) {
         file = OpenForReading(plan.streamFile);
         piece.resize(o.chunk);
     }
+    // The next piece of at most `cb` bytes: from memory, or read from the file. A file that
+    // shrank or cannot be read ends the stream where it ends (null).
+    const auto next = [&](ULONGLONG done, DWORD& cb) -> const BYTE* {
+        if (plan.streamFile.empty()) return plan.stream.data() + done;
+        DWORD got = 0;
+        if (!file || !::ReadFile(file.get(), piece.data(), cb, &got, nullptr) || got == 0) return nullptr;
+        cb = got;
+        return piece.data();
+    };
     if (session.StartDocPort(port, o.printer, plan.jobId, plan.document)) {
         unsigned long writes = 0;
         for (ULONGLONG done = 0; done < plan.Size();) {
             DWORD cb = static_cast<DWORD>(std::min<ULONGLONG>(o.chunk, plan.Size() - done));
-            const BYTE* data = plan.stream.data() + (plan.streamFile.empty() ? done : 0);
-            if (!plan.streamFile.empty()) {
-                // A file that shrank or cannot be read ends the stream where it ends.
-                DWORD got = 0;
-                if (!file || !::ReadFile(file.get(), piece.data(), cb, &got, nullptr) || got == 0) break;
-                cb = got;
-                data = piece.data();
-            }
+            const BYTE* data = next(done, cb);
+            if (!data) break;
             session.WritePort(port, data, cb);
             done += cb;
             // A user deletes the job from the queue while it prints: the spooler sends no more
