@@ -521,6 +521,8 @@ private:
     TextOutputSettings m_textOutput;
     std::vector<std::wstring> m_outputFileNames;  // one entry per output page
     std::vector<std::wstring> m_writtenFiles;
+    // Held while the writer lives (declared before it, so freed after it).
+    std::vector<UniqueModule> m_keptLibraries;
     std::unique_ptr<CBlFile> m_pBlFile;
     bool UsesMultipageTiff() const;
     BOOL SaveTiffPage(HGLOBAL hData, SIZE_T size, BOOL isEMF);

@@ -3,6 +3,7 @@
 #include "job/JobObserver.h"
 #include "job/JobTexts.h"
 #include "job/TWJob.h"
+#include "twfile/WriterLibraries.h"
 #include "monitor/Trace.h"
 #include "portcmd/DevModeLayout.h"
 #include "base/WideString.h"
@@ -20,6 +21,8 @@ bool CTWJob::IsDriverCoverPage() const {
 BOOL CTWJob::CreateOutputFile() {
     if (m_pBlFile) TW_TRACE(L"DeAllocated memory(22): %X", static_cast<unsigned>(reinterpret_cast<UINT_PTR>(m_pBlFile.get())));
     m_pBlFile = CreateBlFileObject(m_sDevMode, this, m_settings.dwEffectiveFormat, m_settings.bOutputInMemory);
+    if (m_pBlFile && m_keptLibraries.empty())
+        m_keptLibraries = KeepWriterLibraries(m_sDevMode, m_settings.dwEffectiveFormat, m_settings.bOutputInMemory);
     m_sheet.Configure(m_settings.pagesPerSheet, m_settings.bColumnFirst, m_settings.bCellBorder, m_settings.sheetMargin,
                       m_settings.cellSpacing);
     if (m_pBlFile) return TRUE;

@@ -46,60 +46,89 @@ public:
     int finishedOk = 0;
 };
 
-TEST(JobLifecycle, TwoDocumentsOnTwoPortsAtOnceGetDistinctNumbers) {
-    twhost::HostEnvironment env;
-    const std::wstring printer = twtest::UniqueName(L"TwoJobs");
-    twhost::SimPrinter p;
-    p.name = printer;
-    ASSERT_TRUE(env.Spooler().AddPrinter(p));
-    twhost::MonitorRegistry registry(twtest::UniqueName(L"TwoJobsMonitor"));
-    HANDLE hMonitor = nullptr;
-    LPMONITOR2 table = InitializePrintMonitor2(registry.MonitorInit(), &hMonitor);
-    ASSERT_NE(table, nullptr);
-    {
-        tw::CsLock lock(tw::CPortList::Instance().Lock());
-        tw::CPortList::Instance().Clear();
-        tw::CPortList::Instance().AddPortToRegistry(L"TWA:");
-        tw::CPortList::Instance().AddPortToRegistry(L"TWB:");
-        tw::CPortList::Instance().CreatePortListFromRegistry();
+// A printer, the monitor with ports TWA: and TWB:, and a stream of `pages` demo pages in `format`;
+// Print drives one job through a port as the spooler does.
+class PortRig {
+public:
+    PortRig(const wchar_t* name, DWORD format, int pages)
+        : m_printer(twtest::UniqueName(name)), m_registry(twtest::UniqueName(L"RigMonitor")), m_devmode(m_printer) {
+        twhost::SimPrinter p;
+        p.name = m_printer;
+        m_ok = m_env.Spooler().AddPrinter(p);
+        HANDLE hMonitor = nullptr;
+        m_table = InitializePrintMonitor2(m_registry.MonitorInit(), &hMonitor);
+        m_ok = m_ok && m_table;
+        {
+            tw::CsLock lock(tw::CPortList::Instance().Lock());
+            tw::CPortList::Instance().Clear();
+            tw::CPortList::Instance().AddPortToRegistry(L"TWA:");
+            tw::CPortList::Instance().AddPortToRegistry(L"TWB:");
+            tw::CPortList::Instance().CreatePortListFromRegistry();
+        }
+        m_out = twtest::MakeTempDir(L"rigout");
+        m_devmode.OutputDirectory(m_out);
+        m_devmode.Format(format);
+        twhost::StreamWriter writer;
+        writer.StartDoc(m_devmode.View());
+        // Real pages: they are rendered and written.
+        const std::string page = twtest::ReadFileBytes(twtest::RepoFile(L"examples\\page1.emf"));
+        m_ok = m_ok && !page.empty();
+        for (int i = 0; i < pages; ++i) {
+            writer.StartPage(m_devmode.View());
+            writer.EndPage(std::vector<BYTE>(page.begin(), page.end()));
+        }
+        writer.EndDoc();
+        m_stream = writer.Bytes();
     }
+    ~PortRig() {
+        tw::TarnwellDEVMODE dm = m_devmode.Record();
+        ::RegDeleteTreeW(HKEY_CURRENT_USER,
+                         (std::wstring(tw::settings::kRoot) + L"\\" + tw::settings::PrinterRegistryName(&dm)).c_str());
+        {
+            tw::CsLock lock(tw::CPortList::Instance().Lock());
+            tw::CPortList::Instance().Clear();
+        }
+        tw::module::SetMonitorInit(nullptr);
+        m_registry.DeleteKey();
+        twtest::RemoveTree(m_out);
+    }
+    bool Ready() const { return m_ok; }
 
-    twhost::DevModeBuilder devmode(printer);
-    const std::wstring out = twtest::MakeTempDir(L"twojobs");
-    devmode.OutputDirectory(out);
-    twhost::StreamWriter writer;
-    writer.StartDoc(devmode.View());
-    writer.StartPage(devmode.View());
-    // A real page: both documents are rendered and written while the other one runs.
-    wchar_t self[MAX_PATH * 2];
-    std::wstring root(self, ::GetModuleFileNameW(nullptr, self, MAX_PATH * 2));
-    for (int i = 0; i < 3; ++i) root.erase(root.find_last_of(L"\\/"));
-    const std::string page = twtest::ReadFileBytes(root + L"\\examples\\page1.emf");
-    ASSERT_FALSE(page.empty());
-    writer.EndPage(std::vector<BYTE>(page.begin(), page.end()));
-    writer.EndDoc();
-    const std::vector<BYTE> stream = writer.Bytes();
-
-    DocumentNumbers observer;
-    tw::SetJobObserver(&observer);
-    auto print = [&](const wchar_t* port, DWORD jobId) {
+    void Print(const wchar_t* port, DWORD jobId) {
         twhost::SimJob job;
         job.id = jobId;
-        env.Spooler().AddJob(printer, job);
+        m_env.Spooler().AddJob(m_printer, job);
         HANDLE h = nullptr;
-        ASSERT_TRUE(table->pfnOpenPort(nullptr, const_cast<LPWSTR>(port), &h));
+        ASSERT_TRUE(m_table->pfnOpenPort(nullptr, const_cast<LPWSTR>(port), &h));
         DOC_INFO_1W doc{const_cast<LPWSTR>(L"doc"), nullptr, nullptr};
-        ASSERT_TRUE(table->pfnStartDocPort(h, const_cast<LPWSTR>(printer.c_str()), jobId, 1,
-                                           reinterpret_cast<BYTE*>(&doc)));
-        for (size_t done = 0; done < stream.size(); done += 512) {
+        ASSERT_TRUE(m_table->pfnStartDocPort(h, const_cast<LPWSTR>(m_printer.c_str()), jobId, 1,
+                                             reinterpret_cast<BYTE*>(&doc)));
+        for (size_t done = 0; done < m_stream.size(); done += 512) {
             DWORD written = 0;
-            DWORD cb = static_cast<DWORD>(std::min<size_t>(512, stream.size() - done));
-            table->pfnWritePort(h, const_cast<BYTE*>(stream.data() + done), cb, &written);
+            DWORD cb = static_cast<DWORD>(std::min<size_t>(512, m_stream.size() - done));
+            m_table->pfnWritePort(h, const_cast<BYTE*>(m_stream.data() + done), cb, &written);
         }
-        table->pfnEndDocPort(h);
-        table->pfnClosePort(h);
-    };
-    std::thread a(print, L"TWA:", 11), b(print, L"TWB:", 12);
+        m_table->pfnEndDocPort(h);
+        m_table->pfnClosePort(h);
+    }
+
+private:
+    twhost::HostEnvironment m_env;
+    std::wstring m_printer;
+    twhost::MonitorRegistry m_registry;
+    twhost::DevModeBuilder m_devmode;
+    LPMONITOR2 m_table = nullptr;
+    std::wstring m_out;
+    std::vector<BYTE> m_stream;
+    bool m_ok = false;
+};
+
+TEST(JobLifecycle, TwoDocumentsOnTwoPortsAtOnceGetDistinctNumbers) {
+    PortRig rig(L"TwoJobs", 0, 1);
+    ASSERT_TRUE(rig.Ready());
+    DocumentNumbers observer;
+    tw::SetJobObserver(&observer);
+    std::thread a([&] { rig.Print(L"TWA:", 11); }), b([&] { rig.Print(L"TWB:", 12); });
     a.join();
     b.join();
     tw::SetJobObserver(nullptr);
@@ -108,16 +137,34 @@ TEST(JobLifecycle, TwoDocumentsOnTwoPortsAtOnceGetDistinctNumbers) {
     ASSERT_EQ(observer.numbers.size(), 2u);
     EXPECT_NE(*observer.numbers.begin(), *observer.numbers.rbegin());
     EXPECT_GE(*observer.numbers.begin(), 1u);
+}
 
-    tw::TarnwellDEVMODE dm = devmode.Record();
-    ::RegDeleteTreeW(HKEY_CURRENT_USER, (std::wstring(tw::settings::kRoot) + L"\\" + tw::settings::PrinterRegistryName(&dm)).c_str());
-    {
-        tw::CsLock lock(tw::CPortList::Instance().Lock());
-        tw::CPortList::Instance().Clear();
+// Whether the TIFF library is loaded at each page after the first.
+class LibraryAtPages : public tw::IJobObserver {
+public:
+    void OnJobOperation(const tw::CTWJob&, const wchar_t* operation, const wchar_t*, BOOL) override {
+        if (std::wstring(operation) == L"StartPage" && ++m_pages > 1)
+            loadedAtLaterPages.push_back(::GetModuleHandleW(L"TIFF32.DLL") != nullptr);
     }
-    tw::module::SetMonitorInit(nullptr);
-    registry.DeleteKey();
-    twtest::RemoveTree(out);
+    void OnJobFinished(const tw::CTWJob& job) override { finishedOk = !job.HasError(); }
+    std::vector<bool> loadedAtLaterPages;
+    bool finishedOk = false;
+private:
+    int m_pages = 0;
+};
+
+TEST(JobLifecycle, WriterLibraryStaysLoadedForTheJobAndGoesWithIt) {
+    PortRig rig(L"KeepTiff", 7, 3);
+    ASSERT_TRUE(rig.Ready());
+    ASSERT_EQ(::GetModuleHandleW(L"TIFF32.DLL"), nullptr);
+    LibraryAtPages observer;
+    tw::SetJobObserver(&observer);
+    rig.Print(L"TWA:", 21);
+    tw::SetJobObserver(nullptr);
+    EXPECT_TRUE(observer.finishedOk);
+    // One file a page: without the job's hold the library was loaded and freed for each.
+    EXPECT_EQ(observer.loadedAtLaterPages, std::vector<bool>({true, true}));
+    EXPECT_EQ(::GetModuleHandleW(L"TIFF32.DLL"), nullptr);
 }
 
 }  // namespace
