@@ -57,7 +57,8 @@ Behaviour ReadBehaviour() {
     TW_TRACE(L"> ReadBehaviour");
     Behaviour b;
     std::wstring path = BehaviourIniPath();
-    if (path.empty()) return b;
+    // Most installations have no behaviour file: one look instead of a read per key and call.
+    if (path.empty() || ::GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return b;
     tw::IniFile ini(path);
     b.bDeclineDocument = ini.GetInt(kSection, kDeclineDocumentKey, 0) != 0;
     b.dwDeclineStartPage = static_cast<DWORD>(ini.GetInt(kSection, kDeclineStartPageKey, 0));
