@@ -244,7 +244,7 @@ TEST_F(UploaderRecord, ContentBasedMailAddsThePagesValuesAfterTheSettingsOwn) {
     job.contentEmail = job.simpleContentEmail = true;
     job.mail = &mail;
     ASSERT_TRUE(up::WriteEmailSendingProgramforStartApp(job, true));
-    const std::wstring own = RouteRecord(up::kEmailRecords) + L"\" + up::kEmailSettingsKey;
+    const std::wstring own = RouteRecord(up::kEmailRecords) + L"\\" + up::kEmailSettingsKey;
     EXPECT_EQ(Text(own, up::kEmailTo), L"desk@example.com; page@example.com; ann@example.com; bob@example.com");
     EXPECT_EQ(Text(own, up::kEmailSubject), L"Invoice 77");
     EXPECT_EQ(Text(own, up::kAttachment), L"a.pdf;b.pdf");  // not in the settings: the pages' alone
@@ -260,7 +260,7 @@ TEST_F(UploaderRecord, ContentBasedMailAddsThePagesValuesAfterTheSettingsOwn) {
     simple.simpleContentEmail = true;
     simple.mail = &mail;
     ASSERT_TRUE(up::WriteEmailSendingProgramforStartApp(simple, true));
-    EXPECT_EQ(Text(Group(pp::RecordGroupFormat(up::kEmailRecords, 9)) + L"\" + up::kEmailSettingsKey, up::kEmailTo),
+    EXPECT_EQ(Text(Group(pp::RecordGroupFormat(up::kEmailRecords, 9)) + L"\\" + up::kEmailSettingsKey, up::kEmailTo),
               L"desk@example.com; page@example.com");
 }
 
@@ -273,7 +273,7 @@ TEST_F(UploaderRecord, MultipageContentMailGivesEachFileItsOwnValues) {
     job.contentEmail = job.multipageContentEmail = true;
     job.mail = &mail;
     ASSERT_TRUE(up::WriteEmailSendingProgramforStartApp(job, true));
-    const std::wstring own = RouteRecord(up::kEmailRecords) + L"\" + up::kEmailSettingsKey;
+    const std::wstring own = RouteRecord(up::kEmailRecords) + L"\\" + up::kEmailSettingsKey;
     EXPECT_EQ(Text(own, up::kEmailTo), L"desk@example.com");  // each file's message has its own
     ASSERT_TRUE(up::WriteEmailContentEntry(job, 1));
     mail.to = L"bob@example.com";
