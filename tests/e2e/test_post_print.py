@@ -209,9 +209,10 @@ class PostPrint(PostPrintCase):
 
     def test_a_start_application_that_never_takes_input_costs_a_bounded_wait(self):
         # twnoidle.exe never reads a message: waiting for it to take input never ends by itself.
+        # It stays 8 s (Wine hands it twprint's output, which the test reads to its end).
         alive = os.path.join(self.tmp.name, "alive")
         open(alive, "w").close()
-        custom = f"--until-gone {win(alive)}"
+        custom = f"--until-gone {win(alive)} --busy 8000"
         settings = ["--set", f"Start Application\\Custom Parameter=sz:{custom}"]
         try:
             # Started by the monitor: it waits 2 s for the program, then the job goes on.
