@@ -32,6 +32,35 @@ def kinds_args(kinds):
     return [a for i, k in enumerate(kinds) for a in ("--dm", f"StartAppParameter{i}={k}")]
 
 
+class CaptureLog:
+    """The monitor's message capture log switched on (C:\\PrnDebug.ini) while the block runs; the
+    e2e tests never run at the same time, so the switch file is this test's alone."""
+    def __init__(self):
+        prefix = os.environ.get("WINEPREFIX", os.path.join(BIN, "..", "wineprefix"))
+        self.switches = os.path.join(prefix, "drive_c", "PrnDebug.ini")
+        self.log = os.path.join(prefix, "drive_c", "Temp", "MessageCapture_PORTMON_DLL.txt")
+        self.start = 0
+
+    def __enter__(self):
+        assert not os.path.exists(self.switches), "a switch file is in the way"
+        os.makedirs(os.path.dirname(self.log), exist_ok=True)
+        self.start = os.path.getsize(self.log) if os.path.exists(self.log) else 0
+        with open(self.switches, "w", newline="") as f:
+            f.write("[Setting]\r\nMessage Capture Log Level=3\r\n")
+        return self
+
+    def __exit__(self, *exc):
+        os.remove(self.switches)
+
+    def text(self):
+        """What the monitor logged since the block began."""
+        if not os.path.exists(self.log):
+            return ""
+        with open(self.log, "rb") as f:
+            f.seek(self.start)
+            return f.read().decode("utf-8", "replace")
+
+
 class PostPrintCase(unittest.TestCase):
     """A printer of its own per test, with the application starter, its log and the start
     application's record file in a temporary directory."""
@@ -215,9 +244,11 @@ class PostPrint(PostPrintCase):
         custom = f"--until-gone {win(alive)} --busy 8000"
         settings = ["--set", f"Start Application\\Custom Parameter=sz:{custom}"]
         try:
-            # Started by the monitor: it waits 2 s for the program, then the job goes on.
-            report = self.job(*settings, flags=ENABLED | PASS | FROM_MONITOR | CUSTOM_FROM_SETTINGS, app=NO_IDLE,
-                              kinds=[7], pages=1, wait=False)
+            # Started by the monitor: it waits 2 s for the program, then the job goes on, and says so.
+            with CaptureLog() as log:
+                report = self.job(*settings, flags=ENABLED | PASS | FROM_MONITOR | CUSTOM_FROM_SETTINGS,
+                                  app=NO_IDLE, kinds=[7], pages=1, wait=False)
+            self.assertIn("took no input within 2000 ms", log.text())
             spent = sum(c.get("ms", 0) for c in report["calls"])
             self.assertGreaterEqual(spent, 1900, report["calls"])
             self.assertLess(spent, 15000, report["calls"])
@@ -246,7 +277,9 @@ class PostPrint(PostPrintCase):
     def test_records_that_cannot_be_written_cost_no_output(self):
         # Below a volatile key no lasting record can be made: the post-print record is lost, the
         # job and its files are not, and nothing is started for a record that never came.
-        report = self.job("--volatile-key", "PostPrint_TMP", *ROUTES[:4], flags=ENABLED | PASS, pages=2)
+        with CaptureLog() as log:
+            report = self.job("--volatile-key", "PostPrint_TMP", *ROUTES[:4], flags=ENABLED | PASS, pages=2)
+        self.assertRegex(log.text(), r"WriteProcessDataToRegistry: Cannot create key: .*PostPrint_TMP\\\d+\. Error: \d+")
         self.assertFalse(report["job"]["failed"], report["job"]["status"])
         self.assertEqual(len(report["files"]), 2)
         self.assertTrue(all(f["exists"] for f in report["files"]))
