@@ -58,6 +58,9 @@ public:
     // printer's physical page; sizes the image's header as raw-data pages are sized. Null after
     // the failure was reported or traced.
     UniqueEnhMetaFile ReadMetaFileFromRawData(HGLOBAL pageBlock, SIZE_T dataSize, TarnwellDEVMODE& dm);
+    // The text of a page EMF read from its records, markers and fields included, without drawing
+    // it: for writers that keep the page as it came. TRUE when nothing needs its text.
+    BOOL ReadEnhMetaFileText(HGLOBAL pageBlock, SIZE_T dataSize, const TarnwellDEVMODE& dm);
 
 private:
     // Which decorations the vector path records into the annotation metafile.
@@ -68,13 +71,16 @@ private:
     };
     VectorStamps DecideVectorStamps(const TarnwellDEVMODE& dm) const;
     bool IsFirstDocumentPage() const;
-    BOOL FinishVectorPage(TarnwellDEVMODE& dm, bool raw, bool applyPageTransforms, UniqueEnhMetaFile& pageEmf,
-                          UniqueEnhMetaFile& annotationEmf, VectorSize& size, VectorSize& dpi);
+    // `emfPixels`: the page EMF's size in its device's pixels (unused for raw data).
+    BOOL FinishVectorPage(TarnwellDEVMODE& dm, bool raw, bool applyPageTransforms, SIZE emfPixels,
+                          UniqueEnhMetaFile& pageEmf, UniqueEnhMetaFile& annotationEmf, VectorSize& size,
+                          VectorSize& dpi);
     BOOL RecordAnnotations(HDC reference, const RECTL& frame, int width, int height, bool raw,
                            const TarnwellDEVMODE& dm, UniqueEnhMetaFile& annotationEmf);
 
-    // Call points of the vector path (EMFImageVectorCallPoints.cpp), in the order a page meets them.
-    void ExtractVectorPageText(HDC reference, HENHMETAFILE emf, const RECTL& frame, const TarnwellDEVMODE& dm);
+    // Call points of the vector path, in the order a page meets them (the text in EMFImageText.cpp,
+    // the others in EMFImageVectorCallPoints.cpp). The text: FALSE after the failure was reported.
+    BOOL ExtractVectorPageText(HDC reference, HENHMETAFILE emf, SIZE emfPixels, const TarnwellDEVMODE& dm);
     bool HasOverlayWatermark(const TarnwellDEVMODE& dm) const;
     bool AnnotationFirstPageOnly(const TarnwellDEVMODE& dm) const;
     BOOL LoadBatesNumbering(const TarnwellDEVMODE& dm);
@@ -102,6 +108,9 @@ private:
 
     // Installs the fonts the page carries, once per page (EMFImageFonts.cpp).
     void RegisterFonts(HENHMETAFILE emf);
+
+    // Reads the page's markers and words into the job, following `emf` on `dc` over `pageRect`.
+    void ReadPageText(HDC dc, HENHMETAFILE emf, const RECT& pageRect, const wchar_t* fontLogTag);
 
     // Drawing of the subsystems that decorate a page, in the order a band receives them.
     void ExtractPageText(HDC dc, HENHMETAFILE emf, const TarnwellDEVMODE& dm);

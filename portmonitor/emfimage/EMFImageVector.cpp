@@ -103,8 +103,9 @@ BOOL CEMFImage::RecordAnnotations(HDC reference, const RECTL& frame, int width, 
     return annotationEmf ? TRUE : FALSE;
 }
 
-BOOL CEMFImage::FinishVectorPage(TarnwellDEVMODE& dm, bool raw, bool applyPageTransforms, UniqueEnhMetaFile& pageEmf,
-                                 UniqueEnhMetaFile& annotationEmf, VectorSize& size, VectorSize& dpi) {
+BOOL CEMFImage::FinishVectorPage(TarnwellDEVMODE& dm, bool raw, bool applyPageTransforms, SIZE emfPixels,
+                                 UniqueEnhMetaFile& pageEmf, UniqueEnhMetaFile& annotationEmf, VectorSize& size,
+                                 VectorSize& dpi) {
     ENHMETAHEADER header;
     if (!ReadEmfHeader(pageEmf.get(), header)) {
         TW_TRACE(L"CEMFImage::CreateEnhMetaFileExt: Error in GetEnhMetaFileHeader. (%d)", static_cast<int>(::GetLastError()));
@@ -134,7 +135,7 @@ BOOL CEMFImage::FinishVectorPage(TarnwellDEVMODE& dm, bool raw, bool applyPageTr
         TW_TRACE(L"l: %d, r: %d, t: %d, b: %d", f.left, f.right, f.top, f.bottom);
         TW_TRACE(L"width: %d height: %d", ::GetDeviceCaps(reference.get(), HORZRES), ::GetDeviceCaps(reference.get(), VERTRES));
 
-        if (!raw) ExtractVectorPageText(reference.get(), pageEmf.get(), f, dm);
+        if (!raw && !ExtractVectorPageText(reference.get(), pageEmf.get(), emfPixels, dm)) return FALSE;
         if (!RecordAnnotations(reference.get(), f, static_cast<int>(width + 0.5f), static_cast<int>(height + 0.5f), raw,
                                dm, annotationEmf))
             return FALSE;
@@ -169,7 +170,10 @@ BOOL CEMFImage::CreateEnhMetaFileExt(HGLOBAL pageBlock, SIZE_T dataSize, Tarnwel
         m_pJob->HandleError(EmfReadInternalError(read), __FILE__, __LINE__);
         return FALSE;
     }
-    const BOOL result = FinishVectorPage(dm, false, applyPageTransforms != FALSE, pageEmf, annotationEmf, size, dpi);
+    // The fonts the page carries, for its text and for the re-recording of a turned page.
+    RegisterFonts(pageEmf.get());
+    const BOOL result = FinishVectorPage(dm, false, applyPageTransforms != FALSE, EmfPageSizeInPixels(page), pageEmf,
+                                         annotationEmf, size, dpi);
     if (!result) {
         pageEmf.reset();
         annotationEmf.reset();
@@ -185,7 +189,7 @@ BOOL CEMFImage::CreateEnhMetaFileFromRawDataExt(HGLOBAL pageBlock, SIZE_T dataSi
     annotationEmf.reset();
     pageEmf = ReadMetaFileFromRawData(pageBlock, dataSize, dm);
     if (!pageEmf) return FALSE;
-    const BOOL result = FinishVectorPage(dm, true, true, pageEmf, annotationEmf, size, dpi);
+    const BOOL result = FinishVectorPage(dm, true, true, SIZE{}, pageEmf, annotationEmf, size, dpi);
     if (!result) {
         pageEmf.reset();
         annotationEmf.reset();

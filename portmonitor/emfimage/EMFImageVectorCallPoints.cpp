@@ -19,9 +19,6 @@ void InPagePixels(CTWJob* job, void (CPageAnnotator::*draw)(HDC, int, int, const
 
 }  // namespace
 
-// Text extraction of the page metafile: the collecting and the playing enumeration into a
-// scratch metafile on the reference DC.
-void CEMFImage::ExtractVectorPageText(HDC, HENHMETAFILE, const RECTL&, const TarnwellDEVMODE&) {}
 // The picture watermark configured above the content.
 bool CEMFImage::HasOverlayWatermark(const TarnwellDEVMODE& dm) const {
     return !m_pJob->IsDriverCoverPage() && m_pJob->Annotator().HasMetafileWatermark(dm);

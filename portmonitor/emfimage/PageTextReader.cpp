@@ -66,6 +66,44 @@ std::vector<INT> MeasureAdvances(HDC dc, const std::wstring& text, bool glyphs) 
     return advances;
 }
 
+// Where the characters of a run lie along it, in logical units from its origin.
+struct RunLayout {
+    std::vector<long long> start;  // each character's left end
+    std::vector<INT> width;        // each character's width
+    bool negative = false;         // the spacing moves to the left: the run is drawn backwards
+};
+
+// A run is laid out by its spacing array: positive advances lay the characters to the right of
+// each other; negative ones (a run drawn backwards) put each next character further left, where
+// it is drawn as wide as the font makes it. A right-to-left run of positive advances starts
+// from the right end.
+RunLayout LayOutRun(HDC dc, const std::wstring& source, const std::vector<INT>& spacing, bool glyphs, bool fromRight) {
+    RunLayout r;
+    long long sum = 0;
+    for (INT a : spacing) sum += a;
+    r.negative = sum < 0;
+    const size_t n = spacing.size();
+    r.start.resize(n);
+    if (r.negative) {
+        r.width = MeasureAdvances(dc, source, glyphs);
+        long long at = 0;
+        for (size_t i = 0; i < n; ++i) {
+            r.start[i] = at;
+            at += spacing[i];
+        }
+        return r;
+    }
+    r.width.resize(n);
+    long long total = 0;
+    for (size_t i = 0; i < n; ++i) total += r.width[i] = std::abs(spacing[i]);
+    long long at = 0;
+    for (size_t i = 0; i < n; ++i) {
+        r.start[i] = fromRight ? total - at - r.width[i] : at;
+        at += r.width[i];
+    }
+    return r;
+}
+
 void AddRunWords(HDC dc, const EmfTextRun& run, const std::vector<bool>& keep, WordContext& ctx) {
     const bool glyphs = (run.options & ETO_GLYPH_INDEX) != 0;
     if (glyphs && ctx.settings.filterJunk) {
@@ -74,11 +112,11 @@ void AddRunWords(HDC dc, const EmfTextRun& run, const std::vector<bool>& keep, W
     }
     const std::vector<INT> recorded = run.dx.size() == run.text.size() ? run.dx : MeasureAdvances(dc, run.text, glyphs);
     std::wstring source;
-    std::vector<INT> advances;
+    std::vector<INT> spacing;
     for (size_t i = 0; i < run.text.size(); ++i) {
         if (i < keep.size() && !keep[i]) continue;
         source += run.text[i];
-        advances.push_back(std::abs(recorded[i]));
+        spacing.push_back(recorded[i]);
     }
     if (source.empty()) return;
     const std::wstring text =
@@ -86,8 +124,16 @@ void AddRunWords(HDC dc, const EmfTextRun& run, const std::vector<bool>& keep, W
 
     TEXTMETRICW tm{};
     if (!::GetTextMetricsW(dc, &tm)) return;
-    long long logicalWidth = 0;
-    for (INT a : advances) logicalWidth += a;
+    // Right-to-left text in logical order is drawn from the right: its first word is the
+    // rightmost. (Glyph text stays in visual order for ANSI output.)
+    const bool fromRight = StartsRightToLeft(text) && (!glyphs || ctx.settings.encoding != TextEncoding::Ansi);
+    const RunLayout layout = LayOutRun(dc, source, spacing, glyphs, fromRight);
+    long long runLeft = 0, runRight = 0, logicalWidth = 0;
+    for (size_t i = 0; i < layout.start.size(); ++i) {
+        runLeft = std::min(runLeft, layout.start[i]);
+        runRight = std::max(runRight, layout.start[i] + layout.width[i]);
+        logicalWidth += layout.width[i];
+    }
     // Which way logical x and y run on the device.
     POINT axes[3] = {{0, 0}, {1, 0}, {0, 1}};
     ::LPtoDP(dc, axes, 3);
@@ -114,34 +160,36 @@ void AddRunWords(HDC dc, const EmfTextRun& run, const std::vector<bool>& keep, W
     ::GetTextFaceW(dc, LF_FACESIZE, face);
     pattern.style.face = face;
     // The device span of the whole run: legacy coordinates place its words from the record's bounds.
-    POINT span[2] = {origin, {origin.x + sx * static_cast<LONG>(logicalWidth), origin.y}};
+    POINT span[2] = {{origin.x + sx * static_cast<LONG>(runLeft), origin.y},
+                     {origin.x + sx * static_cast<LONG>(runRight), origin.y}};
     ::LPtoDP(dc, span, 2);
-    const LONG runLeft = std::min(span[0].x, span[1].x);
+    const LONG runDeviceLeft = std::min(span[0].x, span[1].x);
     const double scale = DeviceLength(dc, 1000, 0) / 1000.0;
 
-    // Right-to-left text in logical order is drawn from the right: its first word is the
-    // rightmost. (Glyph text stays in visual order for ANSI output.)
-    const bool fromRight = StartsRightToLeft(text) && (!glyphs || ctx.settings.encoding != TextEncoding::Ansi);
-    long long offset = 0;
-    size_t next = 0;
     for (const auto& [begin, end] : SplitTextTokens(text)) {
-        for (; next < begin; ++next) offset += advances[next];
-        long long tokenWidth = 0;
-        for (size_t i = begin; i < end; ++i) tokenWidth += advances[i];
-        const long long start = fromRight ? logicalWidth - offset - tokenWidth : offset;
-        POINT p[2] = {{origin.x + sx * static_cast<LONG>(start), origin.y},
-                      {origin.x + sx * static_cast<LONG>(start + tokenWidth), origin.y}};
+        long long left = layout.start[begin], right = left;
+        for (size_t i = begin; i < end; ++i) {
+            left = std::min(left, layout.start[i]);
+            right = std::max(right, layout.start[i] + layout.width[i]);
+        }
+        POINT p[2] = {{origin.x + sx * static_cast<LONG>(left), origin.y},
+                      {origin.x + sx * static_cast<LONG>(right), origin.y}};
         ::LPtoDP(dc, p, 2);
         TextWord word = pattern;
         word.x = std::min(p[0].x, p[1].x);
         word.y = p[0].y;
         if (ctx.settings.legacyCoordinates) {
-            word.x = run.bounds.left + (word.x - runLeft);
+            word.x = run.bounds.left + (word.x - runDeviceLeft);
             word.y = run.bounds.top;
         }
         word.width = std::abs(p[1].x - p[0].x);
         word.text = text.substr(begin, end - begin);
-        for (size_t i = begin; i < end; ++i) word.advances.push_back(static_cast<int>(advances[i] * scale + 0.5));
+        // The advances go from the left: a word drawn backwards gives them last character first.
+        word.backwards = layout.negative || (fromRight && StartsRightToLeft(word.text));
+        for (size_t k = begin; k < end; ++k) {
+            const size_t i = word.backwards ? end - 1 - (k - begin) : k;
+            word.advances.push_back(static_cast<int>(layout.width[i] * scale + 0.5));
+        }
         ctx.state.collector->AddWord(std::move(word));
     }
 }

@@ -28,6 +28,7 @@ struct PageTextState {
     std::unique_ptr<TCTextOut> collector;  // made at the first page that needs it
     std::wstring heading;                  // "Page %d:" of multi-page text output
     std::wstring pageText;                 // the current page's text as written
+    bool wordsRead = false;                // the current page's words are in the collector
 };
 
 }  // namespace tw

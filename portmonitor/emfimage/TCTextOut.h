@@ -23,6 +23,7 @@ struct TextWord {
     int height = 0;          // tmHeight - tmExternalLeading
     std::wstring text;       // converted text
     std::vector<int> advances;  // one per character, left to right
+    bool backwards = false;     // drawn right to left: advances[0] belongs to the last character
     TextWordStyle style;
 };
 
@@ -37,6 +38,9 @@ struct TextLayoutOptions {
     bool wordCoordinates = false;  // "Display Word Coordinates"
     int lineAdjustment = 100;      // "Line Adjustment", percent
     int yDpi = 300;
+    // Above 0: the page is turned a quarter clockwise after it is drawn, and word coordinates are
+    // given on the turned page; the height of the page before it is turned.
+    int turnedPageHeight = 0;
 };
 
 class TCTextOut {

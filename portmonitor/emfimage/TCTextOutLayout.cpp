@@ -110,17 +110,25 @@ std::wstring TCTextOut::WordText(const TextWord& word, const TextLayoutOptions& 
     std::wstring text;
     if (options.mode == TextLayoutMode::Advanced && options.wordCoordinates) {
         const TextWordStyle& s = word.style;
-        text = FormatW(kWordPrefix, word.x, word.y, word.x + word.width, word.y + word.height, std::max(1, s.points),
+        RECT box{word.x, word.y, word.x + word.width, word.y + word.height};
+        if (options.turnedPageHeight > 0) {
+            // A quarter turn clockwise takes (x, y) to (height - y, x).
+            const int h = options.turnedPageHeight;
+            box = RECT{h - (word.y + word.height), word.x, h - word.y, word.x + word.width};
+        }
+        text = FormatW(kWordPrefix, box.left, box.top, box.right, box.bottom, std::max(1, s.points),
                        s.bold ? kBold : L"", s.underline ? kUnderline : L"", s.italic ? kItalic : L"", s.face.c_str());
     }
     if (options.addSpace == 3) {
         // Letter-spaced text: a character whose advance goes beyond the font's width by more than
         // a tenth of the height is followed by a space (never inside the coordinate prefix).
         const int slack = word.height / 5 / 2;
-        for (size_t i = 0; i < word.text.size(); ++i) {
+        const size_t n = word.text.size();
+        for (size_t i = 0; i < n; ++i) {
             text += word.text[i];
-            if (i + 1 < word.text.size() && i < word.advances.size() && word.text[i] != L'\\' &&
-                word.advances[i] - word.charWidth > slack && word.charWidth > 0)
+            const size_t a = word.backwards ? n - 1 - i : i;  // the character's own advance
+            if (i + 1 < n && a < word.advances.size() && word.text[i] != L'\\' &&
+                word.advances[a] - word.charWidth > slack && word.charWidth > 0)
                 text += L' ';
         }
     } else {

@@ -12,6 +12,7 @@
 #include "base/UniqueHandle.h"
 #include "emfimage/FontResource.h"
 #include "emfimage/PageTextState.h"
+#include "job/ContentMail.h"
 #include "emfimage/PagesPerSheet.h"
 #include "job/JobSettings.h"
 #include "job/Plugin.h"
@@ -88,15 +89,16 @@ public:
     const MarkerScanner* PageMarkers() const { return &m_pageText.markers; }
     // Takes the fields of the page's markers: mail fields, P1 and P2, the content's file name.
     void NotePageMarkerFields();
+    // Whether this page's mail fields are taken, and taking them.
+    bool TakesPageMailFields() const;
+    void NotePageMailFields(const ContentMailFields& page);
     // Each page's text as laid out, in page order.
     const std::vector<std::wstring>& PageTexts() const { return m_pageTexts; }
     using FieldValues = std::pair<std::wstring, std::vector<std::wstring>>;
     // The named marker fields of the document, by name in order of appearance.
     const std::vector<FieldValues>& MarkerFields() const { return m_markerFields; }
-    // The values content-based e-mail takes from the page text, for the post-print records.
-    struct ContentMailFields {
-        std::wstring to, cc, bcc, subject, body, attachment, p1, p2;
-    };
+    // The values content-based e-mail takes from the page text, for the post-print records: of
+    // the first page, or with "Multipage Content Based Email" of the pages of the current file.
     const ContentMailFields& MailFields() const { return m_mailFields; }
     // The text the job handed to the clients in memory.
     const std::wstring& MemoryText() const { return m_szMemoryText; }

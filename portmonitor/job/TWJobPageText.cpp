@@ -28,19 +28,6 @@ constexpr wchar_t kFieldAttachment[] = L"Attachment";
 constexpr wchar_t kFieldFilename[] = L"Filename";
 constexpr wchar_t kFieldP1[] = L"P1";
 constexpr wchar_t kFieldP2[] = L"P2";
-constexpr wchar_t kJoinAddresses[] = L"; ";
-constexpr wchar_t kJoinWords[] = L" ";
-constexpr wchar_t kJoinList[] = L";";
-
-std::wstring Join(const std::vector<std::wstring>& values, const wchar_t* separator) {
-    std::wstring out;
-    for (const std::wstring& v : values) {
-        if (!out.empty()) out += separator;
-        out += v;
-    }
-    return out;
-}
-
 }  // namespace
 
 bool CTWJob::PageTextNeeded() const {
@@ -69,6 +56,9 @@ TextLayoutOptions CTWJob::TextLayout() const {
     o.wordCoordinates = m_bDisplayWordCoordinates;
     o.lineAdjustment = m_nLineAdjustment;
     o.yDpi = DmYDpi(&m_sDevMode);
+    // A landscape page that the paper rotation turns: its words are placed on the turned page.
+    if (m_bHasDevMode && m_sDevMode.HasFlag(dmflag::IsRotatePaperEnabled) && IsLandscape(&m_sDevMode))
+        o.turnedPageHeight = m_sDevMode.Read<LONG>(dmoff::PageHeightInPixels);
     return o;
 }
 
@@ -88,6 +78,7 @@ void CTWJob::StartPageText() {
     m_pageText.markers.Reset();
     m_pageText.heading.clear();
     m_pageText.pageText.clear();
+    m_pageText.wordsRead = false;
     m_ocr.ClearResultText();
     if (m_pageText.collector) m_pageText.collector->StartPage();
     if (!m_sDevMode.HasFlag(dmflag::IsWriteTextEnabled)) return;
@@ -107,20 +98,31 @@ void CTWJob::NotePageMarkerFields() {
         if (known == m_markerFields.end()) m_markerFields.push_back({f.name, {f.value}});
         else known->second.push_back(f.value);
     }
-    const bool first = IsFirstDocumentPage();
-    const bool everyPage = IsMultipageContentBasedEmail(&m_sDevMode, m_dwJobID);
-    if (!first && !everyPage) return;
+    if (!TakesPageMailFields()) return;
     TW_TRACE(L"Calling ExtractMailMerge() 6");
-    m_mailFields.p1 = Join(markers.Values(kFieldP1), kJoinWords);
-    m_mailFields.p2 = Join(markers.Values(kFieldP2), kJoinWords);
-    m_mailFields.to = Join(markers.Values(kFieldEmailTo), kJoinAddresses);
-    m_mailFields.cc = Join(markers.Values(kFieldEmailCc), kJoinAddresses);
-    m_mailFields.bcc = Join(markers.Values(kFieldEmailBcc), kJoinAddresses);
-    m_mailFields.subject = Join(markers.Values(kFieldSubject), kJoinWords);
-    m_mailFields.body = Join(markers.Values(kFieldBody), kJoinWords);
-    m_mailFields.attachment = Join(markers.Values(kFieldAttachment), kJoinList);
-    const std::wstring name = Join(markers.Values(kFieldFilename), kJoinList);
+    ContentMailFields page;
+    page.p1 = JoinValues(markers.Values(kFieldP1), kJoinWords);
+    page.p2 = JoinValues(markers.Values(kFieldP2), kJoinWords);
+    page.to = JoinValues(markers.Values(kFieldEmailTo), kJoinAddresses);
+    page.cc = JoinValues(markers.Values(kFieldEmailCc), kJoinAddresses);
+    page.bcc = JoinValues(markers.Values(kFieldEmailBcc), kJoinAddresses);
+    page.subject = JoinValues(markers.Values(kFieldSubject), kJoinWords);
+    page.body = JoinValues(markers.Values(kFieldBody), kJoinWords);
+    page.attachment = JoinValues(markers.Values(kFieldAttachment), kJoinList);
+    NotePageMailFields(page);
+    const std::wstring name = JoinValues(markers.Values(kFieldFilename), kJoinList);
     if (!name.empty()) SetContentDocumentName(name);
+}
+
+// The first page gives the document's mail fields; with "Multipage Content Based Email" every
+// page adds to those of the file it goes to (the hand-off of each file starts them afresh).
+bool CTWJob::TakesPageMailFields() const {
+    return IsFirstDocumentPage() || IsMultipageContentBasedEmail(&m_sDevMode, m_dwJobID);
+}
+
+void CTWJob::NotePageMailFields(const ContentMailFields& page) {
+    if (IsMultipageContentBasedEmail(&m_sDevMode, m_dwJobID)) m_mailFields.Append(page);
+    else if (IsFirstDocumentPage()) m_mailFields = page;
 }
 
 // Content-based naming: the page goes to the file its text names, inside the output directory.
@@ -166,6 +168,13 @@ BOOL CTWJob::WritePageText() {
     const std::wstring text = m_pageText.heading + collector.Layout(TextLayout());
     m_pageText.pageText = text;
     m_pageTexts.push_back(text);
+    if (IsSimpleContentBasedEmail(&m_sDevMode, m_dwJobID) && TakesPageMailFields()) {
+        // Simple content-based e-mail writes to the addresses the page shows.
+        const std::wstring found = JoinValues(FindMailAddresses(text), kJoinAddresses);
+        m_mailFields.addresses = IsMultipageContentBasedEmail(&m_sDevMode, m_dwJobID)
+                                     ? JoinTwo(m_mailFields.addresses, found, kJoinAddresses)
+                                     : found;
+    }
     TW_TRACE(L"Saving the TCTextOut object into a text file");
     if (IsDriverCoverPage()) return TRUE;
     if (m_textOutput.generateInMemory) {

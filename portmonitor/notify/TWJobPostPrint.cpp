@@ -30,6 +30,7 @@ constexpr wchar_t kOcrTextEditorSetting[] = L"Text Editor";
 constexpr wchar_t kLogStarterFailed[] = L"InitApplicationStarter: cannot start '%s'. Error: %d";
 constexpr wchar_t kLogDirectStartFailed[] = L"StartApplication: cannot start '%s'. Error: %d";
 constexpr wchar_t kLogEventFailed[] = L"Error creating the mutex";
+constexpr wchar_t kLogNotIdle[] = L"StartApplication: '%s' took no input within %d ms; the job goes on";
 
 bool HasStartFlag(const TarnwellDEVMODE* dm, DWORD flag) { return !dm || dm->HasStartFlag(flag); }
 
@@ -95,7 +96,10 @@ bool CTWJob::LaunchProcess(const wchar_t* application, std::wstring commandLine,
     }
     UniqueKernelObject process(pi.hProcess), thread(pi.hThread);
     if (IJobObserver* observer = JobObserver()) observer->OnProcessStarted(*this, commandLine.c_str(), process.get());
-    if (waitForIdle) ::WaitForInputIdle(process.get(), kInputIdleTimeoutMs);
+    // A program that never takes input costs the job this wait and no more.
+    if (waitForIdle && ::WaitForInputIdle(process.get(), kInputIdleTimeoutMs) == WAIT_TIMEOUT)
+        MessageCaptureLog().print(diag::kLevelInfo, kLogNotIdle, application ? application : commandLine.c_str(),
+                                  static_cast<int>(kInputIdleTimeoutMs));
     return true;
 }
 

@@ -19,6 +19,10 @@ uploader::UploaderJob CTWJob::UploaderFacts() const {
     job.fileFormat = m_settings.dwEffectiveFormat;
     job.groupFile = MainGroupFile();
     job.printerName = m_szPrinterName;
+    job.contentEmail = IsContentBasedEmail(DevMode(), m_dwJobID);
+    job.simpleContentEmail = IsSimpleContentBasedEmail(DevMode(), m_dwJobID);
+    job.multipageContentEmail = IsMultipageContentBasedEmail(DevMode(), m_dwJobID);
+    job.mail = &m_mailFields;
     return job;
 }
 
@@ -59,6 +63,7 @@ void CTWJob::WriteFileHandOffRecords(bool) {
     if (IsSendInEmail(dm, m_dwJobID)) {
         if (!m_bFileHandedOff && IsContentEmailChosen()) uploader::WriteEmailSendingProgramforStartApp(job, true);
         uploader::WriteEmailFileEntry(job, page, file);
+        if (IsContentEmailChosen()) uploader::WriteEmailContentEntry(job, page);
     }
     if (IsSharePointUpload(dm, m_dwJobID)) uploader::WriteSharePointFileEntry(job, page, file);
     if (IsFtpRouteOn()) uploader::WriteFtpFileEntry(job, page, file);
@@ -72,6 +77,8 @@ void CTWJob::WriteFileHandOffRecords(bool) {
             uploader::WritePipeRouteFileEntry(job, uploader::kMFilesRoute, group(m_szMFilesGroupFile));
     }
     m_bFileHandedOff = true;
+    // Each file's message takes the values of its own pages.
+    if (job.multipageContentEmail) m_mailFields.ClearMail();
     TW_TRACE(L"< CTWJob::WriteFileHandOffRecords");
 }
 

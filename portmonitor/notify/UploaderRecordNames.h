@@ -34,6 +34,17 @@ inline constexpr wchar_t kReadyYes[] = L"YES";
 inline constexpr wchar_t kFlags[] = L"Flags";
 inline constexpr wchar_t kFileFormatValue[] = L"File format";
 
+// The e-mail record's own settings, and the per-file values of content-based e-mail in them.
+inline constexpr wchar_t kEmailSettingsKey[] = L"Email Settings";
+inline constexpr wchar_t kEmailTo[] = L"Email To";
+inline constexpr wchar_t kEmailCc[] = L"Email Cc";
+inline constexpr wchar_t kEmailBcc[] = L"Email Bcc";
+inline constexpr wchar_t kEmailSubject[] = L"Email Subject";
+inline constexpr wchar_t kEmailBody[] = L"Email Body";
+inline constexpr wchar_t kAttachment[] = L"Attachment";
+inline constexpr wchar_t kPerFileFormat[] = L"%s %d";  // value name and file number: "Email To 2"
+inline constexpr wchar_t kEmailCount[] = L"Email Count";
+
 // One route as a reader walks them: its record key and the program value(s) it names.
 struct RouteNames {
     const wchar_t* records;

@@ -1,6 +1,8 @@
 // The e-mail, SharePoint, HTTP, database and M-Files records and the per-file entries.
 #include "notify/UploaderRecords.h"
 
+#include <vector>
+
 #include "base/Registry.h"
 #include "base/WideString.h"
 #include "job/SettingsNames.h"
@@ -24,7 +26,6 @@ constexpr wchar_t kGroupFileName[] = L"Group File Name";
 constexpr wchar_t kUserName[] = L"UserName";
 constexpr wchar_t kComputerName[] = L"ComputerName";
 constexpr wchar_t kEmailProgramSettings[] = L"Email Program Settings";
-constexpr wchar_t kEmailSettingsKey[] = L"Email Settings";
 constexpr wchar_t kSharePointUtilitySettings[] = L"SharePoint utility Settings";
 constexpr wchar_t kSharePointSettingsKey[] = L"SharePoint Settings";
 constexpr DWORD kFlagsInMemory = 2;
@@ -36,6 +37,7 @@ constexpr wchar_t kLogPrinterName[] = L"WriteFileNameToRegistryforStartApp: Erro
 constexpr wchar_t kLogGroupFile[] = L"WriteFileNameToRegistryforStartApp: Error saving group filename. Error code: %d";
 constexpr wchar_t kLogReady[] = L"WriteFileNameToRegistryforStartApp: Error set 'Ready' value. Error: %d";
 constexpr wchar_t kLogCount[] = L"WriteFileNameToRegistryforStartApp: Error saving email count. Error code: %d";
+constexpr wchar_t kLogAddress[] = L"WriteFileNameToRegistryforStartApp: Error saving email address. Error code: %d";
 
 bool Logged(LSTATUS status, const wchar_t* text) {
     if (status != ERROR_SUCCESS) MessageCaptureLog().print(diag::kLevelError, text, static_cast<int>(status));
@@ -65,8 +67,8 @@ bool PutFileName(HKEY key, DWORD page, const std::wstring& fileName) {
 // Values an e-mail record copies for its own settings.
 constexpr std::initializer_list<const wchar_t*> kEmailValues = {
     L"Sender Client", L"SMTP Server", L"SMTP Port", L"SMTP Sender Email", L"SMTP UserName", L"SMTP Password",
-    L"SMTP Enable SSL", L"Email Sender", L"Email To", L"Email Cc", L"Email Bcc", L"Email Subject", L"Email Body",
-    L"Attachment", L"Logging Directory", L"Audit Logging Directory", L"Email Send Silently", L"Ask For Address",
+    L"SMTP Enable SSL", L"Email Sender", kEmailTo, kEmailCc, kEmailBcc, kEmailSubject, kEmailBody,
+    kAttachment, L"Logging Directory", L"Audit Logging Directory", L"Email Send Silently", L"Ask For Address",
     L"Logging Enabled", L"Audit Logging Enabled", L"Disable About Box Links", L"Disable Email Settings",
     L"Display Email Sent Successfully Message", L"Display Error Message", L"Delete Files After Sending",
     L"Content Based Email", L"Simple Content Based Email", L"Multipage Content Based Email"};
@@ -75,6 +77,32 @@ constexpr std::initializer_list<const wchar_t*> kSharePointValues = {
     L"SharePoint Server", L"SharePoint Directory", L"SharePoint User", L"SharePoint Pass",
     L"SharePoint Silent", L"SharePoint HTTPS", L"SharePoint Delete", L"SharePoint Logfile"};
 constexpr std::initializer_list<const wchar_t*> kSharePointExpanded = {L"SharePoint Logfile"};
+
+// What content-based e-mail adds to each value of the e-mail settings: the recipients are the
+// page's addresses (simple content-based e-mail) and its "EmailTo" values (content-based e-mail).
+struct MailAddition {
+    const wchar_t* name;
+    std::wstring text;
+    const wchar_t* separator;
+};
+std::vector<MailAddition> MailAdditions(const UploaderJob& job) {
+    const ContentMailFields& m = *job.mail;
+    const std::wstring to = JoinTwo(job.simpleContentEmail ? m.addresses : std::wstring(),
+                                    job.contentEmail ? m.to : std::wstring(), kJoinAddresses);
+    return {{kEmailTo, to, kJoinAddresses},         {kEmailCc, m.cc, kJoinAddresses},
+            {kEmailBcc, m.bcc, kJoinAddresses},     {kEmailSubject, m.subject, kJoinWords},
+            {kEmailBody, m.body, kJoinWords},       {kAttachment, m.attachment, kJoinList}};
+}
+
+// The record's copy of the settings gets the pages' values after its own.
+bool MergeContentMail(const UploaderJob& job, HKEY own) {
+    for (const MailAddition& a : MailAdditions(job)) {
+        if (a.text.empty()) continue;
+        const std::wstring merged = JoinTwo(ReadString(own, a.name).value_or(L""), a.text, a.separator);
+        if (!PutText(own, a.name, merged, kEmailWriter)) return false;
+    }
+    return true;
+}
 
 }  // namespace
 
@@ -98,6 +126,9 @@ bool WriteEmailSendingProgramforStartApp(const UploaderJob& job, bool contentBas
         ok = own && CopyValues(job, source, own.get(), kEmailValues, kEmailExpanded, kEmailWriter) &&
              CopyValues(job, FullPath(job, settings::kEmailSettings), own.get(), {settings::kMailvaneData}, {},
                         kEmailWriter);
+        // One message for the document: its pages' values join the settings' own. (Per file
+        // they go into numbered values instead.)
+        if (ok && contentBased && job.mail && !job.multipageContentEmail) ok = MergeContentMail(job, own.get());
     } else if (ok) {
         ok = PutText(k, kEmailProgramSettings, FullPath(job, settings::kPostPrintSettings), kEmailWriter);
     }
@@ -147,6 +178,22 @@ bool WriteEmailFileEntry(const UploaderJob& job, DWORD page, const std::wstring&
     return key && PutFileName(key.get(), page, fileName) &&
            Logged(SetDwordValue(key.get(), kCount, page), kLogCount) &&
            Logged(SetString(key.get(), kPrinterName, job.printerName), kLogPrinterName);
+}
+
+bool WriteEmailContentEntry(const UploaderJob& job, DWORD page) {
+    UniqueHKey key = OpenRecord(job, kEmailRecords, kFileWriter);
+    UniqueHKey own = key ? CreateKey(key.get(), kEmailSettingsKey, KEY_SET_VALUE | KEY_QUERY_VALUE) : UniqueHKey();
+    if (!own) return false;
+    const HKEY k = own.get();
+    if (!job.multipageContentEmail || !job.mail) return Logged(SetDwordValue(k, kEmailCount, 0), kLogCount);
+    const int n = static_cast<int>(page);
+    for (const MailAddition& a : MailAdditions(job)) {
+        // The recipients of each file's message include the settings' own; the rest are the file's.
+        const std::wstring text =
+            a.name == kEmailTo ? JoinTwo(ReadString(k, kEmailTo).value_or(L""), a.text, a.separator) : a.text;
+        if (!Logged(SetString(k, FormatW(kPerFileFormat, a.name, n).c_str(), text), kLogAddress)) return false;
+    }
+    return Logged(SetDwordValue(k, kEmailCount, page), kLogCount);
 }
 
 bool WriteSharePointFileEntry(const UploaderJob& job, DWORD page, const std::wstring& fileName) {

@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "job/ContentMail.h"
 #include "notify/JobEnvironment.h"
 #include "notify/UploaderRecordNames.h"
 
@@ -27,6 +28,9 @@ struct UploaderJob {
     DWORD fileFormat = 0;         // the job's effective output format code
     std::wstring groupFile;       // the main group file
     std::wstring printerName;     // the spooler's printer name
+    // Content-based e-mail: the kinds that are on, and what the pages gave.
+    bool contentEmail = false, simpleContentEmail = false, multipageContentEmail = false;
+    const ContentMailFields* mail = nullptr;
 };
 
 // The three routes that may receive their output through a pipe instead of files.
@@ -48,6 +52,10 @@ bool WritePipeRouteProgramforStart(const UploaderJob& job, const PipeRoute& rout
 
 // Per finished file, `page` being the file's page number.
 bool WriteEmailFileEntry(const UploaderJob& job, DWORD page, const std::wstring& fileName);
+// Content-based e-mail: with "Multipage Content Based Email" the file's own recipients, subject,
+// body and attachments and "Email Count" = `page` in the record's "Email Settings"; otherwise
+// "Email Count" = 0 there.
+bool WriteEmailContentEntry(const UploaderJob& job, DWORD page);
 bool WriteSharePointFileEntry(const UploaderJob& job, DWORD page, const std::wstring& fileName);
 bool WriteFtpFileEntry(const UploaderJob& job, DWORD page, const std::wstring& fileName);
 // "Group Filename" (the route's own group file, else the main one), then "Ready" = "YES" again.

@@ -22,8 +22,8 @@ constexpr WriterErrorCodes kEmfCodes{emferr::kNoPageData, emferr::kNoFileName, e
 constexpr double kPelsPerMetrePerInch = 39.37;
 constexpr LONG kFrameUnitsPerInch = 2540;  // hundredths of a millimetre
 
-// Text, OCR and content extraction happen while the page is rendered: a metafile page must be
-// rendered for them even though its raster is not what the file receives.
+// Text, OCR and content extraction happen while the page is rendered: a metafile page sent to the
+// clients must be rendered for them even though its raster is not what they receive.
 bool NeedsRenderingForContent(const TarnwellDEVMODE& dm, DWORD jobId) {
     return dm.HasFlag(dmflag::IsWriteTextEnabled) || IsOcrEnabled(&dm, jobId) || IsContentBasedEmail(&dm, jobId) ||
            IsSimpleContentBasedEmail(&dm, jobId);
@@ -132,21 +132,27 @@ BOOL CBlEMFFile::SaveFile(HGLOBAL pageData, SIZE_T pageDataSize, const wchar_t* 
     const bool mailMergeText = m_devMode.HasFlag(dmflag::IsWriteTextEnabled) && m_devMode.HasFlag(dmflag::IsMailMergeEnabled);
     // Raw data, text for mail merge and pages per sheet take the rendered page (the sheet).
     if (!isEMF || mailMergeText || m_pJob->Sheet().Count() >= 2) return SaveRenderedPage(pageData, pageDataSize, name, isEMF);
-    if (pageData && pageData != kPendingSheetData && NeedsRenderingForContent(m_devMode, m_pJob->JobId())) {
-        CEMFImage image(m_pJob);
-        if (!image.Create(pageData, pageDataSize, m_devMode)) return FALSE;
-    }
-    if (!m_pJob->RenameByContent(name)) return FALSE;
+    const bool turned = PageRotationCode(m_devMode) != 0;
+    if (pageData && pageData != kPendingSheetData && !ReadPageContent(pageData, pageDataSize, turned)) return FALSE;
+    // A turned page's text is read while it is re-recorded: it is named after that.
+    if (!turned && !m_pJob->RenameByContent(name)) return FALSE;
     if (!pageData) {
         m_pJob->HandleError(emferr::kNoPageData, __FILE__, __LINE__);
         return FALSE;
     }
+    if (turned) return SaveTurnedPage(pageData, pageDataSize, name);
     if (name.empty()) {
         m_pJob->HandleError(emferr::kNoFileName, __FILE__, __LINE__);
         return FALSE;
     }
-    if (PageRotationCode(m_devMode) != 0) return SaveTurnedPage(pageData, pageDataSize, name);
     return SavePageData(pageData, pageDataSize, name);
+}
+
+// Only OCR needs the page's pixels; its text, markers and fields are read from its records.
+BOOL CBlEMFFile::ReadPageContent(HGLOBAL pageData, SIZE_T pageDataSize, bool turned) {
+    CEMFImage image(m_pJob);
+    if (IsOcrEnabled(&m_devMode, m_pJob->JobId())) return image.Create(pageData, pageDataSize, m_devMode);
+    return turned || image.ReadEnhMetaFileText(pageData, pageDataSize, m_devMode);
 }
 
 BOOL CBlEMFFile::SaveRenderedPage(HGLOBAL pageData, SIZE_T pageDataSize, const std::wstring& fileName, BOOL isEMF) {
@@ -161,12 +167,17 @@ BOOL CBlEMFFile::SaveRenderedPage(HGLOBAL pageData, SIZE_T pageDataSize, const s
 }
 
 // A turned page: re-recorded through the vector path with its stamps, then copied to the file.
-BOOL CBlEMFFile::SaveTurnedPage(HGLOBAL pageData, SIZE_T pageDataSize, const std::wstring& fileName) {
+BOOL CBlEMFFile::SaveTurnedPage(HGLOBAL pageData, SIZE_T pageDataSize, std::wstring fileName) {
     CEMFImage image(m_pJob);
     TarnwellDEVMODE dm = m_devMode;
     UniqueEnhMetaFile page, stamps;
     VectorSize size, dpi;
     if (!image.CreateEnhMetaFileExt(pageData, pageDataSize, dm, page, stamps, size, dpi, TRUE) || !page) return FALSE;
+    if (!m_pJob->RenameByContent(fileName)) return FALSE;
+    if (fileName.empty()) {
+        m_pJob->HandleError(emferr::kNoFileName, __FILE__, __LINE__);
+        return FALSE;
+    }
     UniqueDC reference = OpenReferenceDC(m_pJob->PrinterName(), dm);
     if (!reference) {
         TW_TRACE(L"CEMFImage: CreateDC FAILED !!! ");

@@ -15,7 +15,9 @@ public:
 
 private:
     BOOL SaveRenderedPage(HGLOBAL pageData, SIZE_T pageDataSize, const std::wstring& fileName, BOOL isEMF);
-    BOOL SaveTurnedPage(HGLOBAL pageData, SIZE_T pageDataSize, const std::wstring& fileName);
+    // Reads what the job takes from the page's content before the page is written.
+    BOOL ReadPageContent(HGLOBAL pageData, SIZE_T pageDataSize, bool turned);
+    BOOL SaveTurnedPage(HGLOBAL pageData, SIZE_T pageDataSize, std::wstring fileName);
     BOOL SavePageData(HGLOBAL pageData, SIZE_T pageDataSize, const std::wstring& fileName);
 };
 

@@ -9,12 +9,14 @@ import tempfile
 import time
 import unittest
 
+from text_pages import text_page
 from twprint_runner import BIN, run, run_report, unique, win
 
 ROOT = os.environ.get("TW_ROOT", os.path.join(os.path.dirname(__file__), "..", ".."))
 EMF = os.path.join(ROOT, "examples", "page1.emf")
 STARTER = win(os.path.abspath(os.path.join(BIN, "TuMAppTS.exe")))
 RECORDER = win(os.path.abspath(os.path.join(BIN, "twrecordargs.exe")))
+NO_IDLE = win(os.path.abspath(os.path.join(BIN, "twnoidle.exe")))
 JOB_ID = 7
 
 # Start flags of the DEVMODE.
@@ -28,6 +30,35 @@ def values(record):
 
 def kinds_args(kinds):
     return [a for i, k in enumerate(kinds) for a in ("--dm", f"StartAppParameter{i}={k}")]
+
+
+class CaptureLog:
+    """The monitor's message capture log switched on (C:\\PrnDebug.ini) while the block runs; the
+    e2e tests never run at the same time, so the switch file is this test's alone."""
+    def __init__(self):
+        prefix = os.environ.get("WINEPREFIX", os.path.join(BIN, "..", "wineprefix"))
+        self.switches = os.path.join(prefix, "drive_c", "PrnDebug.ini")
+        self.log = os.path.join(prefix, "drive_c", "Temp", "MessageCapture_PORTMON_DLL.txt")
+        self.start = 0
+
+    def __enter__(self):
+        assert not os.path.exists(self.switches), "a switch file is in the way"
+        os.makedirs(os.path.dirname(self.log), exist_ok=True)
+        self.start = os.path.getsize(self.log) if os.path.exists(self.log) else 0
+        with open(self.switches, "w", newline="") as f:
+            f.write("[Setting]\r\nMessage Capture Log Level=3\r\n")
+        return self
+
+    def __exit__(self, *exc):
+        os.remove(self.switches)
+
+    def text(self):
+        """What the monitor logged since the block began."""
+        if not os.path.exists(self.log):
+            return ""
+        with open(self.log, "rb") as f:
+            f.seek(self.start)
+            return f.read().decode("utf-8", "replace")
 
 
 class PostPrintCase(unittest.TestCase):
@@ -48,7 +79,7 @@ class PostPrintCase(unittest.TestCase):
         run("ports", "delete", self.port)
         self.tmp.cleanup()
 
-    def job(self, *args, pages=2, flags=None, starter=STARTER, app=RECORDER, kinds=ALL_KINDS):
+    def job(self, *args, pages=2, flags=None, starter=STARTER, app=RECORDER, kinds=ALL_KINDS, files=None, wait=True):
         settings = ["--set", f"Application Starter\\EXE Name=sz:{starter}",
                     "--set", f"Application Starter\\Log File=sz:{win(self.log)}",
                     "--set", "Application Starter\\Ready Timeout=dword:60",
@@ -58,7 +89,8 @@ class PostPrintCase(unittest.TestCase):
         start = time.monotonic()
         code, report, err = run_report("--port", self.port, "--printer", self.printer, "--out", win(self.out),
                                        "--job-id", str(JOB_ID), "--format", "0", "--doc", "Quarterly Report",
-                                       "--wait-post-print", "60", *settings, *start_args, *args, *([EMF] * pages))
+                                       *(["--wait-post-print", "60"] if wait else []), *settings, *start_args, *args,
+                                       *(files or [EMF] * pages))
         self.elapsed = time.monotonic() - start
         self.assertEqual(code, 0, f"twprint exited {code}: {err!r}")
         return report
@@ -204,6 +236,59 @@ class PostPrint(PostPrintCase):
         self.assertEqual(values(self.record(report))["Ready"], "YES")
         self.assertFalse(report["job"]["failed"])
 
+    def test_a_start_application_that_never_takes_input_costs_a_bounded_wait(self):
+        # twnoidle.exe never reads a message: waiting for it to take input never ends by itself.
+        # It stays 8 s (Wine hands it twprint's output, which the test reads to its end).
+        alive = os.path.join(self.tmp.name, "alive")
+        open(alive, "w").close()
+        custom = f"--until-gone {win(alive)} --busy 8000"
+        settings = ["--set", f"Start Application\\Custom Parameter=sz:{custom}"]
+        try:
+            # Started by the monitor: it waits 2 s for the program, then the job goes on, and says so.
+            with CaptureLog() as log:
+                report = self.job(*settings, flags=ENABLED | PASS | FROM_MONITOR | CUSTOM_FROM_SETTINGS,
+                                  app=NO_IDLE, kinds=[7], pages=1, wait=False)
+            self.assertIn("took no input within 2000 ms", log.text())
+            spent = sum(c.get("ms", 0) for c in report["calls"])
+            self.assertGreaterEqual(spent, 1900, report["calls"])
+            self.assertLess(spent, 15000, report["calls"])
+            self.assertFalse(report["job"]["failed"], report["job"]["status"])
+            self.assertTrue(report["files"] and all(f["exists"] for f in report["files"]))
+            self.assertEqual([p["command_line"] for p in report["processes"]], [f" {custom} "])
+            self.assertFalse(report["processes"][0]["ended"])
+            # Through the application starter before printing: the job waits for the ready event
+            # no longer than "Start Application Timeout", although the starter gives the program 5 s
+            # to take input before it signals. ("EndDoc Delay" keeps the job long enough for the
+            # starter to see the record: no call of the job may take 5 s.)
+            report = self.job(*settings, "--ini", "Default Settings\\Start Application Timeout=500",
+                              "--ini", "Default Settings\\EndDoc Delay=3000",
+                              flags=ENABLED | BEFORE | PASS | CUSTOM_FROM_SETTINGS, app=NO_IDLE, kinds=[7], pages=1,
+                              wait=False)
+            longest = max(c.get("ms", 0) for c in report["calls"])
+            self.assertLess(longest, 4500, report["calls"])
+            self.assertTrue(report["files"] and all(f["exists"] for f in report["files"]))
+            deadline = time.monotonic() + 20
+            while len(self.runs()) < 2 and time.monotonic() < deadline:
+                time.sleep(0.2)
+            self.assertEqual(len(self.runs()), 2, self.starter_log())  # each job started it once
+        finally:
+            os.remove(alive)  # the programs end
+
+    def test_records_that_cannot_be_written_cost_no_output(self):
+        # Below a volatile key no lasting record can be made: the post-print record is lost, the
+        # job and its files are not, and nothing is started for a record that never came.
+        with CaptureLog() as log:
+            report = self.job("--volatile-key", "PostPrint_TMP", *ROUTES[:4], flags=ENABLED | PASS, pages=2)
+        self.assertRegex(log.text(), r"WriteProcessDataToRegistry: Cannot create key: .*PostPrint_TMP\\\d+\. Error: \d+")
+        self.assertFalse(report["job"]["failed"], report["job"]["status"])
+        self.assertEqual(len(report["files"]), 2)
+        self.assertTrue(all(f["exists"] for f in report["files"]))
+        keys = [r["key"] for r in report["post_print"]["records"]]
+        self.assertFalse([k for k in keys if "\\PostPrint_TMP\\" in k], keys)
+        email = values(self.record(report, "Email_TMP"))  # the other records are written
+        self.assertEqual(email["Count"], 2)
+        self.assertEqual(self.runs(), [])
+
     def test_no_hand_off_allocates_nothing(self):
         report = self.job()
         self.assertIsNone(report["post_print"]["id"])
@@ -262,6 +347,66 @@ class Uploaders(PostPrintCase):
         email = values(self.record(report, "Email_TMP"))
         self.assertEqual(len(self.files(email)), 1)
         self.assertEqual(email["Count"], 1)
+
+
+MAIL = ["--set", "Post Print Settings\\Send in email=sz:yes",
+        "--set", "Post Print Settings\\Email Settings\\Email To=sz:desk@example.com",
+        "--set", "Post Print Settings\\Email Settings\\Email Subject=sz:Statement"]
+CONTENT = ["--set", "Post Print Settings\\Email Settings\\Content Based Email=sz:yes"]
+MULTIPAGE = ["--set", "Post Print Settings\\Email Settings\\Multipage Content Based Email=sz:yes"]
+SIMPLE = ["--set", "Post Print Settings\\Email Settings\\Simple Content Based Email=sz:yes"]
+
+
+class ContentMail(PostPrintCase):
+    """E-mail whose recipients, subject and attachments come from the printed pages."""
+    def pages(self):
+        first = [(300, 300, "Dear ##**EmailTo=ann@example.com** and ##**EmailTo=bob@example.com**"),
+                 (300, 400, "##**ES=March** ##**Attachment=terms.pdf** see ##**EmailCC=cc@example.com**")]
+        second = [(300, 300, "##**EmailTo=late@example.com** ##**ES=April**")]
+        paths = []
+        for i, lines in enumerate((first, second)):
+            paths.append(os.path.join(self.tmp.name, f"mail{i}.emf"))
+            with open(paths[-1], "wb") as f:
+                f.write(text_page(lines))
+        return paths
+
+    def own_settings(self, report):
+        key = f"\\Email_TMP\\{report['post_print']['id']}\\Email Settings"
+        found = [r for r in report["post_print"]["records"] if r["key"].endswith(key)]
+        self.assertEqual(len(found), 1, report["post_print"])
+        return values(found[0])
+
+    def test_the_first_pages_values_join_the_settings(self):
+        report = self.job(*MAIL, *CONTENT, files=self.pages())
+        own = self.own_settings(report)
+        self.assertEqual(own["Email To"], "desk@example.com; ann@example.com; bob@example.com")
+        self.assertEqual(own["Email Cc"], "cc@example.com")
+        self.assertEqual(own["Email Subject"], "Statement March")
+        self.assertEqual(own["Attachment"], "terms.pdf")
+        self.assertEqual(own["Email Count"], 0)
+        self.assertNotIn("Email To 1", own)
+        email = values(self.record(report, "Email_TMP"))
+        self.assertEqual(email["Count"], 2)
+        self.assertTrue(email["Email Program Settings"].endswith(f"Email_TMP\\{report['post_print']['id']}"))
+
+    def test_each_file_gets_the_values_of_its_own_pages(self):
+        report = self.job(*MAIL, *CONTENT, *MULTIPAGE, files=self.pages())
+        own = self.own_settings(report)
+        self.assertEqual(own["Email To"], "desk@example.com")
+        self.assertEqual(own["Email To 1"], "desk@example.com; ann@example.com; bob@example.com")
+        self.assertEqual(own["Email To 2"], "desk@example.com; late@example.com")
+        self.assertEqual(own["Email Subject 1"], "March")
+        self.assertEqual(own["Email Subject 2"], "April")
+        self.assertEqual(own["Attachment 1"], "terms.pdf")
+        self.assertEqual(own["Attachment 2"], "")
+        self.assertEqual(own["Email Count"], 2)
+
+    def test_simple_content_mail_writes_to_the_addresses_on_the_page(self):
+        page = os.path.join(self.tmp.name, "letter.emf")
+        with open(page, "wb") as f:
+            f.write(text_page([(300, 300, "Please answer to reply@example.org."), (300, 400, "Thank you")]))
+        report = self.job(*MAIL, *SIMPLE, files=[page])
+        self.assertEqual(self.own_settings(report)["Email To"], "desk@example.com; reply@example.org")
 
 
 if __name__ == "__main__":

@@ -3,12 +3,13 @@ layout and encoding, markers read into the job and hidden from the page image, c
 naming, text collected with image generation off, and the text handed to clients in memory."""
 import glob
 import os
+import re
 import tempfile
 import unittest
 
 from PIL import Image, ImageChops
 
-from text_pages import text_page
+from text_pages import glyph_map, renamed_font, text_page
 from twprint_runner import run, run_report, unique
 
 ROOT = os.environ.get("TW_ROOT", os.path.join(os.path.dirname(__file__), "..", ".."))
@@ -18,6 +19,7 @@ if not os.path.isdir(TESTDATA):
 LETTER = os.path.join(ROOT, "examples", "page1.emf")
 TIKA_PATH = os.path.join(TESTDATA, "poi__SimpleEMF_windows.emf")
 CYRILLIC = os.path.join(TESTDATA, "libemf2svg__test-184.emf")
+MONO_FONT = "/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf"
 
 # What the pages print, line by line, as their authors wrote it.
 TIKA_LINES = ["C:\\Users\\tallison\\", "Idea Projects\\tika-", "asf2-git-1.x\\tika-", "parsers\\src\\test\\",
@@ -59,10 +61,10 @@ class TextOutput(unittest.TestCase):
     def out(self, pattern, directory=None):
         return sorted(glob.glob(os.path.join(directory or self.tmp.name, pattern)))
 
-    def page(self, name, lines):
+    def page(self, name, lines, **options):
         path = os.path.join(self.tmp.name, name)
         with open(path, "wb") as f:
-            f.write(text_page(lines))
+            f.write(text_page(lines, **options))
         return path
 
     def text_file(self, encoding):
@@ -117,6 +119,14 @@ class TextOutput(unittest.TestCase):
         self.assertIn("АБВГДЕЖ", text)
         self.assertIn("Voici un texte en cyrillique", " ".join(text.split()))
 
+    def test_right_to_left_text_in_logical_order(self):
+        # "shalom olam" as the application wrote it, drawn from the right; then a Latin word.
+        hebrew = "\u05E9\u05DC\u05D5\u05DD \u05E2\u05D5\u05DC\u05DD"
+        page = self.page("hebrew.emf", [(300, 300, hebrew), (300, 400, "Total 12")], face="DejaVu Sans")
+        report = self.job("--dm", "IsWriteTextEnabled=1", "--dm", "TextEncoding=1", pages=[page])
+        self.assertEqual(self.text_file(1), hebrew + "\r\nTotal 12\r\n")
+        self.assertEqual(report["job"]["page_text"], [hebrew + "\r\nTotal 12\r\n"])
+
     def test_markers_fill_fields_name_the_file_and_leave_the_image(self):
         marked = self.page("marked.emf", [(300, 300, "Invoice ##**Filename=invoice-77** for"),
                                           (300, 400, "##**EmailTo=ann@example.com**"),
@@ -170,6 +180,60 @@ class TextOutput(unittest.TestCase):
         for text in texts:
             self.assertEqual(text.count("Driver note"), 1, text)
             self.assertTrue(text.endswith("testPDF.pdf\r\nDriver note\r\n"), text)
+
+    def test_pages_kept_as_metafiles_read_the_text_the_drawn_pages_read(self):
+        # Metafile output keeps the page as it came, or turned: its text comes from its records.
+        drawn = self.job("--dm", "IsWriteTextEnabled=1", pages=[TIKA_PATH])["job"]["page_text"]
+        self.assertEqual(drawn, ["\r\n".join(TIKA_LINES) + "\r\n"])
+        for turn in ([], ["--set", "Page Settings\\Rotation=sz:1"]):
+            with self.subTest(turn=turn):
+                for f in self.out("*"):
+                    os.remove(f)
+                report = self.job("--format", "18", "--dm", "IsWriteTextEnabled=1", *turn, pages=[TIKA_PATH])
+                self.assertEqual(report["job"]["page_text"], drawn)
+                self.assertEqual(self.text_file(0), drawn[0])
+                self.assertEqual(len(self.out("*.emf")), 1)
+
+    def test_metafile_pages_are_named_by_their_markers(self):
+        # Naming by content without text output: the markers are read from the page's records.
+        marked = self.page("marked.emf", [(300, 300, "Invoice ##**Filename=invoice-78** for")])
+        for turn in ([], ["--set", "Page Settings\\Rotation=sz:3"]):
+            with self.subTest(turn=turn):
+                out = tempfile.mkdtemp(dir=self.tmp.name)
+                report = self.job("--format", "18", "--dm", "FileGenerationMethod=9", *turn, pages=[marked], out=out)
+                self.assertEqual([os.path.basename(p) for p in self.out("*.emf", out)], ["invoice-78.emf"])
+                self.assertEqual(report["job"]["fields"], {"Filename": ["invoice-78"]})
+
+    def test_a_page_with_its_own_font_gives_its_text(self):
+        # The page carries a font the machine does not have and draws glyph numbers of it: only
+        # that font turns them back into these words (other fonts number Cyrillic otherwise).
+        font = renamed_font(MONO_FONT, "DejaVu Sans Mono", "TarnSpool QA Mon")
+        lines = [(300, 300, "Счёт 2026 Гавань"), (300, 400, "Привет")]
+        glyphs = glyph_map(font)
+        embedded = self.page("embedded.emf", lines, face="TarnSpool QA Mon", font_file=font, glyph_map=glyphs)
+        self.job("--dm", "IsWriteTextEnabled=1", "--dm", "TextEncoding=1", pages=[embedded])
+        self.assertEqual(self.text_file(1), "Счёт 2026 Гавань\r\nПривет\r\n")
+        # Without the font the same glyph numbers read as other characters.
+        os.remove(self.out("*.txt")[0])
+        bare = self.page("bare.emf", lines, face="TarnSpool QA Mon", glyph_map=glyphs)
+        self.job("--dm", "IsWriteTextEnabled=1", "--dm", "TextEncoding=1", pages=[bare])
+        self.assertNotIn("Привет", self.text_file(1))
+
+    def test_word_coordinates_of_a_turned_landscape_page_lie_on_the_turned_page(self):
+        page = self.page("wide.emf", [(300, 300, "Corner")], width_mm=279, height_mm=216)
+        report = self.job("--landscape", "--dm", "IsRotatePaperEnabled=1", "--dm", "IsWriteTextEnabled=1",
+                          "--dm", "AdvancedText=1", "--ini", "Text Output Settings\\Display Word Coordinates=1",
+                          pages=[page])
+        (image,) = report["files"][:1]
+        self.assertLess(image["width"], image["height"])  # the page was turned
+        left, top, right, bottom = map(int, re.match(r"^\[\[(\d+),(\d+),(\d+),(\d+)\]",
+                                                     report["job"]["page_text"][0]).groups())
+        # Near the top left of the landscape page is near the top right of the turned one.
+        self.assertGreater(left, image["width"] // 2)
+        self.assertLess(top, image["height"] // 4)
+        self.assertLessEqual(right, image["width"])
+        self.assertLess(left, right)
+        self.assertLess(top, bottom)
 
     def test_unwritable_text_file_is_reported(self):
         # A directory in the way of the text file: the page fails and the user is told why.

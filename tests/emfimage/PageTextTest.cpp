@@ -2,6 +2,7 @@
 // text turned back into characters, and the markers hidden from the text and from the drawing.
 #include <gtest/gtest.h>
 
+#include <cwchar>
 #include <vector>
 
 #include "support/EmfCorpus.h"
@@ -144,6 +145,39 @@ TEST(GlyphText, MissingGlyphsBecomeQuestionMarksOrTatweels) {
               L"\x0628\x0640\x0640\x062A");
     EXPECT_EQ(tw::ReplaceMissingCharacters(std::wstring(1, missing) + L"\x062A"), L"?\x062A");
     EXPECT_EQ(tw::PlausibilityScore(L"Ab1 .;#"), 5);
+}
+
+// The left and right of the first word in the coordinate layout ("[[left,top,right,bottom]...").
+std::pair<int, int> FirstWordSpan(const tw::TCTextOut& collector) {
+    TextLayoutOptions o = Lines(TextLayoutMode::Advanced);
+    o.wordCoordinates = true;
+    const std::wstring text = collector.Layout(o);
+    int left = 0, top = 0, right = 0;
+    if (::swscanf(text.c_str(), L"[[%d,%d,%d", &left, &top, &right) != 3) return {-1, -1};
+    return {left, right};
+}
+
+TEST(PageTextGeometry, ARunWithNegativeSpacingLiesLeftOfItsReferencePoint) {
+    // The same three letters from the same point, advancing 40 units to the right, then to the left.
+    auto page = [](int step) {
+        return FontPage(L"Liberation Sans", [step](HDC dc) {
+            const INT dx[] = {step, step, step};
+            ::ExtTextOutW(dc, 200, 20, 0, nullptr, L"abc", 3, dx);
+        });
+    };
+    PageRead forward, backward;
+    Read(page(40).get(), forward, Lines());
+    Read(page(-40).get(), backward, Lines());
+    EXPECT_EQ(forward.text, L"abc\n");
+    EXPECT_EQ(backward.text, L"abc\n");
+    const auto [fl, fr] = FirstWordSpan(*forward.state.collector);
+    const auto [bl, br] = FirstWordSpan(*backward.state.collector);
+    ASSERT_GT(fr, fl);
+    // Forward the word starts at the reference point; backward "c" lies two steps left of it
+    // and "a" ends one glyph right of it.
+    EXPECT_LT(bl, fl - (fr - fl) / 3) << bl << " " << fl;
+    EXPECT_LT(br, fr);
+    EXPECT_GT(br, fl);
 }
 
 // ---- Markers

@@ -92,6 +92,20 @@ TEST(TCTextOutLayout, AdvancedPrefixesWordCoordinates) {
     EXPECT_EQ(t.Layout(o), L"[[10,20,50,50][12][B,,][Liberation Sans]]Bold\r\n");
 }
 
+TEST(TCTextOutLayout, WordCoordinatesOnAPageTurnedForThePaper) {
+    // A landscape page 2550 high turned a quarter clockwise: (x, y) goes to (2550 - y, x).
+    TCTextOut t;
+    TextWord w = Word(100, 200, L"Turn", 10, 30);
+    w.style.face = L"F";
+    t.AddWord(w);
+    TextLayoutOptions o = Options(TextLayoutMode::Advanced);
+    o.wordCoordinates = true;
+    o.turnedPageHeight = 2550;
+    EXPECT_EQ(t.Layout(o), L"[[2320,100,2350,140][1][,,][F]]Turn\r\n");
+    o.mode = TextLayoutMode::Plain;  // only the coordinates of the advanced layout turn
+    EXPECT_EQ(t.Layout(o), L"Turn\r\n");
+}
+
 TEST(TCTextOutLayout, LetterSpacedWordsGetInnerSpaces) {
     TCTextOut t;
     TextWord w = Word(0, 0, L"WIDE", 10, 20);
@@ -99,6 +113,14 @@ TEST(TCTextOutLayout, LetterSpacedWordsGetInnerSpaces) {
     t.AddWord(w);
     EXPECT_EQ(t.Layout(Options(TextLayoutMode::Plain, 3)), L"W I D E\r\n");
     EXPECT_EQ(t.Layout(Options(TextLayoutMode::Plain, 2)), L"WIDE\r\n");
+
+    // A word drawn backwards lists its advances from the left: the last character's first.
+    TCTextOut back;
+    TextWord b = Word(0, 0, L"ABCD", 10, 20);
+    b.advances = {10, 30, 10, 10};  // from the left: the wide one belongs to "C"
+    b.backwards = true;
+    back.AddWord(b);
+    EXPECT_EQ(back.Layout(Options(TextLayoutMode::Plain, 3)), L"ABC D\r\n");
 }
 
 TEST(TCTextOutLayout, RightToLeftWordsComeOutInLogicalOrder) {

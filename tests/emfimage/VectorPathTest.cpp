@@ -162,6 +162,48 @@ TEST_F(VectorPath, RawPageFillsThePhysicalPage) {
     EXPECT_TRUE(fx.Job().HasError());
 }
 
+TEST_F(VectorPath, PageTextIsReadAsTheRasterPathReadsIt) {
+    fx.DevMode().Set(L"IsWriteTextEnabled", L"1");
+    const tw::TarnwellDEVMODE rec = fx.DevMode().Record();
+    ASSERT_TRUE(fx.Job().SetDevMode(rec.Bytes(), tw::kDevModeSize, TRUE));
+    const std::string bits = ReadFileBytes(EmfCorpusFile(L"poi__SimpleEMF_windows.emf"));
+    ASSERT_FALSE(bits.empty());
+    tw::PageTextState& text = fx.Job().PageText();
+    tw::TextLayoutOptions lines;
+    lines.lineBreaks = 2;
+    auto nextPage = [&] {
+        text.collector->StartPage();
+        text.wordsRead = false;
+    };
+    {
+        tw::UniqueHGlobal block(GlobalFromBytes(bits));
+        tw::CEMFImage image(&fx.Job());
+        tw::TarnwellDEVMODE raster = rec;
+        ASSERT_TRUE(image.Create(block.get(), bits.size(), raster));
+    }
+    ASSERT_TRUE(text.collector);
+    const std::wstring drawn = text.collector->Layout(lines);
+    EXPECT_NE(drawn.find(L"testPDF.pdf"), std::wstring::npos) << drawn;
+
+    nextPage();
+    ASSERT_TRUE(FromEmf(bits, TRUE).ok);  // turned as well: the words are read before the turn
+    EXPECT_EQ(text.collector->Layout(lines), drawn);
+
+    nextPage();
+    tw::UniqueHGlobal block(GlobalFromBytes(bits));
+    tw::CEMFImage reader(&fx.Job());
+    ASSERT_TRUE(reader.ReadEnhMetaFileText(block.get(), bits.size(), rec));
+    EXPECT_EQ(text.collector->Layout(lines), drawn);
+    EXPECT_TRUE(text.wordsRead);
+
+    // A page that cannot be read is reported, not taken for a page without text.
+    nextPage();
+    const std::string cut = bits.substr(0, bits.size() / 2);
+    tw::UniqueHGlobal broken(GlobalFromBytes(cut));
+    EXPECT_FALSE(reader.ReadEnhMetaFileText(broken.get(), cut.size(), rec));
+    EXPECT_TRUE(fx.Job().HasError());
+}
+
 TEST_F(VectorPath, MessagingIdSurvivesEveryReferenceDc) {
     const std::wstring group = fx.GroupKey(tw::settings::kMessagingInterfaceSettings);
     fx.SetText(tw::settings::kMessagingInterfaceSettings, tw::settings::kUseWindowsSessionId, L"yes");

@@ -227,6 +227,66 @@ TEST_F(UploaderRecord, AContentBasedEmailRecordCarriesItsOwnSettings) {
     EXPECT_EQ(*reinterpret_cast<const DWORD*>(Raw(email, up::kFileFormatValue).second.data()), 7u);
 }
 
+DWORD Dword(const std::pair<DWORD, std::vector<BYTE>>& raw) {
+    return raw.second.size() == sizeof(DWORD) ? *reinterpret_cast<const DWORD*>(raw.second.data()) : 0xFFFFFFFFu;
+}
+
+TEST_F(UploaderRecord, ContentBasedMailAddsThePagesValuesAfterTheSettingsOwn) {
+    const std::wstring settings = Group(tw::settings::kEmailSettings);
+    SetText(settings, up::kEmailTo, L"desk@example.com");
+    SetText(settings, up::kEmailSubject, L"Invoice");
+    tw::ContentMailFields mail;
+    mail.to = L"ann@example.com; bob@example.com";
+    mail.addresses = L"page@example.com";
+    mail.subject = L"77";
+    mail.attachment = L"a.pdf;b.pdf";
+    up::UploaderJob job = Job();
+    job.contentEmail = job.simpleContentEmail = true;
+    job.mail = &mail;
+    ASSERT_TRUE(up::WriteEmailSendingProgramforStartApp(job, true));
+    const std::wstring own = RouteRecord(up::kEmailRecords) + L"\\" + up::kEmailSettingsKey;
+    EXPECT_EQ(Text(own, up::kEmailTo), L"desk@example.com; page@example.com; ann@example.com; bob@example.com");
+    EXPECT_EQ(Text(own, up::kEmailSubject), L"Invoice 77");
+    EXPECT_EQ(Text(own, up::kAttachment), L"a.pdf;b.pdf");  // not in the settings: the pages' alone
+    EXPECT_EQ(Raw(own, up::kEmailCc).first, static_cast<DWORD>(REG_NONE));
+    // One message for the document: no numbered values.
+    ASSERT_TRUE(up::WriteEmailContentEntry(job, 1));
+    EXPECT_EQ(Dword(Raw(own, up::kEmailCount)), 0u);
+    EXPECT_EQ(Raw(own, L"Email To 1").first, static_cast<DWORD>(REG_NONE));
+
+    // Simple content-based e-mail alone takes the page's addresses, not its "EmailTo" values.
+    up::UploaderJob simple = Job();
+    simple.postPrintId = 9;
+    simple.simpleContentEmail = true;
+    simple.mail = &mail;
+    ASSERT_TRUE(up::WriteEmailSendingProgramforStartApp(simple, true));
+    EXPECT_EQ(Text(Group(pp::RecordGroupFormat(up::kEmailRecords, 9)) + L"\\" + up::kEmailSettingsKey, up::kEmailTo),
+              L"desk@example.com; page@example.com");
+}
+
+TEST_F(UploaderRecord, MultipageContentMailGivesEachFileItsOwnValues) {
+    SetText(Group(tw::settings::kEmailSettings), up::kEmailTo, L"desk@example.com");
+    tw::ContentMailFields mail;
+    mail.to = L"ann@example.com";
+    mail.body = L"first";
+    up::UploaderJob job = Job();
+    job.contentEmail = job.multipageContentEmail = true;
+    job.mail = &mail;
+    ASSERT_TRUE(up::WriteEmailSendingProgramforStartApp(job, true));
+    const std::wstring own = RouteRecord(up::kEmailRecords) + L"\\" + up::kEmailSettingsKey;
+    EXPECT_EQ(Text(own, up::kEmailTo), L"desk@example.com");  // each file's message has its own
+    ASSERT_TRUE(up::WriteEmailContentEntry(job, 1));
+    mail.to = L"bob@example.com";
+    mail.body = L"second";
+    ASSERT_TRUE(up::WriteEmailContentEntry(job, 2));
+    EXPECT_EQ(Text(own, L"Email To 1"), L"desk@example.com; ann@example.com");
+    EXPECT_EQ(Text(own, L"Email To 2"), L"desk@example.com; bob@example.com");
+    EXPECT_EQ(Text(own, L"Email Body 1"), L"first");
+    EXPECT_EQ(Text(own, L"Email Body 2"), L"second");
+    EXPECT_EQ(Raw(own, L"Email Cc 2").first, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(Dword(Raw(own, up::kEmailCount)), 2u);
+}
+
 TEST_F(UploaderRecord, AnAbortedUploaderRecordGetsNoEntries) {
     const std::wstring abort = L"Abort";
     const std::wstring ftp = RouteRecord(up::kFtpRecords);

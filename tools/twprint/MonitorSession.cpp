@@ -29,8 +29,9 @@ bool MonitorSession::Initialize(std::wstring& error) {
     return true;
 }
 
-bool MonitorSession::Record(const wchar_t* fn, BOOL result, long long written) {
-    CallRecord rec{fn, result != FALSE, result ? 0 : ::GetLastError(), written};
+bool MonitorSession::Record(const wchar_t* fn, BOOL result, long long written, ULONGLONG start) {
+    CallRecord rec{fn, result != FALSE, result ? 0 : ::GetLastError(), written,
+                   start ? static_cast<long long>(::GetTickCount64() - start) : -1};
     std::lock_guard<std::mutex> lock(m_callsLock);
     m_calls[::GetCurrentThreadId()].push_back(rec);
     return rec.result;
@@ -115,17 +116,24 @@ HANDLE MonitorSession::OpenPort(const std::wstring& name) {
 
 bool MonitorSession::StartDocPort(HANDLE port, const std::wstring& printer, DWORD jobId, const std::wstring& doc) {
     DOC_INFO_1W info{const_cast<LPWSTR>(doc.c_str()), nullptr, nullptr};
-    return Record(L"StartDocPort", m_table->pfnStartDocPort(port, const_cast<LPWSTR>(printer.c_str()), jobId, 1,
-                                                             reinterpret_cast<BYTE*>(&info)));
+    const ULONGLONG start = ::GetTickCount64();
+    const BOOL ok = m_table->pfnStartDocPort(port, const_cast<LPWSTR>(printer.c_str()), jobId, 1,
+                                             reinterpret_cast<BYTE*>(&info));
+    return Record(L"StartDocPort", ok, -1, start);
 }
 
 bool MonitorSession::WritePort(HANDLE port, const BYTE* data, DWORD cb) {
     DWORD written = 0;
+    const ULONGLONG start = ::GetTickCount64();
     BOOL ok = m_table->pfnWritePort(port, const_cast<BYTE*>(data), cb, &written);
-    return Record(L"WritePort", ok, written);
+    return Record(L"WritePort", ok, written, start);
 }
 
-bool MonitorSession::EndDocPort(HANDLE port) { return Record(L"EndDocPort", m_table->pfnEndDocPort(port)); }
+bool MonitorSession::EndDocPort(HANDLE port) {
+    const ULONGLONG start = ::GetTickCount64();
+    const BOOL ok = m_table->pfnEndDocPort(port);
+    return Record(L"EndDocPort", ok, -1, start);
+}
 
 bool MonitorSession::ClosePort(HANDLE port) { return Record(L"ClosePort", m_table->pfnClosePort(port)); }
 

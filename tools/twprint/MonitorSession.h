@@ -19,6 +19,7 @@ struct CallRecord {
     bool result = false;
     DWORD error = 0;        // last error of a failed call
     long long written = -1;  // WritePort: bytes the port reported written
+    long long ms = -1;       // the job's calls: how long the monitor took
 };
 
 struct PortEntry {
@@ -55,7 +56,8 @@ public:
     bool ClosePort(HANDLE port);
 
 private:
-    bool Record(const wchar_t* fn, BOOL result, long long written = -1);
+    // `start`: the tick count before the call, for the calls whose time is reported.
+    bool Record(const wchar_t* fn, BOOL result, long long written = -1, ULONGLONG start = 0);
     bool XcvData(const wchar_t* dataName, const std::wstring& input, DWORD& code);
 
     twhost::HostEnvironment m_host;

@@ -105,7 +105,7 @@ const wchar_t* UsageText() {
            L"         --landscape --dm NAME=VALUE --devmode FILE --save-stream FILE --placeable --text-out X,Y,TEXT\n"
            L"         --set 'GROUP\\VALUE=TYPE:DATA' --ini 'SECTION\\KEY=VALUE' --keep-settings\n"
            L"         --plugin PATH --no-plugin --password TEXT --pages LIST --cancel-after N\n"
-           L"         --wait-post-print SECONDS\n"
+           L"         --wait-post-print SECONDS --volatile-key GROUP\n"
            L"         --listen [--edit-devmode NAME=VALUE] [--listen-behaviour answer|no-answer|short-answer|\n"
            L"                  never-read|disconnect|stall]\n"
            L"--set writes a value below the printer's registry key before the job; GROUP may hold %d\n"
@@ -121,7 +121,9 @@ const wchar_t* UsageText() {
            L"--listen acts as the job's client application: it listens on the job's pipes and window\n"
            L"  and reports every message in the report's \"messages\".\n"
            L"--wait-post-print waits after EndDocPort for the processes the job started (the application\n"
-           L"  starter, a start application) to end, at most SECONDS; the report lists them in \"processes\".\n";
+           L"  starter, a start application) to end, at most SECONDS; the report lists them in \"processes\".\n"
+           L"--volatile-key creates GROUP below the printer's key as a volatile key for the run: no lasting\n"
+           L"  key can be made beneath it, so the records the job would keep there cannot be written.\n";
 }
 
 Options ParseOptions(int argc, wchar_t** argv) {
@@ -190,6 +192,7 @@ Options ParseOptions(int argc, wchar_t** argv) {
         else if (a == L"--listen-behaviour") o.listen.enabled = true, o.listen.behaviour = Behaviour(value());
         else if (a == L"--set") o.registrySettings.push_back(SetArgument(value()));
         else if (a == L"--ini") o.iniSettings.push_back(IniArgument(value()));
+        else if (a == L"--volatile-key") o.volatileKeys.push_back(value());
         else if (a == L"--landscape") o.devmodeSettings.emplace_back(a, L"");
         else if (a == L"--format" || a == L"--out" || a == L"--dpi" || a == L"--color" || a == L"--dither" ||
                  a == L"--paper" || a == L"--dm")
@@ -199,6 +202,7 @@ Options ParseOptions(int argc, wchar_t** argv) {
     }
     if (o.port.empty() || o.printer.empty()) throw UsageError{L"port and printer names must not be empty"};
     for (auto& setting : o.registrySettings) setting.group = ExpandJobId(setting.group, o.jobId);
+    for (auto& group : o.volatileKeys) group = ExpandJobId(group, o.jobId);
     if (!o.streamFiles.empty()) {
         if (!o.pages.empty()) throw UsageError{L"--stream replays a stream: it takes no pages"};
         if (o.listen.enabled && o.streamFiles.size() > 1)

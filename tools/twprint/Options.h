@@ -54,6 +54,7 @@ struct Options {
     // already the job id.
     std::vector<RegistrySetting> registrySettings;  // --set, in the order given
     std::vector<IniSetting> iniSettings;            // --ini, in the order given
+    std::vector<std::wstring> volatileKeys;         // --volatile-key: groups below the printer key
     bool keepSettings = false;
     // --wait-post-print SECONDS: after EndDocPort, wait for the processes the job started.
     unsigned long waitPostPrintSeconds = 0;

@@ -29,7 +29,7 @@ std::wstring DataFilePath(const std::wstring& printer, unsigned long jobId) {
 bool WriteRunSettings(const Options& o, const tw::TarnwellDEVMODE* dm, SettingsWriter& writer, std::wstring& dataFile,
                       std::wstring& error) {
     TW_TRACE(L"> WriteRunSettings");
-    if (!o.registrySettings.empty()) {
+    if (!o.registrySettings.empty() || !o.volatileKeys.empty()) {
         // Without a DEVMODE the monitor has no name to go by; the one twprint would have built
         // carries the printer name in its device name field.
         std::wstring registryName = dm ? tw::settings::PrinterRegistryName(dm)
@@ -43,6 +43,12 @@ bool WriteRunSettings(const Options& o, const tw::TarnwellDEVMODE* dm, SettingsW
             const std::wstring own = s.group.empty() ? registryName : registryName + L"\\" + s.group;
             if (!writer.SetValue(tw::settings::kRoot, own, s.valueName, s.type, s.data, error)) {
                 TW_TRACE_FAILED(L"WriteRunSettings", L"SetValue");
+                return false;
+            }
+        }
+        for (const std::wstring& group : o.volatileKeys) {
+            if (!writer.CreateVolatileKey(tw::settings::kRoot, registryName + L"\\" + group, error)) {
+                TW_TRACE_FAILED(L"WriteRunSettings", L"CreateVolatileKey");
                 return false;
             }
         }

@@ -36,6 +36,7 @@ std::string BuildReport(MonitorSession& session, const JobRecorder& recorder, co
         w.BeginObject().String("fn", c.fn).Bool("result", c.result);
         if (!c.result) w.Number("error", c.error);
         if (c.written >= 0) w.Number("written", c.written);
+        if (c.ms >= 0) w.Number("ms", c.ms);
         w.EndObject();
     }
     w.EndArray();

@@ -115,6 +115,31 @@ bool SettingsWriter::SetValue(const std::wstring& sharedPath, const std::wstring
     return true;
 }
 
+bool SettingsWriter::CreateVolatileKey(const std::wstring& sharedPath, const std::wstring& ownPath,
+                                       std::wstring& error) {
+    TW_TRACE(L"> SettingsWriter::CreateVolatileKey: %s \\ %s", sharedPath.c_str(), ownPath.c_str());
+    const std::wstring keyPath = JoinKeyPath(sharedPath, ownPath);
+    const size_t cut = keyPath.rfind(L'\\');
+    if (cut == std::wstring::npos || !CreateKeys(keyPath.substr(0, cut), SplitKeyPath(sharedPath).size(), error)) {
+        if (error.empty()) error = L"no parent key for HKCU\\" + keyPath;
+        TW_TRACE_FAILED(L"SettingsWriter::CreateVolatileKey", L"CreateKeys");
+        return false;
+    }
+    tw::UniqueHKey key;
+    DWORD disposition = 0;
+    LSTATUS status = ::RegCreateKeyExW(HKEY_CURRENT_USER, keyPath.c_str(), 0, nullptr, REG_OPTION_VOLATILE,
+                                       KEY_READ, nullptr, key.put(), &disposition);
+    if (status != ERROR_SUCCESS) key.release();
+    if (status == ERROR_SUCCESS && disposition != REG_CREATED_NEW_KEY)
+        error = L"registry key HKCU\\" + keyPath + L" exists already and cannot become volatile";
+    else if (status != ERROR_SUCCESS)
+        error = L"cannot create volatile registry key HKCU\\" + keyPath + L" (" + Win32Text(status) + L")";
+    else
+        m_createdKeys.push_back({keyPath, true});
+    TW_TRACE_RESULT(L"SettingsWriter::CreateVolatileKey", error.empty());
+    return error.empty();
+}
+
 bool SettingsWriter::WriteIniFile(const std::wstring& path, const std::vector<IniSetting>& entries,
                                   std::wstring& error) {
     TW_TRACE(L"> SettingsWriter::WriteIniFile: %s", path.c_str());

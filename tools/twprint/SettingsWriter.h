@@ -27,6 +27,10 @@ public:
     bool SetValue(const std::wstring& sharedPath, const std::wstring& ownPath, const std::wstring& name, DWORD type,
                   const std::vector<BYTE>& data, std::wstring& error);
 
+    // Creates HKCU\sharedPath\ownPath with its last key volatile (no lasting key can be made
+    // beneath it), removed afterwards; a key that is there already is refused. False with a reason.
+    bool CreateVolatileKey(const std::wstring& sharedPath, const std::wstring& ownPath, std::wstring& error);
+
     // Creates the file anew (UTF-16, so any text survives) with these entries; a file that was
     // there before gets its old bytes back afterwards. One file per writer.
     bool WriteIniFile(const std::wstring& path, const std::vector<IniSetting>& entries, std::wstring& error);
