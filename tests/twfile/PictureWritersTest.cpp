@@ -209,8 +209,15 @@ TEST_F(PictureWriters, PcxAndOnePageDcx) {
 
 // A later page of a multi-page DCX whose slots are all taken: error 46, the file as it was.
 TEST_F(PictureWriters, FullDcxRefusesTheNextPageAndKeepsItsBytes) {
+    // A job of multi-page output past its first page.
+    auto laterPage = [](twtest::RenderFixture& f) {
+        f.DevMode().Dpi(100, 100).Set(L"IsMultipageImageEnabled", L"1");
+        ASSERT_TRUE(f.Job().SetDevMode(f.DevMode().Record().Bytes(), tw::kDevModeSize, TRUE));
+        ASSERT_TRUE(f.Job().IsMultipageOutput());
+        ASSERT_FALSE(f.Job().IsFirstPageOfDocument());
+    };
     twtest::RenderFixture fx;
-    fx.DevMode().Dpi(100, 100).Set(L"IsMultipageImageEnabled", L"1");
+    laterPage(fx);
     const std::wstring dcx = dir + L"\\full.dcx";
     std::string full(40096, '\0');
     const DWORD magic = 0x3ADE68B1, offset = 40096;
@@ -225,7 +232,7 @@ TEST_F(PictureWriters, FullDcxRefusesTheNextPageAndKeepsItsBytes) {
     std::memset(full.data() + 4 * 10022, 0, 4);
     twtest::WriteFileBytes(dcx, full);
     twtest::RenderFixture next;
-    next.DevMode().Dpi(100, 100).Set(L"IsMultipageImageEnabled", L"1");
+    laterPage(next);
     ASSERT_TRUE(Save(next, 2, dcx)) << Status(next);
     const std::string grown = twtest::ReadFileBytes(dcx);
     EXPECT_EQ(U32(grown, 4 * 10022), full.size());
