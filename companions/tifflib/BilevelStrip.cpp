@@ -10,8 +10,6 @@ namespace twtiff {
 namespace {
 
 constexpr uint32_t kFineXDpi = 204, kFineYDpi = 196;
-constexpr int kRtcEols = 6;
-constexpr unsigned kEolBits = 12;  // eleven 0 bits and a 1
 
 struct InvertingRows {
     TIFFROWPROC rowProc;
@@ -69,24 +67,7 @@ bool EncodeBilevelStrip(uint32_t width, uint32_t height, uint32_t compression, u
     if (size <= 0) return Fail(TIFF_ERR_ENCODE, "libtiff wrote no coded data");
     coded.resize(static_cast<size_t>(size));
     if (TIFFReadRawStrip(tif.get(), 0, coded.data(), size) != size) return Fail(TIFF_ERR_ENCODE, "the coded data cannot be read back");
-    if (compression == COMPRESSION_CCITTFAX3) AppendRtc(coded, t4Options);
     return true;
-}
-
-void AppendRtc(std::vector<uint8_t>& coded, uint32_t t4Options) {
-    unsigned used = 0;  // bits of the last byte taken; the stream starts on a byte boundary
-    auto putBit = [&](bool one) {
-        if (used == 0) coded.push_back(0);
-        if (one) coded.back() |= static_cast<uint8_t>(0x80u >> used);
-        used = (used + 1) % 8;
-    };
-    for (int i = 0; i < kRtcEols; ++i) {
-        if (t4Options & GROUP3OPT_FILLBITS)
-            for (unsigned fill = (8 - (used + kEolBits) % 8) % 8; fill > 0; --fill) putBit(false);
-        for (unsigned b = 1; b < kEolBits; ++b) putBit(false);
-        putBit(true);
-        if (t4Options & GROUP3OPT_2DENCODING) putBit(true);
-    }
 }
 
 }  // namespace twtiff

@@ -13,9 +13,4 @@ namespace twtiff {
 bool EncodeBilevelStrip(uint32_t width, uint32_t height, uint32_t compression, uint32_t t4Options, bool paperIsOne,
                         TIFFROWPROC rowProc, void* params, std::vector<uint8_t>& coded);
 
-// Ends Group 3 data (whole bytes) with RTC, six EOLs: each followed by a 1 tag bit for 2D
-// coding, each ending on a byte boundary with the fill-bits option; the last byte zero-padded.
-// A bare stream has no container to say where the page ends: RTC says it.
-void AppendRtc(std::vector<uint8_t>& coded, uint32_t t4Options);
-
 }  // namespace twtiff
