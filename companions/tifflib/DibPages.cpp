@@ -247,7 +247,9 @@ HGLOBAL LoadDibPage(const wchar_t* fileName, int page) {
             }
         } else {
             std::vector<uint32_t> rgba(static_cast<size_t>(width) * height);
-            if (!TIFFReadRGBAImageOriented(tif.get(), width, height, rgba.data(), ORIENTATION_BOTLEFT, 0)) {
+            // Stop at the first bad strip: a cut-off file is an error, not a picture with a hole.
+            constexpr int kStopOnError = 1;
+            if (!TIFFReadRGBAImageOriented(tif.get(), width, height, rgba.data(), ORIENTATION_BOTLEFT, kStopOnError)) {
                 Fail(TIFF_ERR_DECODE, "libtiff could not decode the page");
                 return nullptr;
             }

@@ -113,7 +113,8 @@ void WINAPI SetTiffError(int error);
 // Fills `buffer` (1024 bytes) with the text of `error`; FALSE for an unknown number.
 BOOL WINAPI TiffErrorString(char* buffer, int error);
 // Writes a bilevel page as headerless CCITT data at the file's current position. Rows arrive
-// with ink as 1 bits. The data is MSB-first, one strip, Group 3 with RTC or Group 4 with EOFB.
+// with ink as 1 bits. The data is MSB-first, one strip, Group 3 with an EOL before every row
+// and no RTC, or Group 4 with EOFB.
 BOOL WINAPI EncodeCcittImage(HANDLE file, int width, int height, DWORD coding, void* params, TIFFROWPROC rowProc);
 // Writes a bilevel page as IOCA image data (MMR) in MO:DCA Image Picture Data fields. Rows
 // arrive as page DIB bits whose palette entry 0 is black (a 1 bit is paper); IOCA codes ink as 1.

@@ -1,11 +1,14 @@
 #include "annotate/PageAnnotator.h"
 
+#include "annotate/AlphaPicture.h"
 #include "annotate/AnnotationTexts.h"
+#include "annotate/MetafileWatermark.h"
 #include "annotate/TextAnnotations.h"
 #include "annotate/WatermarkPicture.h"
 #include "base/WideString.h"
 #include "emfimage/PageGeometry.h"
 #include "job/JobOptions.h"
+#include "job/SettingsNames.h"
 #include "job/SettingsStore.h"
 #include "job/TWJob.h"
 #include "monitor/Trace.h"
@@ -63,17 +66,18 @@ AnnotationContext CPageAnnotator::Context(const TarnwellDEVMODE& dm) {
     return ctx;
 }
 
-void CPageAnnotator::LoadInto(Picture& slot, const std::wstring& path, DWORD brightness, DWORD position,
-                              const TarnwellDEVMODE& dm) {
-    slot.position = position;
-    if (slot.path == path && slot.brightness == brightness && !path.empty()) return;
-    slot = Picture{path, brightness, position, {}};
-    if (path.empty()) return;
+void CPageAnnotator::LoadInto(Picture& slot, const PictureChoice& choice, const TarnwellDEVMODE& dm, bool keepAlpha) {
+    slot.position = choice.position;
+    if (slot.path == choice.path && slot.brightness == choice.brightness && !choice.path.empty()) return;
+    slot = Picture{choice.path, choice.brightness, choice.position, {}};
+    if (choice.path.empty()) return;
     std::wstring expanded;
-    if (!ExpandPath(m_job.Environment(), &dm, path, expanded)) expanded = path;
+    if (!ExpandPath(m_job.Environment(), &dm, choice.path, expanded)) expanded = choice.path;
     std::wstring error;
-    UniqueHGlobal picture = LoadWatermarkPicture(expanded, dm, error);
-    if (picture) slot.dib = LightenPicture(picture.get(), brightness);
+    UniqueHGlobal picture = LoadWatermarkPicture(expanded, dm, error, keepAlpha);
+    LONG w = 0, h = 0;
+    if (picture && ReadAlphaShape(picture.get(), w, h)) slot.dib = std::move(picture);  // blended, not lightened
+    else if (picture) slot.dib = LightenPicture(picture.get(), choice.brightness);
     if (!slot.dib) {
         // Once per picture: the page goes on without it.
         if (error.empty()) error = expanded;
@@ -81,27 +85,39 @@ void CPageAnnotator::LoadInto(Picture& slot, const std::wstring& path, DWORD bri
     }
 }
 
-const CPageAnnotator::Picture* CPageAnnotator::PagePicture(const TarnwellDEVMODE& dm) {
+std::optional<CPageAnnotator::PictureChoice> CPageAnnotator::ChoosePicture(const TarnwellDEVMODE& dm) {
     StartPageIfNew();
     const DWORD jobId = m_job.JobId();
     const bool landscape = IsLandscape(&dm);
     const WatermarkOrientation o = landscape ? WatermarkOrientation::Landscape : WatermarkOrientation::Portrait;
     const bool first = m_job.PageIndexInDocument() == 0;
-    Picture* slot = nullptr;
     if (first && IsFirstImageWatermarkEnabled(&dm, jobId)) {
         std::optional<std::wstring> path = FirstImagePath(&dm, jobId, o);
         if (!path || path->empty()) {
             TW_TRACE(annottext::kUniqueWatermarkPath, landscape ? annottext::kLandscape : annottext::kPortrait);
-            return nullptr;
+            return std::nullopt;
         }
-        slot = &m_firstPage;
-        LoadInto(*slot, *path, FirstImageBrightness(&dm, jobId, o), FirstImagePosition(&dm, jobId, o), dm);
-    } else if (first || !IsWatermarkFirstPageOnly(&dm, jobId)) {
-        slot = landscape ? &m_landscape : &m_portrait;
-        LoadInto(*slot, WatermarkImagePath(&dm, jobId, o), WatermarkBrightness(&dm, jobId, o),
-                 WatermarkPosition(&dm, jobId, o), dm);
+        return PictureChoice{*path, FirstImageBrightness(&dm, jobId, o), FirstImagePosition(&dm, jobId, o), true};
     }
-    return slot && slot->dib ? slot : nullptr;
+    if (first || !IsWatermarkFirstPageOnly(&dm, jobId))
+        return PictureChoice{WatermarkImagePath(&dm, jobId, o), WatermarkBrightness(&dm, jobId, o),
+                             WatermarkPosition(&dm, jobId, o), false};
+    return std::nullopt;
+}
+
+const CPageAnnotator::Picture* CPageAnnotator::PagePicture(const TarnwellDEVMODE& dm) {
+    const std::optional<PictureChoice> choice = ChoosePicture(dm);
+    if (!choice) return nullptr;
+    Picture& slot = choice->firstPage ? m_firstPage : IsLandscape(&dm) ? m_landscape : m_portrait;
+    LoadInto(slot, *choice, dm, false);
+    return slot.dib ? &slot : nullptr;
+}
+
+const CPageAnnotator::Picture* CPageAnnotator::OverlayPicture(const TarnwellDEVMODE& dm) {
+    const std::optional<PictureChoice> choice = ChoosePicture(dm);
+    if (!choice) return nullptr;
+    LoadInto(m_overlay, *choice, dm, true);
+    return m_overlay.dib ? &m_overlay : nullptr;
 }
 
 void CPageAnnotator::DrawWatermark(HDC dc, int width, int height, const TarnwellDEVMODE& dm) {
@@ -114,13 +130,23 @@ void CPageAnnotator::DrawWatermark(HDC dc, int width, int height, const Tarnwell
 }
 
 bool CPageAnnotator::HasMetafileWatermark(const TarnwellDEVMODE& dm) {
-    return IsPrintImageWatermark(&dm, m_job.JobId()) && PagePicture(dm) != nullptr;
+    return IsPrintImageWatermark(&dm, m_job.JobId()) && OverlayPicture(dm) != nullptr;
 }
 
-void CPageAnnotator::DrawMetafileWatermark(HDC dc, int width, int height, const TarnwellDEVMODE& dm) {
-    const Picture* picture = PagePicture(dm);
-    if (picture)
-        DrawMetafileWatermarkPicture(dc, picture->dib.get(), picture->position, width, height, picture->brightness);
+void CPageAnnotator::DrawMetafileWatermark(HDC dc, const MetafileWatermarkPage& page, const TarnwellDEVMODE& dm) {
+    const Picture* picture = OverlayPicture(dm);
+    if (picture) DrawMetafileWatermarkPicture(dc, picture->dib.get(), picture->position, page, picture->brightness);
+}
+
+bool CPageAnnotator::HasTextWatermark(const TarnwellDEVMODE& dm, bool firstPage) {
+    if (!IsPrintTextWatermark(&dm, m_job.JobId())) return false;
+    return firstPage || settings::ReadNumberText(&dm, settings::kTextWatermarkStampSettings,
+                                                 settings::kStampFirstPageOnly, 0) == 0;
+}
+
+void CPageAnnotator::DrawTextWatermark(HDC dc, int width, int height, const TarnwellDEVMODE& dm) {
+    const AnnotationContext ctx = Context(dm);
+    ::tw::DrawTextStamp(dc, width, height, ctx, PageText(ctx, PageTextKind::Stamp));
 }
 
 void CPageAnnotator::DrawAnnotationText(HDC dc, int width, int height, const TarnwellDEVMODE& dm) {

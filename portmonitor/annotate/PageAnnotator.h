@@ -17,6 +17,7 @@ namespace tw {
 
 class CTWJob;
 class TarnwellDEVMODE;
+struct MetafileWatermarkPage;
 
 class CPageAnnotator {
 public:
@@ -27,9 +28,16 @@ public:
     // ---- The picture watermark.
     // Beneath the content of a raster page, when the job prints the image watermark.
     void DrawWatermark(HDC dc, int width, int height, const TarnwellDEVMODE& dm);
-    // Whether the page has a picture for the annotation metafile, and drawing it there.
+    // Whether the page has a picture for the annotation metafile, and drawing it there on
+    // `page` (32-bit pictures keep their alpha there).
     bool HasMetafileWatermark(const TarnwellDEVMODE& dm);
-    void DrawMetafileWatermark(HDC dc, int width, int height, const TarnwellDEVMODE& dm);
+    void DrawMetafileWatermark(HDC dc, const MetafileWatermarkPage& page, const TarnwellDEVMODE& dm);
+
+    // ---- The text watermark: the text stamp's text, font and place, beneath the content.
+    // Whether the page gets it ("Text Watermark Enable", or the job's answer, and the stamp's
+    // first-page rule).
+    bool HasTextWatermark(const TarnwellDEVMODE& dm, bool firstPage);
+    void DrawTextWatermark(HDC dc, int width, int height, const TarnwellDEVMODE& dm);
 
     // ---- The texts, each drawn when its caller has found it enabled for the page.
     void DrawAnnotationText(HDC dc, int width, int height, const TarnwellDEVMODE& dm);
@@ -65,10 +73,19 @@ private:
         DWORD position = 0;
         UniqueHGlobal dib;  // lightened; null when it could not be loaded
     };
-    // The picture the page gets, loaded and lightened; null when none.
+    struct PictureChoice {
+        std::wstring path;
+        DWORD brightness = 0;
+        DWORD position = 0;
+        bool firstPage = false;  // the unique first-page picture
+    };
+    // Which picture the page gets, if any.
+    std::optional<PictureChoice> ChoosePicture(const TarnwellDEVMODE& dm);
+    // The picture the raster page gets, loaded and lightened; null when none.
     const Picture* PagePicture(const TarnwellDEVMODE& dm);
-    void LoadInto(Picture& slot, const std::wstring& path, DWORD brightness, DWORD position,
-                  const TarnwellDEVMODE& dm);
+    // The picture the annotation metafile gets: 32-bit pictures unlightened with their alpha.
+    const Picture* OverlayPicture(const TarnwellDEVMODE& dm);
+    void LoadInto(Picture& slot, const PictureChoice& choice, const TarnwellDEVMODE& dm, bool keepAlpha);
     void StartPageIfNew();
     const AnnotationTextSettings& PageText(const AnnotationContext& ctx, PageTextKind kind);
     void TakeBatesNumber(const TarnwellDEVMODE& dm);
@@ -76,6 +93,7 @@ private:
     CTWJob& m_job;
     DWORD m_page = 0;  // the job's page the page state below belongs to
     Picture m_portrait, m_landscape, m_firstPage;
+    Picture m_overlay;  // kept from page to page while its file and brightness stay
     std::optional<SYSTEMTIME> m_printingTime;
     // The header's, footer's and stamp's settings for the current page.
     std::optional<AnnotationTextSettings> m_pageTexts[3];

@@ -6,9 +6,11 @@
 namespace tw {
 
 PagePixelSpace::PagePixelSpace(HDC dc, int width, int height, const TarnwellDEVMODE& dm)
+    : PagePixelSpace(dc, width, height, dm.Read<LONG>(dmoff::PageWidthInPixels),
+                     dm.Read<LONG>(dmoff::PageHeightInPixels)) {}
+
+PagePixelSpace::PagePixelSpace(HDC dc, int width, int height, LONG pageWidth, LONG pageHeight)
     : m_dc(dc), m_width(width), m_height(height) {
-    const LONG pageWidth = dm.Read<LONG>(dmoff::PageWidthInPixels);
-    const LONG pageHeight = dm.Read<LONG>(dmoff::PageHeightInPixels);
     if (pageWidth <= 0 || pageHeight <= 0 || width <= 0 || height <= 0) return;
     if (::GetGraphicsMode(dc) != GM_ADVANCED || !::GetWorldTransform(dc, &m_saved)) return;
     const XFORM scale{static_cast<float>(width) / pageWidth, 0.0f, 0.0f, static_cast<float>(height) / pageHeight,

@@ -11,6 +11,8 @@ class TarnwellDEVMODE;
 class PagePixelSpace {
 public:
     PagePixelSpace(HDC dc, int width, int height, const TarnwellDEVMODE& dm);
+    // The same for a page of `pageWidth` x `pageHeight` pixels.
+    PagePixelSpace(HDC dc, int width, int height, LONG pageWidth, LONG pageHeight);
     ~PagePixelSpace();
     PagePixelSpace(const PagePixelSpace&) = delete;
     PagePixelSpace& operator=(const PagePixelSpace&) = delete;

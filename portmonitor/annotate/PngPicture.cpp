@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "base/WideString.h"
+#include "annotate/AlphaPicture.h"
 #include "emfimage/PackedDib.h"
 
 namespace tw {
@@ -66,7 +67,7 @@ BYTE OverWhite(unsigned c, unsigned a) { return static_cast<BYTE>((c * a + kOpaq
 
 }  // namespace
 
-UniqueHGlobal LoadPngPicture(const std::wstring& path, std::wstring& error) {
+UniqueHGlobal LoadPngPicture(const std::wstring& path, std::wstring& error, bool keepAlpha) {
     UniqueCrtFile file(::_wfopen(path.c_str(), L"rb"));
     if (!file) {
         error = FormatW(L"cannot open %s", path.c_str());
@@ -79,17 +80,29 @@ UniqueHGlobal LoadPngPicture(const std::wstring& path, std::wstring& error) {
         error = FormatW(L"%s: %S", path.c_str(), text[0] ? text : "not a PNG file");
         return {};
     }
-    UniqueHGlobal dib(NewPackedDib(static_cast<LONG>(width), static_cast<LONG>(height), kBits24, nullptr, 0, 0, 0));
+    const size_t count = static_cast<size_t>(width) * height;
+    bool translucent = false;
+    for (size_t i = 0; keepAlpha && i < count && !translucent; ++i) translucent = pixels[i * 4 + 3] != kOpaque;
+    const WORD bits = translucent ? kBits32 : kBits24;
+    UniqueHGlobal dib(translucent ? NewAlphaDib(static_cast<LONG>(width), static_cast<LONG>(height))
+                                  : NewPackedDib(static_cast<LONG>(width), static_cast<LONG>(height), kBits24,
+                                                 nullptr, 0, 0, 0));
     {
-        DibView view(dib.get());
-        if (!view.valid()) {
+        GlobalLockGuard<BYTE> lock(dib.get());
+        if (!lock) {
             std::free(pixels);
             error = FormatW(L"%s: out of memory", path.c_str());
             return {};
         }
+        const DWORD stride = DibStride(static_cast<LONG>(width), bits);
+        BYTE* rows = lock.get() + sizeof(BITMAPINFOHEADER);
         for (png_uint_32 y = 0; y < height; ++y) {
             const unsigned char* src = pixels + static_cast<size_t>(y) * width * 4;
-            BYTE* dst = view.RowFromTop(static_cast<LONG>(y));
+            BYTE* dst = rows + static_cast<size_t>(height - 1 - y) * stride;  // bottom-up
+            if (translucent) {
+                std::memcpy(dst, src, static_cast<size_t>(width) * 4);
+                continue;
+            }
             for (png_uint_32 x = 0; x < width; ++x, src += 4, dst += 3) {
                 dst[0] = OverWhite(src[0], src[3]);
                 dst[1] = OverWhite(src[1], src[3]);

@@ -12,7 +12,9 @@ namespace tw {
 inline constexpr unsigned long long kMaxPngPixels = 64ull * 1024 * 1024;
 
 // A PNG file of any colour type and depth as a 24-bit packed DIB, transparent parts laid over
-// white. Null, with `error` saying why, for a file libpng refuses or a picture too large.
-UniqueHGlobal LoadPngPicture(const std::wstring& path, std::wstring& error);
+// white; with `keepAlpha`, a picture with transparency becomes a 32-bit DIB with its alpha
+// (not premultiplied). Null, with `error` saying why, for a file libpng refuses or a picture
+// too large.
+UniqueHGlobal LoadPngPicture(const std::wstring& path, std::wstring& error, bool keepAlpha = false);
 
 }  // namespace tw

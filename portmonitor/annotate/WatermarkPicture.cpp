@@ -4,6 +4,7 @@
 #include <cwctype>
 #include <vector>
 
+#include "annotate/AlphaPicture.h"
 #include "annotate/AnnotationTexts.h"
 #include "annotate/PngPicture.h"
 #include "base/WideString.h"
@@ -22,7 +23,6 @@ constexpr char kLoadJpeg[] = "LoadJPEGIntoDIBW";
 constexpr char kSetTiffDllName[] = "SetTiffDllName";
 constexpr size_t kBmpFileHeader = 14;
 constexpr WORD kBmpMagic = 0x4D42;  // "BM"
-constexpr WORD kBits32 = 32;
 // A picture file larger than this is refused before it is read.
 constexpr LONGLONG kMaxPictureFileBytes = 512ll * 1024 * 1024;
 constexpr int kFullBrightness = 255;
@@ -32,29 +32,6 @@ std::wstring Extension(const std::wstring& path) {
     std::wstring ext = dot == std::wstring::npos ? std::wstring() : path.substr(dot + 1);
     for (auto& c : ext) c = static_cast<wchar_t>(std::towupper(c));
     return ext;
-}
-
-// A 32-bit BI_RGB packed DIB as 24 bits (the alpha dropped); the input when it is not 32-bit.
-UniqueHGlobal Reduce32To24(UniqueHGlobal dib) {
-    GlobalLockGuard<BYTE> lock(dib.get());
-    if (!lock || lock.size() < sizeof(BITMAPINFOHEADER)) return dib;
-    BITMAPINFOHEADER h;
-    std::memcpy(&h, lock.get(), sizeof(h));
-    if (h.biBitCount != kBits32 || h.biWidth <= 0 || h.biHeight == 0 || h.biSize < sizeof(h)) return dib;
-    const LONG height = h.biHeight < 0 ? -h.biHeight : h.biHeight;
-    if (static_cast<LONGLONG>(h.biWidth) * height > kMaxImagePixels) return UniqueHGlobal();
-    const SIZE_T offset = h.biSize + (h.biCompression == BI_BITFIELDS ? 3 * sizeof(DWORD) : 0);
-    const SIZE_T srcStride = static_cast<SIZE_T>(h.biWidth) * 4;
-    if (offset + srcStride * height > lock.size()) return UniqueHGlobal();
-    UniqueHGlobal out(NewPackedDib(h.biWidth, height, kBits24, nullptr, 0, h.biXPelsPerMeter, h.biYPelsPerMeter));
-    DibView view(out.get());
-    if (!view.valid()) return UniqueHGlobal();
-    for (LONG y = 0; y < height; ++y) {
-        const BYTE* src = lock.get() + offset + srcStride * (h.biHeight < 0 ? height - 1 - y : y);
-        BYTE* dst = view.StoredRow(y);
-        for (LONG x = 0; x < h.biWidth; ++x) std::memcpy(dst + x * 3, src + x * 4, 3);
-    }
-    return out;
 }
 
 UniqueHGlobal LoadBmp(const std::wstring& path, std::wstring& error) {
@@ -89,7 +66,7 @@ UniqueHGlobal LoadBmp(const std::wstring& path, std::wstring& error) {
             return {};
         }
     }
-    return Reduce32To24(std::move(dib));
+    return dib;
 }
 
 UniqueHGlobal LoadJpeg(const std::wstring& path, const TarnwellDEVMODE& dm, std::wstring& error) {
@@ -126,9 +103,13 @@ UniqueHGlobal LoadTiff(const std::wstring& path, const TarnwellDEVMODE& dm, std:
     return dib;
 }
 
-// Each piece with StretchDIBits; `tileComments` follows every piece with an empty comment.
-void CopyPieces(HDC dc, const DibView& view, const std::vector<WatermarkCopy>& copies, DWORD rop, bool tileComments) {
-    static const BYTE kTileComment[4] = {0, 0, 0, 0};
+BYTE AddLight(BYTE component, double light) {
+    return static_cast<BYTE>(std::min(static_cast<double>(kFullBrightness), component + light));
+}
+
+}  // namespace
+
+void CopyPicturePieces(HDC dc, const DibView& view, const std::vector<WatermarkCopy>& copies, DWORD rop, bool tileComments) {
     const auto* info = reinterpret_cast<const BITMAPINFO*>(view.Header());
     const void* bits = view.StoredRow(0);
     for (const WatermarkCopy& c : copies) {
@@ -136,17 +117,12 @@ void CopyPieces(HDC dc, const DibView& view, const std::vector<WatermarkCopy>& c
             ::StretchDIBits(dc, c.dx, c.dy, c.dw, c.dh, c.sx, c.sy, c.sw, c.sh, bits, info, DIB_RGB_COLORS, rop);
         if (lines == 0 || lines == static_cast<int>(GDI_ERROR))
             TW_TRACE(annottext::kStretchDibitsFailed, static_cast<int>(::GetLastError()));
-        if (tileComments) ::GdiComment(dc, sizeof(kTileComment), kTileComment);
+        if (tileComments) PutTileComment(dc);
     }
 }
 
-BYTE AddLight(BYTE component, double light) {
-    return static_cast<BYTE>(std::min(static_cast<double>(kFullBrightness), component + light));
-}
-
-}  // namespace
-
-UniqueHGlobal LoadWatermarkPicture(const std::wstring& path, const TarnwellDEVMODE& dm, std::wstring& error) {
+UniqueHGlobal LoadWatermarkPicture(const std::wstring& path, const TarnwellDEVMODE& dm, std::wstring& error,
+                                   bool keepAlpha) {
     TW_TRACE(L"> LoadWatermarkPicture %s", path.c_str());
     const std::wstring ext = Extension(path);
     UniqueHGlobal dib;
@@ -154,12 +130,13 @@ UniqueHGlobal LoadWatermarkPicture(const std::wstring& path, const TarnwellDEVMO
     // ".jpeg" is a JPEG file too, not one for the TIFF library.
     else if (ext == L"JPG" || ext == L"JPEG") dib = LoadJpeg(path, dm, error);
     else if (ext == L"PNG") {
-        dib = LoadPngPicture(path, error);
+        dib = LoadPngPicture(path, error, keepAlpha);
     } else dib = LoadTiff(path, dm, error);
     if (!dib) return dib;
     // Whatever a library handed back is checked like a file: a picture nobody can draw is refused.
-    dib = Reduce32To24(std::move(dib));
-    if (!DibView(dib.get()).valid()) {
+    dib = keepAlpha ? NormaliseAlphaPicture(std::move(dib)) : Reduce32To24(std::move(dib));
+    LONG w = 0, h = 0;
+    if (!DibView(dib.get()).valid() && !(keepAlpha && ReadAlphaShape(dib.get(), w, h))) {
         error = FormatW(L"%s is no picture this monitor can draw", path.c_str());
         return {};
     }
@@ -255,15 +232,7 @@ bool DrawWatermarkPicture(HDC dc, HGLOBAL dib, DWORD code, int W, int H, bool st
         }
         return true;
     }
-    CopyPieces(dc, view, copies, SRCCOPY, false);
-    return true;
-}
-
-bool DrawMetafileWatermarkPicture(HDC dc, HGLOBAL dib, DWORD code, int W, int H, DWORD brightness) {
-    DibView view(dib);
-    if (!view.valid()) return false;
-    const std::vector<WatermarkCopy> copies = PlanWatermark(code, view.Shape().width, view.Shape().height, W, H);
-    CopyPieces(dc, view, copies, brightness < 2 ? SRCCOPY : SRCAND, code == 8);
+    CopyPicturePieces(dc, view, copies, SRCCOPY, false);
     return true;
 }
 

@@ -11,10 +11,14 @@
 namespace tw {
 
 class TarnwellDEVMODE;
+class DibView;
 
-// A picture file as a packed DIB of 1, 4, 8 or 24 bits (32-bit pictures reduced to 24: the
-// raster page has no alpha). Null, with `error` saying why, when it cannot be used.
-UniqueHGlobal LoadWatermarkPicture(const std::wstring& path, const TarnwellDEVMODE& dm, std::wstring& error);
+// A picture file as a packed DIB of 1, 4, 8 or 24 bits: 32-bit pictures are reduced to 24 (the
+// raster page has no alpha), or with `keepAlpha` kept as 32-bit DIBs of NewAlphaDib's form
+// (PNG pictures with transparency, 32-bit BMPs). Null, with `error` saying why, when it cannot
+// be used.
+UniqueHGlobal LoadWatermarkPicture(const std::wstring& path, const TarnwellDEVMODE& dm, std::wstring& error,
+                                   bool keepAlpha = false);
 
 // The picture lightened by `brightness` percent: a new 24-bit DIB of the same size; null when
 // the input is no usable DIB.
@@ -34,8 +38,8 @@ std::vector<WatermarkCopy> PlanWatermark(DWORD code, int w, int h, int W, int H)
 // Draws the picture at its position on the raster page. `stretchBlt` copies through a
 // compatible bitmap (the formats that need it).
 bool DrawWatermarkPicture(HDC dc, HGLOBAL dib, DWORD code, int W, int H, bool stretchBlt);
-// Draws it into an annotation metafile: white parts leave the page untouched (SRCAND) unless
-// the brightness is below 2; tiles are separated by an empty comment.
-bool DrawMetafileWatermarkPicture(HDC dc, HGLOBAL dib, DWORD code, int W, int H, DWORD brightness);
+// Each piece with StretchDIBits and `rop`; `tileComments` follows every piece with an empty comment.
+void CopyPicturePieces(HDC dc, const DibView& view, const std::vector<WatermarkCopy>& copies, DWORD rop,
+                       bool tileComments);
 
 }  // namespace tw

@@ -69,7 +69,8 @@ private:
              textStamp = false, bates = false;
         bool Any() const { return overlayWatermark || barcode || annotation || header || footer || textStamp || bates; }
     };
-    VectorStamps DecideVectorStamps(const TarnwellDEVMODE& dm) const;
+    // `withPicture` also looks for the overlay picture (loading it when it is due).
+    VectorStamps DecideVectorStamps(const TarnwellDEVMODE& dm, bool withPicture = true) const;
     bool IsFirstDocumentPage() const;
     // `emfPixels`: the page EMF's size in its device's pixels (unused for raw data).
     BOOL FinishVectorPage(TarnwellDEVMODE& dm, bool raw, bool applyPageTransforms, SIZE emfPixels,
@@ -112,6 +113,14 @@ private:
     // Reads the page's markers and words into the job, following `emf` on `dc` over `pageRect`.
     void ReadPageText(HDC dc, HENHMETAFILE emf, const RECT& pageRect, const wchar_t* fontLogTag);
 
+    // Which decorations the raster page gets, decided once before its first band: the page is
+    // drawn band by band, and every band must show the same choice.
+    struct PageDecorations {
+        VectorStamps stamps;
+        bool textWatermark = false;
+    };
+    void DecidePageDecorations(const TarnwellDEVMODE& dm);
+
     // Drawing of the subsystems that decorate a page, in the order a band receives them.
     void ExtractPageText(HDC dc, HENHMETAFILE emf, const TarnwellDEVMODE& dm);
     void DrawWatermark(HDC dc, int width, int height, const TarnwellDEVMODE& dm);
@@ -125,6 +134,7 @@ private:
     LONG m_pageHeight = 0;
     PlaybackStats m_playback;
     PlaybackLimits m_limits;
+    PageDecorations m_decorations;
 };
 
 }  // namespace tw

@@ -144,6 +144,7 @@ BOOL CEMFImage::RenderEmfBands(HENHMETAFILE emf, SIZE emfPixels, LONG xPelsPerMe
     m_playback = PlaybackStats{};
     PlaybackBudget budget(m_limits);
     TemporaryFontLoader tempFonts(m_pJob->Fonts(), m_pJob->TemporaryFontFolder(), L"szFontName(2)");
+    DecidePageDecorations(dm);
     LONG ys = 0;
     for (LONG y = 0; y < m_pageHeight; y += b.bandHeight) {
         {
@@ -211,6 +212,7 @@ BOOL CEMFImage::RenderRawBands(const BYTE* raw, SIZE_T rawSize, TarnwellDEVMODE&
     std::vector<BYTE> bandInfo;
     const int watermarkWidth = dm.Read<LONG>(dmoff::PageWidthInPixels) > 0 ? dm.Read<LONG>(dmoff::PageWidthInPixels)
                                                                             : kFaxLineWidth;
+    DecidePageDecorations(dm);
     for (LONG y = 0, k = 0; y < m_pageHeight; y += b.bandHeight, ++k) {
         {
             SelectGuard brush(b.band.get(), ::GetStockObject(WHITE_BRUSH));

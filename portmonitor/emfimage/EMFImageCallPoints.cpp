@@ -12,18 +12,22 @@ namespace tw {
 void CEMFImage::DrawWatermark(HDC dc, int width, int height, const TarnwellDEVMODE& dm) {
     m_pJob->Annotator().DrawWatermark(dc, width, height, dm);
 }
-// Beneath the content of every band, cover pages included; the first band (window origin at
-// the top of the page) starts the page's drawing.
-void CEMFImage::DrawTextWatermark(HDC dc, int, int, const TarnwellDEVMODE&) {
-    POINT origin{0, 0};
-    if (::GetWindowOrgEx(dc, &origin) && origin.y == 0) m_pJob->Annotator().StartPageDrawing();
+// Once per page: the texts' settings are read anew, and what the bands draw is chosen.
+void CEMFImage::DecidePageDecorations(const TarnwellDEVMODE& dm) {
+    CPageAnnotator& annotator = m_pJob->Annotator();
+    annotator.StartPageDrawing();
+    m_decorations.stamps = DecideVectorStamps(dm, false);
+    m_decorations.textWatermark = annotator.HasTextWatermark(dm, IsFirstDocumentPage());
 }
-// Above the content: overlay watermark, barcodes, annotation text, header, footer, text stamp
-// and the Bates number; the same choice the annotation metafile makes, the picture excepted
-// (the raster page has it beneath the content).
+// The text watermark beneath the content of every band, cover pages included.
+void CEMFImage::DrawTextWatermark(HDC dc, int width, int height, const TarnwellDEVMODE& dm) {
+    if (m_decorations.textWatermark) m_pJob->Annotator().DrawTextWatermark(dc, width, height, dm);
+}
+// Above the content: annotation text, header, footer, text stamp and the Bates number, as the
+// annotation metafile chooses them (the raster page has its picture beneath the content).
 void CEMFImage::DrawOverlays(HDC dc, int width, int height, const TarnwellDEVMODE& dm) {
-    const VectorStamps stamps = DecideVectorStamps(dm);
     if (m_pJob->IsDriverCoverPage()) return;
+    const VectorStamps& stamps = m_decorations.stamps;
     TW_TRACE(annottext::kCheckingAnnotation);
     CPageAnnotator& annotator = m_pJob->Annotator();
     if (stamps.annotation) annotator.DrawAnnotationText(dc, width, height, dm);

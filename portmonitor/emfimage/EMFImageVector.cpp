@@ -47,11 +47,11 @@ bool SettingOn(const TarnwellDEVMODE& dm, const wchar_t* group, const wchar_t* n
 
 bool CEMFImage::IsFirstDocumentPage() const { return m_pJob->PageIndexInDocument() == 0; }
 
-CEMFImage::VectorStamps CEMFImage::DecideVectorStamps(const TarnwellDEVMODE& dm) const {
+CEMFImage::VectorStamps CEMFImage::DecideVectorStamps(const TarnwellDEVMODE& dm, bool withPicture) const {
     VectorStamps s;
     const bool coverPage = m_pJob->IsDriverCoverPage();
     const bool first = IsFirstDocumentPage();
-    s.overlayWatermark = HasOverlayWatermark(dm);
+    s.overlayWatermark = withPicture && HasOverlayWatermark(dm);
     const BYTE cover = dm.Read<BYTE>(dmoff::CoverPageOptions);
     if (cover & dmcover::BarcodeEnabled) {
         if (coverPage) s.barcode = (cover & dmcover::InsertedCoverPage) != 0;

@@ -1,5 +1,6 @@
 // Where the vector path hands a page to the subsystems that read and decorate it. Each is
 // filled in by the subsystem it names; until then the page goes on without that step.
+#include "annotate/MetafileWatermark.h"
 #include "annotate/PageAnnotator.h"
 #include "annotate/PagePixelSpace.h"
 #include "emfimage/EMFImage.h"
@@ -31,8 +32,12 @@ bool CEMFImage::AnnotationFirstPageOnly(const TarnwellDEVMODE& dm) const {
 BOOL CEMFImage::LoadBatesNumbering(const TarnwellDEVMODE& dm) { return m_pJob->Annotator().LoadBatesNumbering(dm); }
 
 // Into the annotation metafile, in this order, each in the page's own pixels as on the raster page.
+// The picture's page comes from the record and the page bitmap's resolution.
 void CEMFImage::DrawMetafileWatermark(HDC dc, int width, int height, const TarnwellDEVMODE& dm, BOOL) {
-    InPagePixels(m_pJob, &CPageAnnotator::DrawMetafileWatermark, dc, width, height, dm);
+    MetafileWatermarkPage page = MetafileWatermarkPageFor(dm, m_info.XDpi(), m_info.YDpi());
+    const PagePixelSpace space(dc, width, height, page.width, page.height);
+    page.width = space.Width(), page.height = space.Height();
+    m_pJob->Annotator().DrawMetafileWatermark(dc, page, dm);
 }
 void CEMFImage::DrawMetafileBarcodes(HDC, int, int, const TarnwellDEVMODE&, BOOL) {}
 void CEMFImage::DrawAnnotationText(HDC dc, int width, int height, const TarnwellDEVMODE& dm) {

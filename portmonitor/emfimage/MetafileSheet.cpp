@@ -150,4 +150,19 @@ bool PlaceMetafilesOnSheet(const std::wstring& printerName, HANDLE gdiMutex, Pag
     return true;
 }
 
+UniqueEnhMetaFile ComposeSheetMetafile(HDC reference, const std::vector<HENHMETAFILE>& parts, const VectorSize& size) {
+    ENHMETAHEADER header;
+    if (parts.empty() || !ReadEmfHeader(parts.front(), header)) return UniqueEnhMetaFile();
+    MetafileRecorder recorder(reference, header.rclFrame);
+    if (!recorder) return UniqueEnhMetaFile();
+    recorder.UseWorldTransform(recorder.FrameTransform(size.cx, size.cy));
+    const RECT area{0, 0, Rounded(size.cx), Rounded(size.cy)};
+    for (HENHMETAFILE part : parts)
+        if (!::PlayEnhMetaFile(recorder.Dc(), part, &area)) {
+            TW_TRACE_FAILED(L"ComposeSheetMetafile", L"PlayEnhMetaFile");
+            return UniqueEnhMetaFile();
+        }
+    return recorder.Close();
+}
+
 }  // namespace tw

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "base/UniqueHandle.h"
 #include "emfimage/MetafileRecorder.h"
@@ -37,5 +38,10 @@ struct MetafileSheetGeometry {
 bool PlaceMetafilesOnSheet(const std::wstring& printerName, HANDLE gdiMutex, PagesPerSheet& sheet, DWORD pageIndex,
                            UniqueEnhMetaFile& page, UniqueEnhMetaFile& annotation, TarnwellDEVMODE& dm,
                            VectorSize& size);
+
+// The sheet of the cells placed so far: each part (a sheet-sized metafile from
+// PlaceMetafilesOnSheet, `size` its float size) played in turn into one metafile with the
+// parts' frame. Null when there is none or it cannot be made.
+UniqueEnhMetaFile ComposeSheetMetafile(HDC reference, const std::vector<HENHMETAFILE>& parts, const VectorSize& size);
 
 }  // namespace tw

@@ -116,6 +116,10 @@ int PageBitmapInfo::XDpi() const {
     return static_cast<int>(header.biXPelsPerMeter * kPelsPerMeterDenominator / kPelsPerMeterNumerator + 0.5);
 }
 
+int PageBitmapInfo::YDpi() const {
+    return static_cast<int>(header.biYPelsPerMeter * kPelsPerMeterDenominator / kPelsPerMeterNumerator + 0.5);
+}
+
 void ApplyEmfPageGeometry(TarnwellDEVMODE& dm, SIZE emf, DWORD format, bool allowAnisotropic) {
     const DWORD fields = dm.Read<DWORD>(dmoff::dmFields);
     if ((fields & (DM_PAPERLENGTH | DM_PAPERWIDTH)) == (DM_PAPERLENGTH | DM_PAPERWIDTH)) return;

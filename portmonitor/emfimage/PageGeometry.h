@@ -44,6 +44,7 @@ struct PageBitmapInfo {
     // Makes the header describe `height` rows of the same width and depth.
     void SetHeight(LONG height);
     int XDpi() const;
+    int YDpi() const;
 };
 static_assert(offsetof(PageBitmapInfo, palette) == sizeof(BITMAPINFOHEADER));
 

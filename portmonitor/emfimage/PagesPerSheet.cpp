@@ -119,6 +119,7 @@ bool PagesPerSheet::IsLastCell(DWORD index) const {
 void PagesPerSheet::Clear() {
     m_pages.clear();
     m_rawData = false;
+    m_vectorPending = false;
     m_vectorSheet = MetafileSheetGeometry{};
     m_lastSheetPage = 0;
     m_flush = false;

@@ -54,6 +54,10 @@ public:
     void SetFlush(bool flush) { m_flush = flush; }
     DWORD LastSheetPage() const { return m_lastSheetPage; }
     size_t CollectedPages() const { return m_pages.size(); }
+    // The vector path keeps its sheet's metafiles with the writer; it marks here that a sheet
+    // is waiting for them, so that the end of the document writes it.
+    void SetVectorPending(bool pending) { m_vectorPending = pending; }
+    bool HasPendingPages() const { return !m_pages.empty() || m_vectorPending; }
 
     // Takes a copy of page `pageNumber`'s DIB for the sheet; `index` is the page's place in
     // the document, and a new sheet starts at every multiple of the count. Pages already taken
@@ -77,6 +81,7 @@ private:
     SheetLayout m_layout;
     bool m_flush = false;
     bool m_rawData = false;
+    bool m_vectorPending = false;
     DWORD m_lastSheetPage = 0;
     std::vector<UniqueHGlobal> m_pages;
     MetafileSheetGeometry m_vectorSheet;

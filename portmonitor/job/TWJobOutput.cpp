@@ -45,7 +45,7 @@ BOOL CTWJob::SavePageImage(HGLOBAL hData, bool raw) {
 
 // The sheet that the last pages left incomplete is written with one more save call.
 BOOL CTWJob::FlushPendingSheet() {
-    if (!m_pBlFile || m_sheet.Count() < 2 || m_sheet.CollectedPages() == 0) return TRUE;
+    if (!m_pBlFile || m_sheet.Count() < 2 || !m_sheet.HasPendingPages()) return TRUE;
     m_sheet.SetFlush(true);
     m_pBlFile->SetCurrentPage(m_dwActPage);
     const BOOL saved = UsesMultipageTiff() ? SaveTiffPage(kPendingSheetData, 0, TRUE)

@@ -8,6 +8,8 @@
 #include "emfimage/EMFImage.h"
 #include "emfimage/MetafileRecorder.h"
 #include "emfimage/MetafileRotation.h"
+#include "emfimage/MetafileSheet.h"
+#include "emfimage/PagesPerSheet.h"
 #include "job/JobOptions.h"
 #include "job/TWJob.h"
 #include "monitor/Trace.h"
@@ -130,8 +132,11 @@ BOOL CBlEMFFile::SaveFile(HGLOBAL pageData, SIZE_T pageDataSize, const wchar_t* 
     DumpDevMode(&m_devMode);
     std::wstring name = fileName ? fileName : L"";
     const bool mailMergeText = m_devMode.HasFlag(dmflag::IsWriteTextEnabled) && m_devMode.HasFlag(dmflag::IsMailMergeEnabled);
-    // Raw data, text for mail merge and pages per sheet take the rendered page (the sheet).
-    if (!isEMF || mailMergeText || m_pJob->Sheet().Count() >= 2) return SaveRenderedPage(pageData, pageDataSize, name, isEMF);
+    // Raw data and text for mail merge take the rendered page (or the rendered sheet).
+    const PagesPerSheet& sheet = m_pJob->Sheet();
+    if (!isEMF || mailMergeText || (pageData == kPendingSheetData && sheet.HoldsRawData()))
+        return SaveRenderedPage(pageData, pageDataSize, name, isEMF);
+    if (sheet.Count() >= 2) return SaveSheetPage(pageData, pageDataSize, name);
     const bool turned = PageRotationCode(m_devMode) != 0;
     if (pageData && pageData != kPendingSheetData && !ReadPageContent(pageData, pageDataSize, turned)) return FALSE;
     // A turned page's text is read while it is re-recorded: it is named after that.
@@ -185,6 +190,60 @@ BOOL CBlEMFFile::SaveTurnedPage(HGLOBAL pageData, SIZE_T pageDataSize, std::wstr
     }
     if (!WriteMetafiles(reference.get(), page.get(), stamps.get(), size, fileName))
         return FailOutputFile(kCannotWriteEmf, fileName, emferr::kWrite, __FILE__, __LINE__);
+    m_pJob->NoteOutputFile(fileName);
+    return TRUE;
+}
+
+BOOL CBlEMFFile::SaveSheetPage(HGLOBAL pageData, SIZE_T pageDataSize, const std::wstring& fileName) {
+    PagesPerSheet& sheet = m_pJob->Sheet();
+    std::wstring name = fileName;
+    if (pageData != kPendingSheetData) {
+        if (pageData && !ReadPageContent(pageData, pageDataSize, false)) return FALSE;
+        if (!m_pJob->RenameByContent(name)) return FALSE;
+        if (!pageData) {
+            m_pJob->HandleError(emferr::kNoPageData, __FILE__, __LINE__);
+            return FALSE;
+        }
+        const DWORD index = m_pJob->PageIndexInDocument();
+        if (index % static_cast<DWORD>(sheet.Count()) == 0) m_sheetParts.clear();
+        CEMFImage image(m_pJob);
+        TarnwellDEVMODE dm = m_devMode;
+        UniqueEnhMetaFile page, stamps;
+        VectorSize dpi;
+        if (!image.CreateEnhMetaFileExt(pageData, pageDataSize, dm, page, stamps, m_sheetSize, dpi, TRUE) || !page)
+            return FALSE;
+        m_sheetParts.push_back(std::move(page));
+        if (stamps) m_sheetParts.push_back(std::move(stamps));
+        m_sheetDevMode = dm;
+        sheet.SetVectorPending(true);
+        if (SheetIsIncomplete(*m_pJob)) return TRUE;
+    }
+    if (m_sheetParts.empty()) return TRUE;
+    if (name.empty()) {
+        m_pJob->HandleError(emferr::kNoFileName, __FILE__, __LINE__);
+        return FALSE;
+    }
+    const BOOL written = WriteSheet(name);
+    m_sheetParts.clear();
+    sheet.SetVectorPending(false);
+    return written;
+}
+
+// The composed sheet, copied to the file.
+BOOL CBlEMFFile::WriteSheet(const std::wstring& fileName) {
+    UniqueDC reference = OpenReferenceDC(m_pJob->PrinterName(), m_sheetDevMode ? *m_sheetDevMode : m_devMode);
+    if (!reference) {
+        TW_TRACE(L"CEMFImage: CreateDC FAILED !!! ");
+        return FailOutputFile(kCannotWriteEmf, fileName, emferr::kWrite, __FILE__, __LINE__);
+    }
+    std::vector<HENHMETAFILE> parts;
+    for (const UniqueEnhMetaFile& part : m_sheetParts) parts.push_back(part.get());
+    UniqueEnhMetaFile composed = ComposeSheetMetafile(reference.get(), parts, m_sheetSize);
+    UniqueEnhMetaFile copy(composed ? ::CopyEnhMetaFileW(composed.get(), fileName.c_str()) : nullptr);
+    if (!copy) {
+        ::DeleteFileW(fileName.c_str());
+        return FailOutputFile(kCannotWriteEmf, fileName, emferr::kWrite, __FILE__, __LINE__);
+    }
     m_pJob->NoteOutputFile(fileName);
     return TRUE;
 }

@@ -2,8 +2,13 @@
 // Metafile output (code 18): the page EMF as the driver sent it, re-recorded when the page is
 // turned, or a rendered page DIB placed into a new metafile; in memory mode the page EMF is
 // handed to the client applications instead.
+#include <optional>
 #include <string>
+#include <vector>
 
+#include "base/UniqueHandle.h"
+#include "emfimage/MetafileRecorder.h"
+#include "portcmd/TarnwellDEVMODE.h"
 #include "twfile/BlFile.h"
 
 namespace tw {
@@ -19,6 +24,16 @@ private:
     BOOL ReadPageContent(HGLOBAL pageData, SIZE_T pageDataSize, bool turned);
     BOOL SaveTurnedPage(HGLOBAL pageData, SIZE_T pageDataSize, std::wstring fileName);
     BOOL SavePageData(HGLOBAL pageData, SIZE_T pageDataSize, const std::wstring& fileName);
+    // Pages per sheet: the page placed into its cell as metafiles, the sheet written as one
+    // metafile when it is full or the document ends.
+    BOOL SaveSheetPage(HGLOBAL pageData, SIZE_T pageDataSize, const std::wstring& fileName);
+    BOOL WriteSheet(const std::wstring& fileName);
+
+    // The current sheet: the placed page and stamp metafiles, their size and the record that
+    // describes the sheet.
+    std::vector<UniqueEnhMetaFile> m_sheetParts;
+    VectorSize m_sheetSize;
+    std::optional<TarnwellDEVMODE> m_sheetDevMode;
 };
 
 class CBlMemEMFFile : public CBlFile {

@@ -56,17 +56,25 @@ std::string HtmlPageText(const std::wstring& documentName, const std::wstring& i
 }
 
 CBlHTMLFile::CBlHTMLFile(const TarnwellDEVMODE& dm, std::unique_ptr<CBlFile> picture, const wchar_t* pictureExtension,
-                         bool replacesPicture)
-    : CBlFile(dm), m_picture(std::move(picture)), m_pictureExtension(pictureExtension), m_bReplacesPicture(replacesPicture) {}
+                         bool replacesPicture, const wchar_t* className, const wchar_t* pictureKind)
+    : CBlFile(dm),
+      m_picture(std::move(picture)),
+      m_pictureExtension(pictureExtension),
+      m_bReplacesPicture(replacesPicture),
+      m_className(className),
+      m_pictureKind(pictureKind) {}
 
-CBlHTMLGIFFile::CBlHTMLGIFFile(const TarnwellDEVMODE& dm) : CBlHTMLFile(dm, std::make_unique<CBlGIFFile>(dm), L"gif", true) {}
-CBlHTMLPNGFile::CBlHTMLPNGFile(const TarnwellDEVMODE& dm) : CBlHTMLFile(dm, std::make_unique<CBlPNGFile>(dm), L"PNG", false) {}
+CBlHTMLGIFFile::CBlHTMLGIFFile(const TarnwellDEVMODE& dm)
+    : CBlHTMLFile(dm, std::make_unique<CBlGIFFile>(dm), L"gif", true, L"CBlHTMLGIFFile", L"GIF") {}
+CBlHTMLPNGFile::CBlHTMLPNGFile(const TarnwellDEVMODE& dm)
+    : CBlHTMLFile(dm, std::make_unique<CBlPNGFile>(dm), L"PNG", false, L"CBlHTMLPNGFile", L"PNG") {}
 CBlHTMLJPEGFile::CBlHTMLJPEGFile(const TarnwellDEVMODE& dm)
-    : CBlHTMLFile(dm, std::make_unique<CBlJPEGFile>(dm), L"JPG", false) {}
-CBlHTMLBMPFile::CBlHTMLBMPFile(const TarnwellDEVMODE& dm) : CBlHTMLFile(dm, std::make_unique<CBlBMPFile>(dm), L"BMP", false) {}
+    : CBlHTMLFile(dm, std::make_unique<CBlJPEGFile>(dm), L"JPG", false, L"CBlHTMLJPEGFile", L"JPEG") {}
+CBlHTMLBMPFile::CBlHTMLBMPFile(const TarnwellDEVMODE& dm)
+    : CBlHTMLFile(dm, std::make_unique<CBlBMPFile>(dm), L"BMP", false, L"CBlHTMLBMPFile", L"BMP") {}
 
 BOOL CBlHTMLFile::SaveFile(HGLOBAL pageData, SIZE_T pageDataSize, const wchar_t* fileName, BOOL isEMF) {
-    TW_TRACE(L"> CBlHTMLFile::SaveFile: %s", fileName ? fileName : L"");
+    TW_TRACE(L"%s::SaveFile: %s", m_className, fileName ? fileName : L"");
     // The picture writer works with the wrapper's record, job and page as they are now.
     m_picture->SetJob(m_pJob);
     m_picture->SetFormat(m_dwFormat);
@@ -76,7 +84,7 @@ BOOL CBlHTMLFile::SaveFile(HGLOBAL pageData, SIZE_T pageDataSize, const wchar_t*
     const std::wstring picture = html.empty() ? std::wstring() : HtmlPictureName(html, m_pictureExtension);
     if (m_bReplacesPicture && !picture.empty()) ::DeleteFileW(picture.c_str());
     if (!m_picture->SaveFile(pageData, pageDataSize, picture.empty() ? nullptr : picture.c_str(), isEMF)) {
-        TW_TRACE(L"CBlHTMLFile::SaveFile: picture saving failed");
+        TW_TRACE(L"%s::SaveFile: %s saving failed", m_className, m_pictureKind);
         return FALSE;
     }
     return SaveHTMLFile(html.c_str(), picture, m_pJob);

@@ -16,12 +16,14 @@ public:
 
 protected:
     CBlHTMLFile(const TarnwellDEVMODE& dm, std::unique_ptr<CBlFile> picture, const wchar_t* pictureExtension,
-                bool replacesPicture);
+                bool replacesPicture, const wchar_t* className, const wchar_t* pictureKind);
 
 private:
     std::unique_ptr<CBlFile> m_picture;
     const wchar_t* m_pictureExtension;
     bool m_bReplacesPicture;  // GIF pictures are never written over: an old one is removed first
+    const wchar_t* m_className;    // for the log: "CBlHTMLJPEGFile"
+    const wchar_t* m_pictureKind;  // "JPEG"
 };
 
 class CBlHTMLGIFFile : public CBlHTMLFile {

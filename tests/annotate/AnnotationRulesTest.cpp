@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "annotate/MetafileWatermark.h"
 #include "annotate/TextAnnotations.h"
 #include "annotate/TextPlacement.h"
 #include "annotate/TokenExpansion.h"
@@ -209,6 +210,41 @@ TEST(WatermarkPlacement, EveryCode) {
     EXPECT_TRUE(PlanWatermark(5, 50, 20, 200, 100).empty());
     // A one-pixel tile on a large page stops at the tile limit instead of drawing for minutes.
     EXPECT_EQ(PlanWatermark(8, 1, 1, 3000, 3000).size(), kMaxWatermarkTiles);
+}
+
+// The annotation metafile's picture keeps its shape on pixels that are not square, and a fax
+// page lying landscape is measured from its paper.
+TEST(WatermarkPlacement, MetafilePageAndPictureScale) {
+    twhost::DevModeBuilder b;
+    b.Dpi(200, 100);
+    b.Set(L"PageWidthInPixels", L"1700");
+    b.Set(L"PageHeightInPixels", L"1100");
+    MetafileWatermarkPage page = MetafileWatermarkPageFor(b.Record(), 200, 100);
+    EXPECT_EQ(page.width, 1700);
+    EXPECT_EQ(page.height, 1100);
+    EXPECT_DOUBLE_EQ(page.scaleX, 1.0);
+    EXPECT_DOUBLE_EQ(page.scaleY, 0.5);
+    page = MetafileWatermarkPageFor(b.Record(), 300, 300);
+    EXPECT_DOUBLE_EQ(page.scaleY, 1.0);
+
+    b.Landscape();
+    b.Set(L"IsFaxOutputEnabled", L"1");
+    b.Set(L"dmScale", L"100");
+    b.Set(L"dmPaperWidth", L"2794");
+    b.Set(L"dmPaperLength", L"2159");
+    // The landscape fax page: the fine fax resolution across, 204 dpi down.
+    page = MetafileWatermarkPageFor(b.Record(), 196, 204);
+    EXPECT_EQ(page.width, 2156);   // 11 in at 196 dpi
+    EXPECT_EQ(page.height, 1734);  // 8.5 in at 204 dpi
+    EXPECT_DOUBLE_EQ(page.scaleX, 196.0 / 204.0);
+    EXPECT_DOUBLE_EQ(page.scaleY, 1.0);
+    // A scale of 1000 counts the paper in millimetres.
+    b.Set(L"dmScale", L"1000");
+    b.Set(L"dmPaperWidth", L"279");
+    b.Set(L"dmPaperLength", L"216");
+    page = MetafileWatermarkPageFor(b.Record(), 196, 204);
+    EXPECT_EQ(page.width, 2153);
+    EXPECT_EQ(page.height, 1735);
 }
 
 }  // namespace

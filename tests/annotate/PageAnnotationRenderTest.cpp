@@ -33,6 +33,18 @@ std::string BlankPage() {
     return bytes;
 }
 
+// A page whose top left corner (about 300 x 150 pixels at 150 dpi) is black.
+std::string PageWithBlackCorner() {
+    const RECT frame{0, 0, 21590, 27940};
+    HDC dc = ::CreateEnhMetaFileW(nullptr, nullptr, &frame, nullptr);
+    const RECT corner{0, 0, 200, 100};
+    ::FillRect(dc, &corner, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
+    tw::UniqueEnhMetaFile emf(::CloseEnhMetaFile(dc));
+    std::string bytes(::GetEnhMetaFileBits(emf.get(), 0, nullptr), '\0');
+    ::GetEnhMetaFileBits(emf.get(), static_cast<UINT>(bytes.size()), reinterpret_cast<BYTE*>(bytes.data()));
+    return bytes;
+}
+
 // A 24-bit page raster drawn on with GDI.
 class Canvas {
 public:
@@ -129,6 +141,16 @@ protected:
     }
     void SetDword(const wchar_t* group, const wchar_t* name, DWORD value) {
         ::RegSetKeyValueW(HKEY_CURRENT_USER, Key(group).c_str(), name, REG_DWORD, &value, sizeof(value));
+    }
+    // The vector path's annotation metafile of the page.
+    tw::UniqueEnhMetaFile AnnotationMetafile() {
+        tw::TarnwellDEVMODE dm = fx.DevMode().Record();
+        tw::UniqueHGlobal block(twtest::GlobalFromBytes(page));
+        tw::CEMFImage image(&fx.Job());
+        tw::UniqueEnhMetaFile pageEmf, annotationEmf;
+        tw::VectorSize size{}, dpi{};
+        EXPECT_TRUE(image.CreateEnhMetaFileExt(block.get(), page.size(), dm, pageEmf, annotationEmf, size, dpi, FALSE));
+        return annotationEmf;
     }
     twtest::RenderFixture fx;
     std::string page;
@@ -397,6 +419,94 @@ TEST_F(AnnotationRender, FirstPagePictureAndBadPictures) {
     twtest::RemoveTree(dir);
 }
 
+// The annotation metafile played over a page of `page`'s size filled with `grey`.
+Raster PlayedOver(const Raster& page, BYTE grey, HENHMETAFILE emf) {
+    Raster under = page;
+    std::fill(under.bits.begin(), under.bits.end(), grey);
+    Canvas played(under);
+    const RECT all{0, 0, page.width, page.height};
+    ::PlayEnhMetaFile(played.Dc(), emf, &all);
+    return played.Result();
+}
+
+// A 32-bit BMP of four 10 x 30 stripes: opaque blue, black at half alpha, transparent, opaque red.
+std::wstring WriteAlphaPicture(const std::wstring& dir) {
+    const LONG w = 40, h = 30;
+    BITMAPFILEHEADER f{0x4D42, 0, 0, 0, sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
+    const BITMAPINFOHEADER i{sizeof(BITMAPINFOHEADER), w, h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    const DWORD stripes[4] = {0xFF0000FF, 0x80000000, 0x00000000, 0xFFFF0000};  // ARGB
+    std::vector<DWORD> pixels(static_cast<size_t>(w) * h);
+    for (size_t k = 0; k < pixels.size(); ++k) pixels[k] = stripes[(k % w) / 10];
+    f.bfSize = f.bfOffBits + static_cast<DWORD>(pixels.size() * 4);
+    std::string bytes(reinterpret_cast<const char*>(&f), sizeof(f));
+    bytes.append(reinterpret_cast<const char*>(&i), sizeof(i));
+    bytes.append(reinterpret_cast<const char*>(pixels.data()), pixels.size() * 4);
+    const std::wstring path = dir + L"\\alpha.bmp";
+    twtest::WriteFileBytes(path, bytes);
+    return path;
+}
+
+TEST_F(AnnotationRender, TranslucentPictureIsBlendedOverThePageInTheMetafile) {
+    const std::wstring dir = twtest::MakeTempDir(L"wm");
+    fx.DevMode().Set(L"WatermarkImage", L"1");
+    fx.DevMode().Set(L"PortraitWatermarkImage", WriteAlphaPicture(dir));
+    fx.DevMode().Set(L"WatermarkPortraitPosition4", L"1");
+    fx.DevMode().Set(L"PortraitWatermarkBrightness", L"0");
+    const Raster raster = Render();
+    const LONG x = (raster.width - 40) / 2, y = (raster.height - 30) / 2 + 15;
+    auto nearly = [](const BYTE* p, int b, int g, int r) {
+        return std::abs(p[0] - b) <= 2 && std::abs(p[1] - g) <= 2 && std::abs(p[2] - r) <= 2;
+    };
+    {
+        tw::UniqueEnhMetaFile emf = AnnotationMetafile();
+        ASSERT_TRUE(emf);
+        // Over mid grey: the opaque stripes as they are, half-alpha black halves the grey, the
+        // transparent stripe leaves it.
+        const Raster over = PlayedOver(raster, 128, emf.get());
+        EXPECT_TRUE(nearly(PixelAt(over, x + 5, y), 255, 0, 0));
+        EXPECT_TRUE(nearly(PixelAt(over, x + 15, y), 64, 64, 64));
+        EXPECT_TRUE(nearly(PixelAt(over, x + 25, y), 128, 128, 128));
+        EXPECT_TRUE(nearly(PixelAt(over, x + 35, y), 0, 0, 255));
+    }
+    // Brightness 50: constant alpha 255 - round(127.5) = 127 on top of the pixels' own.
+    fx.DevMode().Set(L"PortraitWatermarkBrightness", L"50");
+    tw::UniqueEnhMetaFile emf = AnnotationMetafile();
+    ASSERT_TRUE(emf);
+    const Raster over = PlayedOver(raster, 128, emf.get());
+    const BYTE* blue = PixelAt(over, x + 5, y);
+    EXPECT_TRUE(nearly(blue, 191, 64, 64)) << int(blue[0]) << " " << int(blue[1]) << " " << int(blue[2]);
+    EXPECT_TRUE(nearly(PixelAt(over, x + 25, y), 128, 128, 128));
+    // The raster page has no alpha: the same picture is drawn there without it.
+    EXPECT_FALSE(fx.Job().HasError());
+    twtest::RemoveTree(dir);
+}
+
+TEST_F(AnnotationRender, TextWatermarkIsTheStampsTextBeneathTheContent) {
+    const Raster blank = Render();
+    const wchar_t* group = tw::settings::kTextWatermarkStampSettings;
+    SetText(group, L"Text", L"DRAFT");
+    SetText(group, L"Position", L"0");
+    SetDword(group, L"Offset X", 10);
+    SetDword(group, L"Offset Y", 20);
+    SetText(group, L"Text Stamp Enable", L"1");
+    const Raster stamp = Render();
+    SetText(group, L"Text Stamp Enable", L"0");
+    SetText(group, L"Text Watermark Enable", L"1");
+    const Raster watermark = Render();
+    EXPECT_NE(twtest::DifferentPixels(watermark, blank), 0u);
+    EXPECT_EQ(twtest::DifferentPixels(watermark, stamp), 0u);  // on a blank page they are alike
+    // White text in a black corner: the stamp above the content shows, the watermark beneath
+    // it does not.
+    page = PageWithBlackCorner();
+    SetDword(group, L"Color", RGB(255, 255, 255));
+    const Raster covered = Render();
+    SetText(group, L"Text Watermark Enable", L"0");
+    const Raster content = Render();
+    EXPECT_EQ(twtest::DifferentPixels(covered, content), 0u);
+    SetText(group, L"Text Stamp Enable", L"1");
+    EXPECT_NE(twtest::DifferentPixels(Render(), content), 0u);
+}
+
 TEST_F(AnnotationRender, AnnotationMetafileMatchesTheRasterPage) {
     const std::wstring dir = twtest::MakeTempDir(L"wm");
     fx.DevMode().Set(L"WatermarkImage", L"1");
@@ -408,20 +518,9 @@ TEST_F(AnnotationRender, AnnotationMetafileMatchesTheRasterPage) {
     SetDword(header, L"Header Offset X", 300);
     SetDword(header, L"Header Offset Y", 40);
     const Raster raster = Render();
-
-    tw::TarnwellDEVMODE dm = fx.DevMode().Record();
-    tw::UniqueHGlobal block(twtest::GlobalFromBytes(page));
-    tw::CEMFImage image(&fx.Job());
-    tw::UniqueEnhMetaFile pageEmf, annotationEmf;
-    tw::VectorSize size{}, dpi{};
-    ASSERT_TRUE(image.CreateEnhMetaFileExt(block.get(), page.size(), dm, pageEmf, annotationEmf, size, dpi, FALSE));
+    tw::UniqueEnhMetaFile annotationEmf = AnnotationMetafile();
     ASSERT_TRUE(annotationEmf);
-    Raster white = raster;
-    std::fill(white.bits.begin(), white.bits.end(), 0xFF);
-    Canvas played(white);
-    const RECT all{0, 0, raster.width, raster.height};
-    ::PlayEnhMetaFile(played.Dc(), annotationEmf.get(), &all);
-    const Raster vector = played.Result();
+    const Raster vector = PlayedOver(raster, 0xFF, annotationEmf.get());
     EXPECT_NE(InkBox(vector).right, -1);
     // Font hinting at another scale may move a few glyph edges; the picture and text sit alike.
     const size_t total = static_cast<size_t>(raster.width) * raster.height;

@@ -101,6 +101,37 @@ class DiskFull(unittest.TestCase):
         self.assertEqual(len(got), listed)
         self.assertEqual(got, expected[:listed])
 
+    def test_multipage_dcx_cuts_back_the_page_that_did_not_fit(self):
+        pages = SAMPLE * 3
+        dcx = ("--format", "2", "--dm", "IsMultipageImageEnabled=1")
+        reference_dir = tempfile.mkdtemp(dir=self.tmp.name)
+        code, report, err = self.print_into(reference_dir, pages, *dcx)
+        self.assertEqual(code, 0, err)
+        self.assertFalse(report["job"]["failed"], report["job"]["status"])
+        [reference] = {f["host_path"] for f in report["files"] if f["host_path"].lower().endswith(".dcx")}
+        expected = frames(reference)
+        self.assertEqual(len(expected), len(pages))
+
+        out = self.small_disk(max(64, os.path.getsize(reference) // 2048))
+        code, report, err = self.print_into(out, pages, *dcx)
+        self.assertEqual(code, 0, err)
+        self.check_one_disk_full_error(report)
+        [written] = {f["host_path"] for f in report["files"] if f["host_path"].lower().endswith(".dcx")}
+        with open(written, "rb") as f:
+            data = f.read()
+        slots = struct.unpack_from("<10024I", data, 0)
+        self.assertEqual(slots[0], 0x3ADE68B1)
+        listed = slots[1:].index(0)
+        self.assertGreaterEqual(listed, 1)
+        self.assertLess(listed, len(pages))
+        self.assertEqual(frames(written), expected[:listed])
+        # The page that did not fit is gone: the file ends where, in the whole file, the next
+        # page begins.
+        with open(reference, "rb") as f:
+            ref_slots = struct.unpack_from("<10024I", f.read(40096), 0)
+        self.assertEqual(slots[1:listed + 1], ref_slots[1:listed + 1])
+        self.assertEqual(len(data), ref_slots[listed + 1])
+
     def test_bmp_leaves_only_whole_pages(self):
         # Two 475 KB pages fit, the third does not: nor does any later page, which would leave a gap.
         pages = SAMPLE + SAMPLE[:2]

@@ -81,6 +81,31 @@ def jfif_density(path):
     return units, x, y
 
 
+# Ink bounding boxes of a sheet's pages, played metafile against raster: pixels apart.
+MAX_SHEET_BOX_DIFFERENCE = 5
+EMR_EXTTEXTOUTW = 84
+EMR_STRETCHDIBITS = 81
+
+
+def half_ink_boxes(image):
+    """The bounding boxes of everything not white in the left and right halves of a page."""
+    w, h = image.size
+    ink = image.point(lambda v: 255 if v < 230 else 0)
+    return [ink.crop((0, 0, w // 2, h)).getbbox(), ink.crop((w // 2, 0, w, h)).getbbox()]
+
+
+def record_kinds(path):
+    """How many records of each type a metafile holds."""
+    with open(path, "rb") as f:
+        data = f.read()
+    kinds, at = {}, 0
+    while at + 8 <= len(data):
+        kind, size = struct.unpack_from("<II", data, at)
+        kinds[kind] = kinds.get(kind, 0) + 1
+        at += max(size, 8)
+    return kinds
+
+
 def identify(path):
     out = subprocess.run([IDENTIFY, "-format", "%m %w %h\n", path], capture_output=True, text=True, check=True)
     return [line.split() for line in out.stdout.splitlines() if line.strip()]
@@ -181,6 +206,28 @@ class PictureOutput(unittest.TestCase):
             diffs = [abs(a - b) for a, b in zip(played.getdata(), raster.getdata())]
             self.assertLess(sum(diffs) / len(diffs), MAX_PLAYBACK_MEAN_DIFFERENCE, entry["host_path"])
             self.assertLess(sum(1 for d in diffs if d > 64) / len(diffs), MAX_PLAYBACK_CELLS_APART, entry["host_path"])
+
+    def test_emf_with_pages_per_sheet_holds_the_pages_records(self):
+        sheet = ("--dm", "PagesPerSheet=2")
+        [raster] = self.files_of("0", SAMPLE, *sheet)
+        [entry] = self.files_of("18", SAMPLE, *sheet)
+        kinds = record_kinds(entry["host_path"])
+        # The pages' own text records, not one picture of the sheet.
+        self.assertGreaterEqual(kinds.get(EMR_EXTTEXTOUTW, 0), sum(record_kinds(p)[EMR_EXTTEXTOUTW] for p in SAMPLE))
+        self.assertEqual(kinds.get(EMR_STRETCHDIBITS, 0), 0)
+        with Image.open(raster["host_path"]) as im:
+            bmp = im.convert("L")
+        shot = os.path.join(self.tmp.name, "sheet.bmp")
+        rc, _, err = run_program("twplayemf.exe", win(entry["host_path"]), str(bmp.width), str(bmp.height), win(shot))
+        self.assertEqual(rc, 0, err)
+        with Image.open(shot) as im:
+            played = im.convert("L")
+        # GDI plays the greys the raster dithers, so the pages are compared by where their ink
+        # lies: each half of the sheet (one page) within a few pixels of the raster's.
+        for got, want in zip(half_ink_boxes(played), half_ink_boxes(bmp)):
+            self.assertIsNotNone(got)
+            for a, b in zip(got, want):
+                self.assertLessEqual(abs(a - b), MAX_SHEET_BOX_DIFFERENCE, (got, want))
 
     def test_emf_in_memory_reaches_the_client_as_the_page_bytes(self):
         out = tempfile.mkdtemp(dir=self.tmp.name)

@@ -207,6 +207,39 @@ TEST_F(PictureWriters, PcxAndOnePageDcx) {
     EXPECT_EQ(file.substr(40096), page);  // the same page as the PCX writer's
 }
 
+// A later page of a multi-page DCX whose slots are all taken: error 46, the file as it was.
+TEST_F(PictureWriters, FullDcxRefusesTheNextPageAndKeepsItsBytes) {
+    // A job of multi-page output past its first page.
+    auto laterPage = [](twtest::RenderFixture& f) {
+        f.DevMode().Dpi(100, 100).Set(L"IsMultipageImageEnabled", L"1");
+        ASSERT_TRUE(f.Job().SetDevMode(f.DevMode().Record().Bytes(), tw::kDevModeSize, TRUE));
+        ASSERT_TRUE(f.Job().IsMultipageOutput());
+        ASSERT_FALSE(f.Job().IsFirstPageOfDocument());
+    };
+    twtest::RenderFixture fx;
+    laterPage(fx);
+    const std::wstring dcx = dir + L"\\full.dcx";
+    std::string full(40096, '\0');
+    const DWORD magic = 0x3ADE68B1, offset = 40096;
+    std::memcpy(full.data(), &magic, 4);
+    for (size_t slot = 1; slot <= 10022; ++slot) std::memcpy(full.data() + 4 * slot, &offset, 4);
+    full += std::string(64, 'p');
+    twtest::WriteFileBytes(dcx, full);
+    EXPECT_FALSE(Save(fx, 2, dcx));
+    EXPECT_EQ(Status(fx).rfind("Internal error: 46", 0), 0u) << Status(fx);
+    EXPECT_EQ(twtest::ReadFileBytes(dcx), full);
+    // One free slot: the page goes there, and the slot after it, the last, stays 0.
+    std::memset(full.data() + 4 * 10022, 0, 4);
+    twtest::WriteFileBytes(dcx, full);
+    twtest::RenderFixture next;
+    laterPage(next);
+    ASSERT_TRUE(Save(next, 2, dcx)) << Status(next);
+    const std::string grown = twtest::ReadFileBytes(dcx);
+    EXPECT_EQ(U32(grown, 4 * 10022), full.size());
+    EXPECT_EQ(U32(grown, 4 * 10023), 0u);
+    EXPECT_EQ(grown.substr(0, 4 * 10022), full.substr(0, 4 * 10022));
+}
+
 TEST_F(PictureWriters, MetafilePageIsTheDriversBytesAndRawPagesAreDrawnIntoOne) {
     twtest::RenderFixture fx;
     fx.DevMode().Dpi(100, 100);
