@@ -37,7 +37,10 @@ BOOL CEMFImage::LoadBatesNumbering(const TarnwellDEVMODE& dm) { return m_pJob->A
 void CEMFImage::DrawMetafileWatermark(HDC dc, int width, int height, const TarnwellDEVMODE& dm, BOOL) {
     InPagePixels(m_pJob, &CPageAnnotator::DrawMetafileWatermark, dc, width, height, dm);
 }
-void CEMFImage::DrawMetafileBarcodes(HDC, int, int, const TarnwellDEVMODE&, BOOL) {}
+void CEMFImage::DrawMetafileBarcodes(HDC dc, int width, int height, const TarnwellDEVMODE& dm, BOOL last) {
+    const PagePixelSpace page(dc, width, height, dm);
+    DrawBarcode(dc, page.Width(), page.Height(), dm, last);
+}
 void CEMFImage::DrawAnnotationText(HDC dc, int width, int height, const TarnwellDEVMODE& dm) {
     InPagePixels(m_pJob, &CPageAnnotator::DrawAnnotationText, dc, width, height, dm);
 }

@@ -226,3 +226,24 @@ std::wstring TCTextOut::Layout(const TextLayoutOptions& options) const {
 }
 
 }  // namespace tw
+
+namespace tw {
+
+std::wstring TCTextOut::PlainText() const {
+    auto blank = [](wchar_t c) { return c == L' ' || c == L'\t'; };
+    std::wstring out;
+    for (const Row& row : m_rows) {
+        bool lineStart = true;
+        for (const TextWord& word : row.words) {
+            if (word.text.empty()) continue;
+            // Words read apart stay apart; blanks read as words separate them already.
+            if (!lineStart && !blank(out.back()) && !blank(word.text.front())) out += L' ';
+            out += word.text;
+            lineStart = false;
+        }
+        out += L' ';
+    }
+    return out;
+}
+
+}  // namespace tw
