@@ -14,11 +14,11 @@ constexpr DataMatrixBlock kDefaultBlock{2, kPlainData, 0};
 bool Prepare(const char* value, int length, int moduleSize, int x, int y, int rotation, int shape,
              const DataMatrixBlock* block, SymbolRequest& request, RasterLayout& layout, int* err) {
     // The length counts the value's terminating NUL.
-    if (!ReadValue(value, length, request.value)) {
-        Report(err, kBarcodeEmptyValue);
+    if (const int rc = ReadValue(value, length, request.value, kBarcodeCannotEncode); rc != kBarcodeOk) {
+        Report(err, rc);
         return false;
     }
-    if (length >= 0 && !request.value.empty() && request.value.back() == '\0') request.value.pop_back();
+    if (length > 0 && request.value.back() == '\0') request.value.pop_back();
     if (request.value.empty()) {
         Report(err, kBarcodeEmptyValue);
         return false;

@@ -15,18 +15,14 @@ namespace barcodes {
 // Values longer than this are refused before zint sees them (no symbol holds more).
 inline constexpr int kMaxValueBytes = 8192;
 
-// The caller's bytes: `length` of them, or up to the NUL when `length` is negative.
-inline bool ReadValue(const char* value, int length, std::string& out) {
-    if (!value) return false;
-    if (length < 0) {
-        const size_t n = strnlen(value, kMaxValueBytes + 1);
-        if (n > static_cast<size_t>(kMaxValueBytes)) return false;
-        out.assign(value, n);
-    } else {
-        if (length > kMaxValueBytes) return false;
-        out.assign(value, static_cast<size_t>(length));
-    }
-    return true;
+// The caller's bytes: `length` of them, or up to the NUL when `length` is negative. kBarcodeOk,
+// kBarcodeEmptyValue for none, or `tooLong` for more than any symbol holds.
+inline int ReadValue(const char* value, int length, std::string& out, int tooLong) {
+    if (!value || length == 0) return kBarcodeEmptyValue;
+    const size_t n = length < 0 ? strnlen(value, kMaxValueBytes + 1) : static_cast<size_t>(length);
+    if (n > static_cast<size_t>(kMaxValueBytes)) return tooLong;
+    out.assign(value, n);
+    return out.empty() ? kBarcodeEmptyValue : kBarcodeOk;
 }
 
 inline void Report(int* err, int value) {
@@ -36,8 +32,7 @@ inline void Report(int* err, int value) {
 // Encodes and measures; false with `err` set on failure.
 inline bool Measure(const SymbolRequest& request, bool oneDimensional, const RasterLayout& layout, SymbolGrid& grid,
                     int& width, int& height, int* err) {
-    int rc = request.value.size() > static_cast<size_t>(kMaxValueBytes) ? kBarcodeCannotEncode
-                                                                        : EncodeSymbol(request, oneDimensional, grid);
+    int rc = EncodeSymbol(request, oneDimensional, grid);
     if (rc == kBarcodeOk) rc = SymbolPixels(grid, layout, width, height);
     Report(err, rc);
     return rc == kBarcodeOk;

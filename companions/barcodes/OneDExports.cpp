@@ -44,8 +44,8 @@ bool AllDigits(const std::string& s) {
 
 bool Prepare(int symbology, const int* rect, const char* value, int rotationCode, int checkDigit, int moduleWidth,
              int heightTens, int quietZone, int verticalQuiet, SymbolRequest& request, RasterLayout& layout, int* err) {
-    if (!ReadValue(value, -1, request.value) || request.value.empty()) {
-        Report(err, kBarcodeEmptyValue);
+    if (const int rc = ReadValue(value, -1, request.value, kBarcodeInvalidValue); rc != kBarcodeOk) {
+        Report(err, rc);
         return false;
     }
     const Symbology* s = FindSymbology(symbology);

@@ -14,8 +14,8 @@ constexpr int kStandardRowHeight = 3;  // module widths, row height '0'
 bool Prepare(const char* value, int length, int compact, int columns, int rows, int eccLevel, int moduleWidth,
              int rowHeight, int x, int y, int rotation, int quietZone, SymbolRequest& request, RasterLayout& layout,
              int* err) {
-    if (!ReadValue(value, length, request.value) || request.value.empty()) {
-        Report(err, kBarcodeEmptyValue);
+    if (const int rc = ReadValue(value, length, request.value, kBarcodeCannotEncode); rc != kBarcodeOk) {
+        Report(err, rc);
         return false;
     }
     if (!InRange(columns, 0, kMaxColumns) || !InRange(rows, 0, kMaxRows) || (rows != 0 && rows < 3) ||

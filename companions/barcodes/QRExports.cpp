@@ -11,8 +11,8 @@ constexpr int kMinEcc = 1, kMaxEcc = 4;  // L, M, Q, H
 // The request and layout of the parameters; false when one is out of range.
 bool Prepare(const char* value, int length, int moduleSize, int quietZone, int eccLevel, int rotation, int x, int y,
              SymbolRequest& request, RasterLayout& layout, int* err) {
-    if (!ReadValue(value, length, request.value) || request.value.empty()) {
-        Report(err, kBarcodeEmptyValue);
+    if (const int rc = ReadValue(value, length, request.value, kBarcodeCannotEncode); rc != kBarcodeOk) {
+        Report(err, rc);
         return false;
     }
     if (!InRange(moduleSize, 1, kMaxModulePixels) || !InRange(quietZone, 0, kMaxQuietPixels) ||

@@ -84,8 +84,9 @@ int MatchAndFormat(const std::u16string& pattern, const std::u16string& text, co
     int error = 0;
     PCRE2_SIZE offset = 0;
     // Page text may hold lone surrogates: they never match, and never fail the whole match.
+    // \w, \d and the case rules take Unicode's letters and digits, as page text has them.
     std::unique_ptr<pcre2_code, CodeDeleter> code(pcre2_compile(Ptr(pattern), pattern.size(),
-                                                                PCRE2_UTF | PCRE2_MATCH_INVALID_UTF, &error, &offset,
+                                                                PCRE2_UTF | PCRE2_UCP | PCRE2_MATCH_INVALID_UTF, &error, &offset,
                                                                 nullptr));
     if (!code) return error == PCRE2_ERROR_NOMEMORY ? kRegExpNoMemory : kRegExpBadPattern;
     std::unique_ptr<pcre2_match_context, MatchContextDeleter> context(pcre2_match_context_create(nullptr));

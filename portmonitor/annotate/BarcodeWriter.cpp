@@ -268,7 +268,9 @@ BOOL CBarcodeWriter::Draw(HDC dc, int pageWidth, int pageHeight, const TarnwellD
     if (h.biSize != sizeof h || h.biBitCount != 24 || h.biWidth <= 0 || rows <= 0 ||
         bitsOffset + stride * rows > p.size())
         return FALSE;
-    const int oldMode = ::SetStretchBltMode(dc, HALFTONE);
+    // Whole modules: halftoning a stretched symbol greys its edges, which a bilevel page then
+    // dithers (or, on some GDIs, fills solid); dropping or doubling rows keeps every module crisp.
+    const int oldMode = ::SetStretchBltMode(dc, COLORONCOLOR);
     const int done = ::StretchDIBits(dc, m_placement.x, m_placement.y, m_placement.width, m_placement.height, 0, 0,
                                      h.biWidth, rows, p.get() + bitsOffset, reinterpret_cast<const BITMAPINFO*>(p.get()),
                                      DIB_RGB_COLORS, m_rop);

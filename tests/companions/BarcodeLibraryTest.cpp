@@ -175,7 +175,7 @@ TEST(BarcodeLibraries, OneDimensionalSymbologiesLengthsAndRefusals) {
         int err;
     };
     const Case cases[] = {
-        {0, "CODE39", 0},        {0, "lower", kBarcodeInvalidValue},
+        {0, "CODE39", 0},        {0, "BAD~", kBarcodeInvalidValue},
         {1, "lower ok", 0},      {2, "Code 128 \x7f", 0},
         {3, "400638133393", 0},  {3, "4006381333931", 0},
         {3, "4006381333932", kBarcodeInvalidValue},  // wrong check digit
