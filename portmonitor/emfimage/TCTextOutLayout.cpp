@@ -230,16 +230,17 @@ std::wstring TCTextOut::Layout(const TextLayoutOptions& options) const {
 namespace tw {
 
 std::wstring TCTextOut::PlainText() const {
-    auto blank = [](wchar_t c) { return c == L' ' || c == L'\t'; };
     std::wstring out;
+    const int average = AverageCharWidth();
     for (const Row& row : m_rows) {
-        bool lineStart = true;
+        const TextWord* previous = nullptr;
         for (const TextWord& word : row.words) {
             if (word.text.empty()) continue;
-            // Words read apart stay apart; blanks read as words separate them already.
-            if (!lineStart && !blank(out.back()) && !blank(word.text.front())) out += L' ';
+            // The pieces of one run of text touch; a gap as wide as the layout's is a space.
+            const int gap = previous ? word.x - (previous->x + previous->width) : 0;
+            if (previous && gap > 0 && gap >= WordGap(word.charWidth > 0 ? word.charWidth : average)) out += L' ';
             out += word.text;
-            lineStart = false;
+            previous = &word;
         }
         out += L' ';
     }

@@ -42,7 +42,8 @@ SYMBOLS = [
     ("3", "9", "0123456", F.UPCE, lambda p: (16, 16)),
 ]
 # What the reader gives back: retail codes with their check digits, Codabar without its start and stop.
-DECODED = {"A40156B": "40156", "400638133393": "4006381333931", "03600029145": "036000291452", "9638507": "96385074",
+# The reader shows Extended Code 39's pairs as they are ("+X" is "x").
+DECODED = {"Ext39 val": "E+X+T39 +V+A+L", "A40156B": "40156", "400638133393": "4006381333931", "03600029145": "036000291452", "9638507": "96385074",
            "0123456": "01234565"}
 
 
@@ -100,8 +101,15 @@ class Barcodes(unittest.TestCase):
     def decode(self, image, fmt=None):
         with Image.open(image) as im:
             page = im.convert("L")
-        found = zxingcpp.read_barcodes(page, formats=fmt) if fmt else zxingcpp.read_barcodes(page)
-        return page, found
+        # The symbol with a margin of white: the reader misses small DataMatrix symbols on a whole
+        # page. One symbol: its search for several trips an assertion of its own on
+        # one-dimensional symbols (zxing-cpp 1.4).
+        left, top, right, bottom = self.dark_box(page)
+        margin = 60
+        region = page.crop((max(0, left - margin), max(0, top - margin), min(page.width, right + margin),
+                            min(page.height, bottom + margin)))
+        found = zxingcpp.read_barcode(region, formats=fmt) if fmt else zxingcpp.read_barcode(region)
+        return page, [found] if found else []
 
     def dark_box(self, page):
         box = page.point(lambda v: 255 if v < 128 else 0).getbbox()
