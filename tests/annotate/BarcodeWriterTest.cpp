@@ -202,3 +202,27 @@ TEST(BarcodeWriter, NonAsciiValuesAreUtf8ForQRAndAnsiForTheOthers) {
     EXPECT_EQ(writer.PageText(), L"Grüße");
     EXPECT_TRUE(writer.Draw(page.dc.get(), page.width, page.height, b.Record(), FALSE));
 }
+
+TEST(BarcodeWriter, RecordsTheSymbolIntoAnAnnotationMetafile) {
+    twhost::DevModeBuilder b = QRFromPageText();
+    b.Set(L"BarcodeXOffset", L"40");
+    b.Set(L"BarcodeYOffset", L"30");
+    Page page(400, 400);
+    // Recorded on the page's DC as reference, one metafile unit a page pixel, then played back.
+    const RECT frame{0, 0, 400 * 2540 / ::GetDeviceCaps(page.dc.get(), LOGPIXELSX),
+                     400 * 2540 / ::GetDeviceCaps(page.dc.get(), LOGPIXELSY)};
+    UniqueDC recorder(::CreateEnhMetaFileW(page.dc.get(), nullptr, &frame, nullptr));
+    ASSERT_TRUE(recorder);
+    CBarcodeWriter writer;
+    writer.AddText(L"VECTOR");
+    EXPECT_TRUE(writer.Draw(recorder.get(), 400, 400, b.Record(), TRUE));
+    UniqueEnhMetaFile emf(::CloseEnhMetaFile(recorder.release()));
+    ASSERT_TRUE(emf);
+    EXPECT_EQ(page.Box().right, -1);  // nothing on the page until the metafile is played
+    const RECT all{0, 0, 400, 400};
+    ASSERT_TRUE(::PlayEnhMetaFile(page.dc.get(), emf.get(), &all));
+    const RECT box = page.Box();
+    EXPECT_EQ(box.left, 40 + 8);
+    EXPECT_EQ(box.top, 30 + 8);
+    EXPECT_EQ(box.right - box.left + 1, 21 * 4);
+}
