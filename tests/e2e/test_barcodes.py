@@ -120,12 +120,12 @@ class Barcodes(unittest.TestCase):
         units = {0: 1.0, 1: 1 / 254.0, 2: 1 / 100.0}
         for i, (kind, symbology, value, fmt, quiet) in enumerate(SYMBOLS):
             h, v, rotation, unit = i % 3, (i // 3) % 3, i % 4, i % 3
-            fax = i % 2 == 0
+            fax, tiff = i % 2 == 0, (i // 2) % 2 == 0  # every pairing of resolution and format
             dpi, (xdpi, ydpi) = ("204,196", (204, 196)) if fax else ("300", (300, 300))
             xoff, yoff = 60 + 10 * i, 90 - 5 * i
-            with self.subTest(kind=kind, symbology=symbology, h=h, v=v, rotation=rotation, fax=fax):
+            with self.subTest(kind=kind, symbology=symbology, h=h, v=v, rotation=rotation, fax=fax, tiff=tiff):
                 images, group, _ = self.job(
-                    dpi=dpi, fmt="7" if fax else "0", settings=[("Value", value)], BarcodeKind=kind,
+                    dpi=dpi, fmt="7" if tiff else "0", settings=[("Value", value)], BarcodeKind=kind,
                     BarcodeSymbology=symbology, BarcodeHorizontalAlignment=h, BarcodeVerticalAlignment=v,
                     BarcodeXOffset=xoff, BarcodeYOffset=yoff, BarcodeRotation=rotation, BarcodeOffsetUnit=unit)
                 self.assertEqual(len(images), 1)
