@@ -80,4 +80,10 @@ build_all_deps() {
     -DBUILD_TESTS=OFF -DENABLE_LTO=OFF -DCMAKE_INSTALL_LIBDIR=lib \
     -DCMAKE_DISABLE_FIND_PACKAGE_TIFF=ON -DCMAKE_DISABLE_FIND_PACKAGE_PkgConfig=ON \
     -DLeptonica_DIR="$TW_DEPS_DIR/lib/cmake/leptonica" -DCMAKE_EXE_LINKER_FLAGS="-L$TW_DEPS_DIR/winlibs"
+  # The barcode companions draw their symbols with zint (its library only: no PNG, no Qt). Its
+  # command-line program is always configured; it builds but is never used.
+  build_dep zint zint -DZINT_STATIC=ON -DZINT_USE_PNG=OFF -DZINT_USE_QT=OFF -DCMAKE_INSTALL_LIBDIR=lib
+  # The regular-expression companion matches UTF-16 page text with PCRE2's 16-bit library.
+  build_dep pcre2 pcre2 -DPCRE2_BUILD_PCRE2_16=ON -DPCRE2_BUILD_PCRE2_8=OFF -DPCRE2_BUILD_TESTS=OFF \
+    -DPCRE2_BUILD_PCRE2GREP=OFF -DBUILD_SHARED_LIBS=OFF -DPCRE2_SUPPORT_JIT=OFF -DCMAKE_INSTALL_LIBDIR=lib
 }

@@ -126,6 +126,7 @@ private:
     void DrawWatermark(HDC dc, int width, int height, const TarnwellDEVMODE& dm);
     void DrawTextWatermark(HDC dc, int width, int height, const TarnwellDEVMODE& dm);
     void DrawOverlays(HDC dc, int width, int height, const TarnwellDEVMODE& dm);
+    void DrawBarcode(HDC dc, int width, int height, const TarnwellDEVMODE& dm, BOOL metafile);
     void RecognisePageText(const TarnwellDEVMODE& dm);
 
     CTWJob* m_pJob;

@@ -1,6 +1,7 @@
 // CEMFImage, vector path: the page and its stamps as metafiles for the metafile-based writers.
 #include "emfimage/EMFImage.h"
 
+#include "annotate/BarcodeOptions.h"
 #include "emfimage/EmfPageReader.h"
 #include "emfimage/ImageErrors.h"
 #include "emfimage/MetafileRotation.h"
@@ -52,11 +53,7 @@ CEMFImage::VectorStamps CEMFImage::DecideVectorStamps(const TarnwellDEVMODE& dm,
     const bool coverPage = m_pJob->IsDriverCoverPage();
     const bool first = IsFirstDocumentPage();
     s.overlayWatermark = withPicture && HasOverlayWatermark(dm);
-    const BYTE cover = dm.Read<BYTE>(dmoff::CoverPageOptions);
-    if (cover & dmcover::BarcodeEnabled) {
-        if (coverPage) s.barcode = (cover & dmcover::InsertedCoverPage) != 0;
-        else s.barcode = !(cover & dmcover::BarcodeFirstPageOnly) || first;
-    }
+    s.barcode = BarcodeOnPage(ReadBarcodeOptions(dm), coverPage, first);
     if (coverPage) return s;
     auto stamped = [&](const wchar_t* group, const wchar_t* enable, const wchar_t* firstOnly) {
         return SettingOn(dm, group, enable) && (!SettingOn(dm, group, firstOnly) || first);

@@ -39,7 +39,10 @@ void CEMFImage::DrawMetafileWatermark(HDC dc, int width, int height, const Tarnw
     page.width = space.Width(), page.height = space.Height();
     m_pJob->Annotator().DrawMetafileWatermark(dc, page, dm);
 }
-void CEMFImage::DrawMetafileBarcodes(HDC, int, int, const TarnwellDEVMODE&, BOOL) {}
+void CEMFImage::DrawMetafileBarcodes(HDC dc, int width, int height, const TarnwellDEVMODE& dm, BOOL last) {
+    const PagePixelSpace page(dc, width, height, dm);
+    DrawBarcode(dc, page.Width(), page.Height(), dm, last);
+}
 void CEMFImage::DrawAnnotationText(HDC dc, int width, int height, const TarnwellDEVMODE& dm) {
     InPagePixels(m_pJob, &CPageAnnotator::DrawAnnotationText, dc, width, height, dm);
 }

@@ -59,6 +59,8 @@ public:
     void AddWord(TextWord word);
     // The page's words laid out into lines.
     std::wstring Layout(const TextLayoutOptions& options) const;
+    // The words as they were read, row by row, each row ending in a single space.
+    std::wstring PlainText() const;
     size_t Rows() const { return m_rows.size(); }
     bool Empty() const { return m_rows.empty(); }
 

@@ -234,3 +234,25 @@ std::wstring TCTextOut::Layout(const TextLayoutOptions& options) const {
 }
 
 }  // namespace tw
+
+namespace tw {
+
+std::wstring TCTextOut::PlainText() const {
+    std::wstring out;
+    const int average = AverageCharWidth();
+    for (const Row& row : m_rows) {
+        const TextWord* previous = nullptr;
+        for (const TextWord& word : row.words) {
+            if (word.text.empty()) continue;
+            // The pieces of one run of text touch; a gap as wide as the layout's is a space.
+            const int gap = previous ? word.x - (previous->x + previous->width) : 0;
+            if (previous && gap > 0 && gap >= WordGap(word.charWidth > 0 ? word.charWidth : average)) out += L' ';
+            out += word.text;
+            previous = &word;
+        }
+        out += L' ';
+    }
+    return out;
+}
+
+}  // namespace tw

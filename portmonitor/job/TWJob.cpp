@@ -1,6 +1,7 @@
 #include "job/TWJob.h"
 #include "monitor/SpoolerSeam.h"
 
+#include "annotate/BarcodeWriter.h"
 #include "annotate/PageAnnotator.h"
 
 #include "job/DocumentName.h"
@@ -30,6 +31,11 @@ CTWJob::~CTWJob() {
 CPageAnnotator& CTWJob::Annotator() {
     if (!m_pAnnotator) m_pAnnotator = std::make_unique<CPageAnnotator>(*this);
     return *m_pAnnotator;
+}
+
+CBarcodeWriter& CTWJob::Barcodes() {
+    if (!m_pBarcodeWriter) m_pBarcodeWriter = std::make_unique<CBarcodeWriter>();
+    return *m_pBarcodeWriter;
 }
 
 void CTWJob::UpdateBatesNumber(bool endOfDocument) { Annotator().UpdateBatesNumber(m_sDevMode, endOfDocument); }

@@ -34,6 +34,7 @@ class CPortCmd;
 class IniSectionBatch;
 class CBlFile;
 class CPageAnnotator;
+class CBarcodeWriter;
 
 inline constexpr wchar_t kGdiMutexName[] = L"Global\\TW_GDI_CBEC44B2-7451-47DD-ACAC-CC6C28C563D6";
 
@@ -305,6 +306,11 @@ public:
     // ---- Page annotations (annotate/): the watermark pictures, the printing time and the Bates
     // numbering of the document, kept for the job's life.
     CPageAnnotator& Annotator();
+    // The barcode of the job's pages (annotate/), made at its first use.
+    CBarcodeWriter& Barcodes();
+    // The page's text as the barcode takes it: the collected words line by line, each line
+    // ending in a space, then the texts of the page's barcode markers.
+    std::wstring BarcodePageText() const;
 
     const std::wstring& ImageFileName() const { return m_szImageFileName; }
     const std::wstring& GroupFileName() const { return MainGroupFile(); }
@@ -368,6 +374,7 @@ private:
     COutputFileLock m_lockedFile;
     DWORD m_dwNamingError = 0;  // Windows error of the last name step that failed
     std::unique_ptr<CPageAnnotator> m_pAnnotator;
+    std::unique_ptr<CBarcodeWriter> m_pBarcodeWriter;
     std::wstring m_szMessageCaptureWarning;
     bool m_bPageWarning = false;
     bool m_bDocumentWarningWritten = false;

@@ -2,6 +2,7 @@
 // status INI file ("Group File", "Last Output File", "Print status").
 #include <string>
 
+#include "annotate/BarcodeWriter.h"
 #include "base/IniFile.h"
 #include "base/IniSectionBatch.h"
 #include "base/WideString.h"
@@ -91,6 +92,8 @@ BOOL CTWJob::UpdateGroupFile() {
         put(page, naming::kGroupOcrTextFileName, m_szOCRTextFileName.c_str());
         if (m_ocr.HasError()) put(page, naming::kGroupOcrError, m_ocr.ErrorText().c_str());
     }
+    if (m_pBarcodeWriter && m_pBarcodeWriter->HasError())
+        put(page, naming::kGroupBarcodeError, m_pBarcodeWriter->ErrorText().c_str());
     if (text && DmHasFlag(dm, dmflag::IsMailMergeEnabled))
         put(page, naming::kGroupMailMergeFileName, m_szMailMergeFileName.c_str());
     const GroupPageGeometry geometry = GroupFileGeometry(dm);

@@ -3,6 +3,8 @@
 // to the clients in memory (message 10).
 #include <algorithm>
 
+#include "annotate/BarcodeOptions.h"
+#include "annotate/BarcodeWriter.h"
 #include "base/WideString.h"
 #include "emfimage/EMFImage.h"
 #include "job/JobOptions.h"
@@ -34,7 +36,14 @@ bool CTWJob::PageTextNeeded() const {
     if (!m_bHasDevMode) return false;
     return m_sDevMode.HasFlag(dmflag::IsWriteTextEnabled) || m_sDevMode.HasFlag(dmflag::IsMailMergeEnabled) ||
            IsContentBasedEmail(&m_sDevMode, m_dwJobID) || IsSimpleContentBasedEmail(&m_sDevMode, m_dwJobID) ||
-           DmFileGenerationMethod(&m_sDevMode) == kNamingFromContent;
+           DmFileGenerationMethod(&m_sDevMode) == kNamingFromContent || BarcodeNeedsPageText(m_sDevMode);
+}
+
+std::wstring CTWJob::BarcodePageText() const {
+    std::wstring text = m_pageText.collector ? m_pageText.collector->PlainText() : std::wstring();
+    for (const MarkerField& f : m_pageText.markers.Fields())
+        if (f.kind == MarkerField::Kind::Barcode) text += f.value;
+    return text;
 }
 
 PageTextSettings CTWJob::TextReadingSettings() const {
@@ -80,6 +89,7 @@ void CTWJob::StartPageText() {
     m_pageText.pageText.clear();
     m_pageText.wordsRead = false;
     m_ocr.ClearResultText();
+    if (m_pBarcodeWriter) m_pBarcodeWriter->ClearText();
     if (m_pageText.collector) m_pageText.collector->StartPage();
     if (!m_sDevMode.HasFlag(dmflag::IsWriteTextEnabled)) return;
     TCTextOut& collector = TextCollector();

@@ -103,8 +103,27 @@ inline constexpr size_t FontOptions = 6807;
 // barcode block that shared printers take from the server's record.
 inline constexpr size_t CoverPageOptions = 6811;
 inline constexpr size_t ServerBarcodeBlock = 6811;
+// The barcode settings, in the order the barcode writer reads them: the flags word (its low
+// byte is the cover page options byte), the symbol's kind and placement, where its value comes
+// from and each library's numbered parameters. The PDF417 parameters fill the server tail up to
+// the advanced-text byte; the one-dimensional margin has a slot of its own near the record's end.
+inline constexpr size_t BarcodeFlags = 6811;
+inline constexpr size_t BarcodeKind = 6815;
+inline constexpr size_t BarcodeSymbology = 6816;
+inline constexpr size_t BarcodeHorizontalAlignment = 6817;
+inline constexpr size_t BarcodeVerticalAlignment = 6818;
+inline constexpr size_t BarcodeXOffset = 6819;
+inline constexpr size_t BarcodeYOffset = 6823;
+inline constexpr size_t BarcodeRotation = 6827;
+inline constexpr size_t BarcodeOffsetUnit = 6828;
+inline constexpr size_t BarcodeValueSource = 6829;
+inline constexpr size_t BarcodeOneDParams = 6830;        // 4 bytes
+inline constexpr size_t BarcodeQRParams = 6834;          // 3 bytes
+inline constexpr size_t BarcodeDataMatrixParams = 6837;  // 4 bytes
+inline constexpr size_t BarcodeDataMatrixValue = 6841;   // 16 bits
 // Eight driver bytes after the barcode block, also taken from the server's record.
 inline constexpr size_t ServerOptionTail = 6843;
+inline constexpr size_t BarcodePDF417Params = 6843;      // 6 bytes
 inline constexpr size_t AdvancedText = 6849;
 inline constexpr size_t TextEncoding = 6850;
 // Start-application parameter codes 8 to 15, one byte each (records of version 1470 on).
@@ -112,11 +131,24 @@ inline constexpr size_t StartAppParameterBytes = 6851;
 inline constexpr size_t ExtraFlags = 6859;
 inline constexpr size_t PagesPerSheet = 6863;
 inline constexpr size_t SheetOptions = 6864;
+inline constexpr size_t BarcodeOneDMargin = 6876;        // 16 bits
 }  // namespace dmoff
 
 // Sizes of the two server blocks above, in bytes.
 inline constexpr size_t kServerBarcodeBlockSize = 32;
 inline constexpr size_t kServerOptionTailSize = 8;
+
+// How many numbered parameters each barcode library takes from the record.
+inline constexpr size_t kBarcodeOneDParams = 4;
+inline constexpr size_t kBarcodeQRParams = 3;
+inline constexpr size_t kBarcodeDataMatrixParams = 4;
+inline constexpr size_t kBarcodePDF417Params = 6;
+static_assert(dmoff::BarcodeDataMatrixValue + sizeof(WORD) == dmoff::ServerBarcodeBlock + kServerBarcodeBlockSize);
+static_assert(dmoff::BarcodePDF417Params + kBarcodePDF417Params == dmoff::AdvancedText);
+static_assert(dmoff::BarcodeOneDParams + kBarcodeOneDParams == dmoff::BarcodeQRParams);
+static_assert(dmoff::BarcodeQRParams + kBarcodeQRParams == dmoff::BarcodeDataMatrixParams);
+static_assert(dmoff::BarcodeDataMatrixParams + kBarcodeDataMatrixParams == dmoff::BarcodeDataMatrixValue);
+static_assert(dmoff::BarcodeOneDMargin + sizeof(WORD) <= kDevModeSize);
 
 // Capacities of the string fields in wide characters, terminator included.
 namespace dmcap {
@@ -295,6 +327,18 @@ inline constexpr BYTE BarcodeEnabled = 0x1;
 inline constexpr BYTE BarcodeFirstPageOnly = 0x2;
 inline constexpr BYTE InsertedCoverPage = 0x40;
 }  // namespace dmcover
+
+// Bits of the barcode flags word at dmoff::BarcodeFlags (its low byte is dmcover's).
+namespace dmbarcode {
+inline constexpr DWORD Enabled = dmcover::BarcodeEnabled;
+inline constexpr DWORD FirstPageOnly = dmcover::BarcodeFirstPageOnly;
+inline constexpr DWORD DrawAnd = 0x4;            // SRCAND: white parts of the symbol leave the page alone
+inline constexpr DWORD OneDOption = 0x8;         // the one-dimensional library's check-digit switch
+inline constexpr DWORD DataMatrixBlock = 0x10;   // the DataMatrix parameter block is passed
+inline constexpr DWORD PDF417Option = 0x20;      // compact PDF417
+inline constexpr DWORD InsertedCoverPageOnly = dmcover::InsertedCoverPage;
+inline constexpr DWORD OneDMargin = 0x80;        // the one-dimensional margin is passed
+}  // namespace dmbarcode
 
 // Bits of the annotation options word at dmoff::AnnotationOptions.
 namespace dmannot {

@@ -43,6 +43,14 @@ const std::map<std::wstring, size_t> kDriverOffsets = {
     {L"AdvancedText", 6849},       {L"TextEncoding", 6850},        {L"StartAppParameter8", 6851},
     {L"StartAppParameter15", 6858}, {L"ExtraFlags", 6859},         {L"PagesPerSheet", 6863},
     {L"SheetOptions", 6864},
+    // The barcode block from the cover page options byte, the PDF417 parameters up to the
+    // advanced-text byte, and the margin's own slot.
+    {L"BarcodeFlags", 6811}, {L"BarcodeKind", 6815}, {L"BarcodeSymbology", 6816},
+    {L"BarcodeHorizontalAlignment", 6817}, {L"BarcodeVerticalAlignment", 6818}, {L"BarcodeXOffset", 6819},
+    {L"BarcodeYOffset", 6823}, {L"BarcodeRotation", 6827}, {L"BarcodeOffsetUnit", 6828},
+    {L"BarcodeValueSource", 6829}, {L"BarcodeOneDParam1", 6830}, {L"BarcodeQRParam1", 6834},
+    {L"BarcodeDataMatrixParam1", 6837}, {L"BarcodeDataMatrixValue", 6841}, {L"BarcodePDF417Param1", 6843},
+    {L"BarcodePDF417Param6", 6848}, {L"BarcodeOneDMargin", 6876},
     // The text annotation, from after the watermark brightness values up to its option word.
     {L"AnnotationFontHeight", 6020}, {L"AnnotationFontWeight", 6036}, {L"AnnotationFontItalic", 6040},
     {L"AnnotationFontPitchAndFamily", 6047}, {L"AnnotationFontFaceName", 6048},

@@ -12,7 +12,7 @@ inline constexpr wchar_t kMonitorDll[] = L"tarnmon.dll";
 // Companions the monitor loads or starts; those not built yet are skipped.
 inline constexpr const wchar_t* kCompanionFiles[] = {
     L"TIFF32.DLL", L"TWIMGUser.dll", L"TwPlugIn.dll", L"JPEG32.DLL", L"TuMAppTS.exe", L"TwOCRx.dll",
-    L"TuBwQRr.dll", L"TuBwDMr.dll", L"TuBwP417r.dll", L"TuBrw1Dr.dll",
+    L"TuBwQRr.dll", L"TuBwDMr.dll", L"TuBwP417r.dll", L"TuBrw1Dr.dll", L"TwRegExp.dll",
 };
 // HKEY_LOCAL_MACHINE\<kRecordKey>\<monitor name>: "Directory" and "Files" (REG_MULTI_SZ).
 inline constexpr wchar_t kRecordKey[] = L"SOFTWARE\\Tarnwell Software LLC\\twinstall";
