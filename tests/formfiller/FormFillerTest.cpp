@@ -163,9 +163,15 @@ TEST_F(FormFillerHandOff, LaunchRecordIsWrittenLastWithReady) {
     EXPECT_EQ(tw::ReadString(key.get(), L"Ready").value_or(L""), L"YES");
     EXPECT_EQ(tw::ReadDword(key.get(), L"Flags").value_or(0), 1u);
     EXPECT_EQ(tw::ReadString(key.get(), L"Form Filler").value_or(L""), BinDirectory() + L"\\Cover Page Filler.exe");
-    DWORD type = 0, bytes = 0;
-    ASSERT_EQ(::RegQueryValueExW(key.get(), L"Ready", nullptr, &type, nullptr, &bytes), ERROR_SUCCESS);
-    EXPECT_EQ(bytes, 3 * sizeof(wchar_t));  // no terminator
+    // Written last: the starter acts on a record only once "Ready" is there.
+    DWORD index = 0, last = 0;
+    for (;; ++index) {
+        wchar_t value[64];
+        DWORD chars = 64;
+        if (::RegEnumValueW(key.get(), index, value, &chars, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        if (std::wstring(value) == L"Ready") last = index;
+    }
+    EXPECT_EQ(last, index - 1);
 }
 
 TEST_F(FormFillerHandOff, ARecordThatReadsAbortIsLeftAlone) {
