@@ -142,6 +142,8 @@ BOOL CTWJob::AddCoverPage(int index) {
     ++m_dwActPage;
     m_dwGroupIndex = m_dwActPage - 1;
     m_outputFileNames.emplace_back();
+    // Its text (the filled fields) is a page of the text output like any other.
+    StartPageText();
     // The document's own name goes to the first page made; every other file gets its own.
     const bool usesDocumentName = m_bFormFillerBeforePrinting && m_dwActPage == 1;
     if (usesDocumentName) m_bCoverPagesTookFirstName = true;
