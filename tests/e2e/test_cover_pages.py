@@ -228,10 +228,16 @@ class CoverPagesInFront(CoverPageCase):
 
     def test_two_cover_pages_before_printing_skip_a_blank_template_page(self):
         self.script(fields=["0,250,400,24,Arial,Invoice 2231", "1,250,700,24,Arial,Second sheet"])
-        report = self.job(*TIFF_G4, template=self.two_pages, before=True)
+        report = self.job(*TIFF_G4, "--dm", "IsWriteTextEnabled=1", template=self.two_pages, before=True)
         self.assertFinished(report)
-        pages = tiff_pages(self.files(report)[0])
+        tiffs = [f for f in self.files(report) if f.endswith(".tif")]
+        self.assertEqual(len(tiffs), 1, self.files(report))
+        pages = tiff_pages(tiffs[0])
         self.assertEqual(len(pages), 5)
+        # The filled fields are the first pages of the text output.
+        texts = report["job"]["page_text"]
+        self.assertEqual(len(texts), 5)
+        self.assertEqual((texts[0].strip(), texts[1].strip()), ("Invoice 2231", "Second sheet"))
         self.assertGreater(text_match(pages[0], "Invoice 2231", (250, 400), self.tmp.name), 0.75)
         self.assertGreater(text_match(pages[1], "Second sheet", (250, 700), self.tmp.name), 0.75)
         # The second template page is blank but for scanner specks: its bitmap is not drawn.
