@@ -249,9 +249,11 @@ class CoverPagesInFront(CoverPageCase):
 
     def test_bmp_and_png_cover_pages_are_files_of_their_own(self):
         self.script(fields=["0,300,500,24,Arial,Pages follow", "1,300,500,24,Arial,Last cover"])
-        for fmt, ext in (("0", ".bmp"), ("24", ".png")):
+        # Before printing the first cover page takes the document's first name, and the document's
+        # first page gets one of its own; after printing every cover page is named after the pages.
+        for fmt, ext, before in (("0", ".bmp", True), ("24", ".png", False)):
             with self.subTest(format=fmt):
-                report = self.job("--format", fmt, template=self.two_pages)
+                report = self.job("--format", fmt, template=self.two_pages, before=before)
                 self.assertFinished(report)
                 files = self.files(report)
                 self.assertEqual(len(files), 5, files)
@@ -295,6 +297,14 @@ class FailedHandOffs(CoverPageCase):
                 shutil.rmtree(self.out)
                 os.makedirs(self.out)
 
+    def test_pages_without_fields_still_make_cover_pages(self):
+        self.script()
+        report = self.job(*TIFF_G4)
+        self.assertFinished(report)
+        self.assertEqual(len(tiff_pages(self.files(report)[0])), 4)
+        warnings = [e for e in report["events"] if any("411: Could not load annotations" in t for t in e["strings"])]
+        self.assertEqual(len(warnings), 1, report["events"])
+
     def test_a_mapping_larger_than_announced_is_read_as_announced(self):
         self.script("larger", ["0,300,500,24,Arial,Extra room"])
         report = self.job(*TIFF_G4)
@@ -323,9 +333,15 @@ class MissingLibraries(CoverPageCase):
                                       "Windows error 127")
         self.assertDocumentKept(report)
 
-        # A template that is no TIFF.
+        # A template that is missing, and one that is no TIFF.
+        missing = os.path.join(self.tmp.name, "missing.tif")
+        shutil.rmtree(self.out)
+        os.makedirs(self.out)
         os.remove(os.path.join(self.filler, "TwAnnox.dll"))
         os.link(os.path.join(BIN, "TwAnnox.dll"), os.path.join(self.filler, "TwAnnox.dll"))
+        report = self.job(*TIFF_G4, template=missing)
+        self.assertFailedWith(report, f"412: Could not load cover page template {win(missing)}")
+        self.assertDocumentKept(report)
         bad = os.path.join(self.tmp.name, "bad.tif")
         with open(bad, "wb") as f:
             f.write(b"II*\0" + b"\xff" * 64)
