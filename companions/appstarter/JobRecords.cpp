@@ -5,6 +5,7 @@
 
 #include "base/Registry.h"
 #include "base/WideString.h"
+#include "formfiller/FormFillerTexts.h"
 #include "job/SettingsNames.h"
 #include "job/SettingsStore.h"
 #include "notify/PostPrintRecord.h"
@@ -117,6 +118,18 @@ PostPrintRecord JobRecords::ReadPostPrint() const {
     return r;
 }
 
+FormFillerLaunch JobRecords::ReadFormFillerLaunch() const {
+    namespace ff = tw::formfiller;
+    FormFillerLaunch r;
+    tw::UniqueHKey key = tw::OpenKey(HKEY_CURRENT_USER, RecordPath(ff::kLaunchRecords), KEY_QUERY_VALUE);
+    if (!key) return r;
+    r.exists = true;
+    r.ready = tw::ReadString(key.get(), pp::kReady).value_or(L"");
+    r.editor = tw::ReadString(key.get(), ff::kLaunchEditor).value_or(L"");
+    r.commandLine = tw::ReadString(key.get(), ff::kLaunchCommandLine).value_or(L"");
+    return r;
+}
+
 bool JobRecords::JobEnded() const {
     tw::UniqueHKey key =
         tw::OpenKey(HKEY_CURRENT_USER, Join(m_printerKey, std::to_wstring(m_jobId)), KEY_QUERY_VALUE);
@@ -157,6 +170,7 @@ void JobRecords::Remove() const {
         ::RegDeleteTreeW(HKEY_CURRENT_USER, path.c_str());
     };
     remove(pp::kPostPrintRecords);
+    remove(tw::formfiller::kLaunchRecords);
     for (const up::RouteNames& route : up::kRoutes) remove(route.records);
 }
 

@@ -36,6 +36,12 @@ struct PostPrintRecord {
     std::wstring messagingInterface, outputFolder, outputFilename, ocrOutput, ocrTextEditor;
 };
 
+// The cover page editor's launch record ("FormFiller_TMP\<ID>") as the starter sees it.
+struct FormFillerLaunch {
+    bool exists = false;
+    std::wstring ready, editor, commandLine;
+};
+
 class JobRecords {
 public:
     // `printerName` is the spooler's; the records live under the printer's registry name.
@@ -46,6 +52,7 @@ public:
     std::optional<std::wstring> SettingText(const wchar_t* name) const;
 
     PostPrintRecord ReadPostPrint() const;
+    FormFillerLaunch ReadFormFillerLaunch() const;
     // The monitor deletes the per-job key when the job has ended (or it holds another job's ID).
     bool JobEnded() const;
     // One line per uploader record: the program it names and what it would be handed.

@@ -69,6 +69,30 @@ void SignalReady(const std::wstring& eventName, StarterLog& log) {
         log.Line(L"cannot signal '%s' (error %lu)", eventName.c_str(), ::GetLastError());
 }
 
+// The cover page editor, once its launch record is ready: the program's own name first, then the
+// arguments the monitor wrote. The editor ends by itself; nobody waits for it.
+void StartFormFiller(const FormFillerLaunch& r, StarterLog& log) {
+    if (r.editor.empty()) {
+        log.Line(L"the cover page record names no editor: nothing started");
+        return;
+    }
+    std::wstring commandLine = L"\"" + r.editor + L"\" " + r.commandLine;
+    std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
+    line.push_back(L'\0');
+    const std::wstring directory = tw::startapp::WorkingDirectory(r.editor);
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    if (!::CreateProcessW(r.editor.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          directory.empty() ? nullptr : directory.c_str(), &si, &pi)) {
+        log.Line(L"cannot start the cover page editor '%s' (error %lu)", r.editor.c_str(), ::GetLastError());
+        return;
+    }
+    tw::UniqueKernelObject process(pi.hProcess), thread(pi.hThread);
+    log.Line(L"started the cover page editor '%s' with command line '%s' (process %lu)", r.editor.c_str(),
+             commandLine.c_str(), pi.dwProcessId);
+}
+
 void LogActions(const PostPrintRecord& r, StarterLog& log) {
     if (Has(r.postPrintFlags, pp::action::OpenFolder))
         log.Line(L"would open the output folder '%s'", r.outputFolder.c_str());
@@ -97,6 +121,7 @@ int RunStarter(const StarterArguments& args, const JobRecords& records, StarterL
     const DWORD start = ::GetTickCount();
     tw::UniqueKernelObject program;
     bool earlyStartTried = false;
+    bool editorStarted = false;
     // Until the job ends: a record made ready before printing (or for messaging) is acted on at once.
     for (;;) {
         PostPrintRecord r = records.ReadPostPrint();
@@ -109,6 +134,16 @@ int RunStarter(const StarterArguments& args, const JobRecords& records, StarterL
             program = StartProgram(r, log);
             // A messaging client signals once its pipe listens; any other program is ready now.
             if (program && !Has(r.flags, dmstart::IsStartForMessaging)) SignalReady(r.messagingInterface, log);
+        }
+        if (!editorStarted) {
+            const FormFillerLaunch launch = records.ReadFormFillerLaunch();
+            if (launch.exists && tw::EqualsNoCase(launch.ready, pp::kReadyAbort)) {
+                editorStarted = true;
+                log.Line(L"the cover page record reads 'Abort': left alone");
+            } else if (launch.ready == pp::kReadyYes) {
+                editorStarted = true;
+                StartFormFiller(launch, log);
+            }
         }
         if (records.JobEnded()) break;
         if (::GetTickCount() - start > readyTimeoutMs) {

@@ -1,4 +1,5 @@
 #include "job/TWJob.h"
+#include "formfiller/FormFiller.h"
 #include "monitor/SpoolerSeam.h"
 
 #include "annotate/BarcodeWriter.h"

@@ -35,6 +35,7 @@ class IniSectionBatch;
 class CBlFile;
 class CPageAnnotator;
 class CBarcodeWriter;
+class CFormFiller;
 
 inline constexpr wchar_t kGdiMutexName[] = L"Global\\TW_GDI_CBEC44B2-7451-47DD-ACAC-CC6C28C563D6";
 
@@ -426,6 +427,17 @@ private:
     void StartOcrDocument();
     void FinishOcrDocument();
     BOOL AddFormFillerCoverPages();
+    // ---- Cover pages of the form filler (formfiller/TWJobCoverPages.cpp).
+    bool IsCoverPageEnabled() const;
+    // At the start of the document: the libraries, the template and, when the editor is started
+    // before printing, the hand-off.
+    void SetUpCoverPages();
+    // After the document: the hand-off, then the cover pages, moved in front of it.
+    BOOL AddCoverPagesAfterDocument();
+    // Takes the editor's pages; false when the wait failed.
+    bool WaitForCoverPages();
+    BOOL AddCoverPage(int index);
+    UniqueHGlobal RecordCoverPage(int index);
     BOOL RegisterPageFonts(HGLOBAL hData);
     BOOL SavePageImage(HGLOBAL hData, bool raw);
     BOOL CollectPageText(HGLOBAL hData, bool raw);
@@ -511,6 +523,9 @@ private:
     DWORD m_dwActPage = 0;
     DWORD m_dwDocNumber = 0;
     DWORD m_dwCoverPages = 0;  // form-filler cover pages before the document
+    std::unique_ptr<CFormFiller> m_pFormFiller;  // while cover pages are enabled and can be made
+    bool m_bFormFillerBeforePrinting = false;     // the editor was started at the document's start
+    bool m_bCoverPagesTookFirstName = false;      // the first cover page used the document's name
     DWORD m_dwGroupIndex = 0;  // index of the page within the document, for pages per sheet
     bool m_bPageLeftOut = false;  // the current page is outside the page selection
     bool m_bAbortPrinting = false;

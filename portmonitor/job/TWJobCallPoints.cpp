@@ -6,8 +6,6 @@
 
 namespace tw {
 
-// Cover pages of the form filler started before printing.
-BOOL CTWJob::AddFormFillerCoverPages() { return TRUE; }
 void CTWJob::ForwardPage(HGLOBAL, bool) {}
 // Temporary registry data and the merge window's shared memory.
 void CTWJob::CleanUp(bool) {}

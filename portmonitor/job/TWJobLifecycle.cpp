@@ -118,7 +118,12 @@ BOOL CTWJob::EndDoc() {
     const DWORD errorsBefore = m_dwErrorReports;
     // An empty document still gives one page; an END_DOC without a document gives nothing, and
     // a document whose data was cut off gets no page that the driver never sent.
-    if (m_bDocStarted && m_dwActPage == 0 && !m_bAbortPrinting && !m_bDataCut) {
+    if (!AddCoverPagesAfterDocument()) {
+        result = FALSE, failedStep = L"WaitForFormFiller";
+        // The document's own pages are whole: its file is completed without the cover pages.
+        CloseMultipageTiff();
+    }
+    if (result && m_bDocStarted && m_dwActPage == 0 && !m_bAbortPrinting && !m_bDataCut) {
         if (!PrintEmptyPage()) result = FALSE, failedStep = L"empty page";
     }
     if (result && m_settings.pagesPerSheet > 1 && m_dwActPage % m_settings.pagesPerSheet != 0 &&

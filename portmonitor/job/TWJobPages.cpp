@@ -104,7 +104,8 @@ BOOL CTWJob::StartPage() {
     const bool opensGroup = perSheet < 2 || m_dwGroupIndex % static_cast<DWORD>(perSheet) == 0;
     const bool multipage = IsMultipageOutput();
     if (opensGroup && !multipage) m_szCurrentOutputFile.clear();
-    const bool firstPage = m_dwActPage == m_dwCoverPages + 1;
+    // Cover pages made before the document took the name StartDoc gave it.
+    const bool firstPage = m_dwActPage == m_dwCoverPages + 1 && !m_bCoverPagesTookFirstName;
     if (!firstPage && opensGroup && !GenerateFilenames(false)) return failed(L"GenerateFilenames");
     m_outputFileNames.back() = m_szImageFileName;
     if (m_szCurrentOutputFile.empty()) m_szCurrentOutputFile = m_szImageFileName;

@@ -260,6 +260,7 @@ BOOL CTWJob::SetDevMode(const BYTE* devmode, DWORD cb, BOOL bStartOfDocument) {
 
     if (bStartOfDocument) {
         InitApplicationStarter();
+        SetUpCoverPages();
         ReadTimeouts();
         // A client started for messaging must listen before the DEVMODE is offered to it.
         StartForMessaging();

@@ -76,7 +76,7 @@ bool CTWJob::AnyPostPrintRoute() const {
 
 bool CTWJob::NeedsApplicationStarter() const {
     return (IsStartApplicationOn() && !HasStartFlag(DevMode(), dmstart::StartFromMonitor)) || IsOcrOutputOpened() ||
-           AnyPostPrintRoute() || IsRedirectPrinting(DevMode(), m_dwJobID);
+           AnyPostPrintRoute() || IsRedirectPrinting(DevMode(), m_dwJobID) || IsCoverPageEnabled();
 }
 
 bool CTWJob::LaunchProcess(const wchar_t* application, std::wstring commandLine, const std::wstring& directory,
