@@ -23,6 +23,8 @@ uint64_t HeapBytesInUse() {
 TEST(ModuleUnload, LoadingAndFreeingLeavesNoHeapBehind) {
     constexpr int kCycles = 12;
     for (const wchar_t* name : {L"TIFF32.DLL", L"JPEG32.DLL", L"TwPlugIn.dll", L"TWIMGUser.dll", L"TwOCRx.dll",
+                                L"TuBwQRr.dll", L"TuBwDMr.dll", L"TuBwP417r.dll", L"TuBrw1Dr.dll", L"TwRegExp.dll",
+                                L"TwImg1x.dll", L"TwAnnox.dll", L"TwDibx.dll",
                                 L"tarnmon.dll"}) {
         // The first load may leave what Wine keeps once per module name.
         HMODULE first = ::LoadLibraryW(name);
