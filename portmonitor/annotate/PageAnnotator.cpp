@@ -105,7 +105,7 @@ const CPageAnnotator::Picture* CPageAnnotator::PagePicture(const TarnwellDEVMODE
 }
 
 void CPageAnnotator::DrawWatermark(HDC dc, int width, int height, const TarnwellDEVMODE& dm) {
-    if (!IsPrintImageWatermark(&dm, m_job.JobId())) return;
+    if (!IsPrintImageWatermark(&dm, m_job.JobId(), m_job.Merge())) return;
     const Picture* picture = PagePicture(dm);
     if (!picture) return;
     const DWORD format = m_job.Settings().dwEffectiveFormat;
@@ -114,7 +114,7 @@ void CPageAnnotator::DrawWatermark(HDC dc, int width, int height, const Tarnwell
 }
 
 bool CPageAnnotator::HasMetafileWatermark(const TarnwellDEVMODE& dm) {
-    return IsPrintImageWatermark(&dm, m_job.JobId()) && PagePicture(dm) != nullptr;
+    return IsPrintImageWatermark(&dm, m_job.JobId(), m_job.Merge()) && PagePicture(dm) != nullptr;
 }
 
 void CPageAnnotator::DrawMetafileWatermark(HDC dc, int width, int height, const TarnwellDEVMODE& dm) {

@@ -13,6 +13,7 @@
 #include "emfimage/FontResource.h"
 #include "emfimage/PageTextState.h"
 #include "emfimage/PagesPerSheet.h"
+#include "job/JobOptions.h"
 #include "job/JobSettings.h"
 #include "job/Plugin.h"
 #include "job/TextOutputSettings.h"
@@ -33,6 +34,8 @@ class CPortCmd;
 class IniSectionBatch;
 class CBlFile;
 class CPageAnnotator;
+class CMergeWindow;
+class IMergeWindowHost;
 
 inline constexpr wchar_t kGdiMutexName[] = L"Global\\TW_GDI_CBEC44B2-7451-47DD-ACAC-CC6C28C563D6";
 
@@ -153,6 +156,8 @@ public:
 
     // What SetDevMode settled for the document.
     const JobSettings& Settings() const { return m_settings; }
+    // What the merge utility decided for the job (not joined when it prints alone).
+    const MergeState& Merge() const { return m_merge; }
     const JobEnvironment& Environment() const { return m_environment; }
     // The printer driver's data file, looked up again at each record.
     const std::wstring& PrinterIniFile() const { return m_szPrinterIniFile; }
@@ -394,7 +399,13 @@ private:
     void ReadDataType(const TarnwellDEVMODE& dm);
     void RevertToSpoolerForJob();
     void ReadPageSelection();
+    // ---- The merge window (TWJobMergeWindow.cpp).
     void CheckMergeWindow();
+    void JoinMergeWindow(std::wstring utility);
+    // The joined job's naming, again over every page's record.
+    void ApplyMergeNaming();
+    // The joined job's entry becomes done and the next job's turn comes.
+    void LeaveMergeWindow();
     void ReadMessagingNames();
     void ReadTimeouts();
     void CreateTemporaryGroupFiles();
@@ -540,6 +551,11 @@ private:
     bool m_bMessagingClientStarted = false;
     bool m_bPostPrintClosed = false;
     bool m_bFileHandedOff = false;  // the first finished file went to the uploader records
+    MergeState m_merge;
+    std::wstring m_szMergeFileName;  // the output name the merge utility gave, if any
+    // The host before the window that uses it: destroyed after it.
+    std::unique_ptr<IMergeWindowHost> m_pMergeHost;
+    std::unique_ptr<CMergeWindow> m_pMergeWindow;
 };
 
 }  // namespace tw
