@@ -56,6 +56,7 @@ AnnotationContext CPageAnnotator::Context(const TarnwellDEVMODE& dm) {
     ctx.documentName = m_job.DocumentName();
     ctx.printerName = m_job.PrinterName();
     ctx.pageNumber = m_job.OutputPageNumber();
+    ctx.copy = m_job.RenderingCopy();
     ctx.firstPage = m_job.PageIndexInDocument() == 0;
     ctx.printingTime = *m_printingTime;
     ctx.xDpi = DmXDpi(&dm);

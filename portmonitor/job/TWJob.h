@@ -158,6 +158,10 @@ public:
     const JobSettings& Settings() const { return m_settings; }
     // What the merge utility decided for the job (not joined when it prints alone).
     const MergeState& Merge() const { return m_merge; }
+    // The copy (from 1) whose annotations are being drawn: forwarded pages are drawn per copy.
+    DWORD RenderingCopy() const { return m_dwRenderingCopy; }
+    // Pages handed to printer forwarding so far.
+    DWORD ForwardedPages() const { return m_dwForwardedPages; }
     const JobEnvironment& Environment() const { return m_environment; }
     // The printer driver's data file, looked up again at each record.
     const std::wstring& PrinterIniFile() const { return m_szPrinterIniFile; }
@@ -464,6 +468,9 @@ private:
     void StartBeforePrinting();
     // "Aborted" when `aborted`, then the per-job key goes (once per job).
     void ClosePostPrint(bool aborted);
+    // ---- Printer forwarding (notify/TWJobForwarding.cpp): the job record at StartDoc and EndDoc.
+    void WriteForwardingStartRecord();
+    void WriteForwardingEndRecord();
     // ---- Uploader records (notify/TWJobUploaders.cpp).
     uploader::UploaderJob UploaderFacts() const;
     bool IsContentEmailChosen() const;
@@ -553,6 +560,8 @@ private:
     bool m_bFileHandedOff = false;  // the first finished file went to the uploader records
     MergeState m_merge;
     std::wstring m_szMergeFileName;  // the output name the merge utility gave, if any
+    DWORD m_dwRenderingCopy = 1;
+    DWORD m_dwForwardedPages = 0;
     // The host before the window that uses it: destroyed after it.
     std::unique_ptr<IMergeWindowHost> m_pMergeHost;
     std::unique_ptr<CMergeWindow> m_pMergeWindow;

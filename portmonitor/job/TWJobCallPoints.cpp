@@ -8,7 +8,6 @@ namespace tw {
 
 // Cover pages of the form filler started before printing.
 BOOL CTWJob::AddFormFillerCoverPages() { return TRUE; }
-void CTWJob::ForwardPage(HGLOBAL, bool) {}
 // The merge window's shared memory goes with the job's end; the job's per-job registry key went
 // with the post-print record (ClosePostPrint).
 void CTWJob::CleanUp(bool) { LeaveMergeWindow(); }

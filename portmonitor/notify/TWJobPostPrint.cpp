@@ -265,7 +265,7 @@ void CTWJob::StartPostPrintApplication() {
 }
 
 void CTWJob::WriteHandOffEndRecords() {
-    // The forwarding end record of printer forwarding joins this once it is built.
+    WriteForwardingEndRecord();
     if (m_postPrintId) pp::WriteJobStatus(DevMode(), *m_postPrintId, pp::kJobFinished);
 }
 

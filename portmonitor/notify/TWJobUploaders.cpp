@@ -33,6 +33,7 @@ void CTWJob::WriteStartRecords() {
     TW_TRACE(L"> CTWJob::WriteStartRecords");
     const uploader::UploaderJob job = UploaderFacts();
     const TarnwellDEVMODE* dm = DevMode();
+    if (IsRedirectPrinting(dm, m_dwJobID, m_merge)) WriteForwardingStartRecord();
     if (IsSendInEmail(dm, m_dwJobID, m_merge) && !IsContentEmailChosen()) uploader::WriteEmailSendingProgramforStartApp(job, false);
     if (IsSharePointUpload(dm, m_dwJobID, m_merge)) uploader::WriteSharePointProgramforStart(job);
     if (IsFtpRouteOn())
