@@ -16,6 +16,7 @@
 #include "monitor/DebugLog.h"
 #include "monitor/SpoolerSeam.h"
 #include "monitor/Trace.h"
+#include "notify/ForwardingLog.h"
 #include "notify/JobEnvironment.h"
 #include "notify/MessagingNames.h"
 #include "portcmd/DevModeLayout.h"
@@ -257,6 +258,13 @@ BOOL CTWJob::SetDevMode(const BYTE* devmode, DWORD cb, BOOL bStartOfDocument) {
         m_settings.pagesPerSheet = perSheet == 1 ? 0 : perSheet;
         m_settings.bColumnFirst = (sheet & kSheetColumnFirst) != 0;
         m_settings.bCellBorder = (sheet & kSheetCellBorder) != 0;
+        // The forwarding program's log: checked for a client started for messaging that names
+        // one, and for every forwarded job that wants logs.
+        const std::wstring log = forwarding::LogFilePath(&m_sDevMode);
+        const bool forwardingLog = IsRedirectPrinting(&m_sDevMode, m_dwJobID, m_merge) && forwarding::LogWanted(&m_sDevMode);
+        if ((m_bMessagingClientStarted && !log.empty()) || forwardingLog) {
+            if (auto problem = forwarding::CheckLogFile(log)) ReportWarningEvent(problem->c_str());
+        }
     }
     // The writer renders with its own copy: without it a page's orientation or paper would
     // reach the group file but not the image.
