@@ -21,8 +21,8 @@ int Usage(const wchar_t* why) {
     std::fwprintf(stderr,
                   L"twmerge: %ls\nusage: twmerge --printer NAME [--session N] [--size BYTES] [--pid N]\n"
                   L"  [--entry JOB:ORDER:FORMAT[:NAME]]... [--value JOB:INDEX=N]... [--unterminated JOB]\n"
-                  L"  [--beyond] [--garbage SEED] [--abandon]\n"
-                  L"  then, in order: [--ready JOB|all] [--abort JOB] [--sleep MS] [--wait-done MS]\n",
+                  L"  [--beyond] [--garbage SEED]\n"
+                  L"  then, in order: [--ready JOB|all] [--abort JOB] [--abandon] [--sleep MS] [--wait-done MS]\n",
                   why);
     return 2;
 }
@@ -80,7 +80,7 @@ bool WaitDone(twmerge::MergeMemory& memory, DWORD ms) {
 int wmain(int argc, wchar_t** argv) {
     std::wstring printer;
     DWORD session = 0, size = mt::kMappingSize, pid = ::GetCurrentProcessId(), seed = 0;
-    bool beyond = false, garbage = false, abandon = false;
+    bool beyond = false, garbage = false;
     std::vector<twmerge::Entry> entries;
     std::vector<Action> actions;
     for (int i = 1; i < argc; ++i) {
@@ -130,7 +130,7 @@ int wmain(int argc, wchar_t** argv) {
         } else if (a == L"--beyond") {
             beyond = true;
         } else if (a == L"--abandon") {
-            abandon = true;
+            actions.push_back({a, v});
         } else if (a == L"--ready" || a == L"--abort" || a == L"--sleep" || a == L"--wait-done") {
             if (!(a == L"--ready" && v == L"all") && !ToNumber(v, n)) return Usage((a + L": not a number").c_str());
             actions.push_back({a, v});
@@ -147,14 +147,16 @@ int wmain(int argc, wchar_t** argv) {
     if (!memory.Create(base, size)) return 3;
     memory.WriteTable(entries, beyond);
     if (garbage) memory.Scramble(seed, 64 * 1024);
-    if (abandon) memory.AbandonMutex();
     Say(L"ready " + base);
 
     int result = 0;
     for (const Action& act : actions) {
         DWORD n = 0;
         ToNumber(act.argument, n);
-        if (act.verb == L"--sleep") {
+        if (act.verb == L"--abandon") {
+            memory.AbandonMutex();
+            Say(L"abandoned");
+        } else if (act.verb == L"--sleep") {
             ::Sleep(n);
         } else if (act.verb == L"--wait-done") {
             if (!WaitDone(memory, n)) {

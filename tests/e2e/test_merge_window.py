@@ -129,7 +129,7 @@ class MergeOrder(MergeWindowCase):
         self.assertFalse(jobs[0]["job"]["failed"], jobs[0]["job"]["status"])
         self.assertEqual(self.files(jobs[0]), [self.name("second")])
         self.assertEqual(sorted(os.listdir(self.out)), ["second.bmp"])
-        self.assertEqual(lines[-1], f"table {JOB_ID}:3:1 {JOB_ID + 1}:1:-")
+        self.assertEqual(lines[-1], f"table {JOB_ID}:3:1 {JOB_ID + 1}:1:0")
 
     def test_a_merge_utility_that_exits_lets_the_waiting_jobs_print_alone(self):
         # Entered, never made ready; the merge utility ends after two seconds.
