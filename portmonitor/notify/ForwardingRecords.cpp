@@ -115,7 +115,7 @@ bool WriteStartDocForPrinterForwardingToRegistry(const ForwardingJob& job) {
     if (job.dm && job.dm->HasFlag(dmflag::BatesNumberingEnabled)) {
         const int index = job.dm->Read<BYTE>(dmoff::BatesFormatIndex);
         BatesFormat format{};
-        if (!LoadBatesFormatFromRegistry(index, format, job.printerName)) {
+        if (!LoadBatesFormatFromRegistry(index, format, printer)) {
             // Without its Bates format the record stays unready: the job's numbers are unknown.
             TW_TRACE(L"< %s: Error loading BatesNumbering.", kStartWriter);
             return false;
