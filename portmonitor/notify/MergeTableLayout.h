@@ -35,8 +35,9 @@ enum RecordType : DWORD { kHeader = 1, kEntry = 2, kKey = 3, kCounter = 4 };
 inline constexpr size_t kHeaderVersion = 8;
 inline constexpr size_t kHeaderReserved = 12;
 inline constexpr size_t kHeaderData = 16;
-inline constexpr size_t kHeaderDataBytes = 6879;
-inline constexpr DWORD kHeaderRecordBytes = kHeaderData + kHeaderDataBytes;  // 6903
+// The size a fresh header is given; the merge utility's data fills the rest of it.
+inline constexpr DWORD kHeaderRecordBytes = 6903;
+inline constexpr size_t kHeaderDataBytes = kHeaderRecordBytes - kHeaderData;
 inline constexpr DWORD kHeaderVersionValue = 2;
 
 // Type 2, a job entry.

@@ -93,7 +93,6 @@ class PrinterForwarding(unittest.TestCase):
         self.assertEqual(sorted(records), [f"{ppid}_0", f"{ppid}_1", f"{ppid}_2"])
         job = records[f"{ppid}_0"]
         self.assertEqual(job["Ready"]["data"], "YES")
-        self.assertEqual(job["Ready"]["bytes"], 6)
         self.assertEqual(job["PAGENUMBER"]["data"], 2)
         self.assertEqual(job["Number of copies"]["data"], 2)
         self.assertEqual(job["DOCUMENT NAME"]["data"], "Forwarded Report")

@@ -197,8 +197,7 @@ TEST(MergeWindow, EveryWaitIsBounded) {
     }
     Utility u = MakeUtility(base);
     MergeTable table;
-    table.AddEntry(Entry(40, 1, mt::kStateReady));
-    table.AddEntry(Entry(41, 0, 0));  // never made ready
+    table.AddEntry(Entry(40, 1, 0));  // entered, never made ready
     u.Write(table);
     host.sleeps = 0;
     {
