@@ -26,10 +26,15 @@ int BatesIndex(const TarnwellDEVMODE& dm) { return dm.Read<BYTE>(dmoff::BatesFor
 
 void CPageAnnotator::StartPageIfNew() {
     const DWORD page = m_job.OutputPageNumber();
-    if (page == m_page) return;
-    m_page = page;
-    m_firstPage = Picture{};  // the first page's picture lives for its page only
-    m_batesLoaded = m_batesValid = m_pageNumberTaken = false;
+    const DWORD copy = m_job.RenderingCopy();
+    if (page == m_page && copy == m_copy) return;
+    if (page != m_page) {
+        m_page = page;
+        m_firstPage = Picture{};  // the first page's picture lives for its page only
+        m_batesLoaded = m_batesValid = m_pageNumberTaken = false;
+    }
+    // Each copy of a page has its own texts (the COPY token); its Bates number stays the page's.
+    m_copy = copy;
     StartPageDrawing();
 }
 
