@@ -164,6 +164,27 @@ class PrinterForwarding(unittest.TestCase):
         self.assertEqual(list(records), [f"{ppid}_0"])
         self.assertEqual(records[f"{ppid}_0"]["Ready"]["data"], "No Redirect")
 
+    def test_a_forwarding_log_that_cannot_be_written_is_reported(self):
+        log = win(os.path.join(self.tmp.name, "no", "such", "dir", "forward.log"))
+        code, report, err = run_report(
+            "--port", self.port, "--printer", self.printer, "--format", "0", "--dpi", "100,100", "--out", win(self.out),
+            "--job-id", "33", "--dm", "PrinterForwardingEnabled=1",
+            "--set", "Redirect Printing Settings\\Enable Redirect Printing Log=sz:yes",
+            "--set", f"Redirect Printing Settings\\Redirect Printing Log File=sz:{log}",
+            "--set", "Application Starter\\EXE Name=sz:Z:\\no\\such\\starter.exe", PAGES[0])
+        self.assertEqual(code, 0, err)
+        warnings = [s for e in report["events"] if e["type"] == "warning" for s in e["strings"]]
+        self.assertTrue(any(f"Cannot write log for printer redirection: {log}" in w for w in warnings),
+                        report["events"])
+        # The job itself prints and forwards its page; no forwarding program runs here to take the
+        # page's metafiles, so the test removes them.
+        self.assertFalse(report["job"]["failed"], report["job"]["status"])
+        pages = [values(r) for r in report["post_print"]["records"] if r["key"].endswith("_1")]
+        self.assertEqual(len(pages), 1)
+        for name in ("Forwarding", "Forwarding Above 0"):
+            if pages[0][name]["data"]:
+                os.remove(host_temp_path(pages[0][name]["data"]))
+
 
 if __name__ == "__main__":
     unittest.main()
