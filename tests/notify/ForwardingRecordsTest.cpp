@@ -6,6 +6,8 @@
 #include "job/SettingsNames.h"
 #include "job/SettingsStore.h"
 #include "job/SettingsTestPrinter.h"
+#include "base/UniqueHandle.h"
+#include "notify/ForwardingFile.h"
 #include "notify/ForwardingLog.h"
 #include "notify/ForwardingRecords.h"
 #include "portcmd/DevModeLayout.h"
@@ -129,6 +131,35 @@ TEST_F(ForwardingRecords, PerJobOptionsNameTheirOwnGroup) {
     job.perJobOptions = true;
     ASSERT_TRUE(fw::WriteStartDocForPrinterForwardingToRegistry(job));
     EXPECT_EQ(Text(Record(5, 0), fw::kRegistryPath), name + L"\\Save As Option Settings\\12");
+}
+
+// A page metafile stays only when it was handed on: a page whose record could not be written
+// leaves no temporary file behind.
+TEST(ForwardingFile, KeptFilesStayOthersGo) {
+    HDC dc = ::CreateEnhMetaFileW(nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(dc, nullptr);
+    ::Rectangle(dc, 10, 10, 200, 100);
+    tw::UniqueEnhMetaFile emf(::CloseEnhMetaFile(dc));
+    ASSERT_TRUE(emf);
+    const UINT bytes = ::GetEnhMetaFileBits(emf.get(), 0, nullptr);
+    std::wstring dropped, kept;
+    {
+        tw::CForwardingFile a, b;
+        ASSERT_TRUE(a.Save(emf.get(), fw::kPagePrefix));
+        ASSERT_TRUE(b.Save(emf.get(), fw::kAbovePrefix));
+        EXPECT_EQ(a.SizeOnDisk(), bytes);
+        dropped = a.Path();
+        kept = b.Path();
+        EXPECT_NE(dropped, kept);
+        EXPECT_EQ(dropped.substr(dropped.rfind(L'\\') + 1, 3), L"~tw");
+        b.Keep();
+    }
+    EXPECT_EQ(::GetFileAttributesW(dropped.c_str()), INVALID_FILE_ATTRIBUTES);
+    ASSERT_NE(::GetFileAttributesW(kept.c_str()), INVALID_FILE_ATTRIBUTES);
+    tw::UniqueEnhMetaFile back(::GetEnhMetaFileW(kept.c_str()));
+    EXPECT_TRUE(back);
+    back.reset();
+    ::DeleteFileW(kept.c_str());
 }
 
 TEST(ForwardingLog, ALogThatCannotBeWrittenIsNamed) {
