@@ -3,13 +3,14 @@ job table, with the format and name the table gives; an entry marked abort; a me
 exits while jobs wait; and shared memory that the merge utility left unusable (garbage, records
 past the end, a name without terminator, a mapping too small, a mutex abandoned): those jobs
 print alone and say why."""
+import json
 import os
 import subprocess
 import tempfile
 import time
 import unittest
 
-from twprint_runner import BIN, SCRATCH, run, run_report, unique, win
+from twprint_runner import BIN, SCRATCH, TWPRINT, run, run_report, unique, win
 
 ROOT = os.environ.get("TW_ROOT", os.path.join(os.path.dirname(__file__), "..", ".."))
 EMF = [os.path.join(ROOT, "examples", f"page{n}.emf") for n in (1, 2, 3)]
@@ -76,13 +77,19 @@ class MergeWindowCase(unittest.TestCase):
         return report["jobs"]
 
     def print_one(self):
-        started = time.monotonic()
-        code, report, err = run_report("--stream", self.streams[0], "--port", self.port, "--printer", self.printer,
-                                       "--job-id", str(JOB_ID), "--set", MERGE_UTILITY,
-                                       timeout=240)
-        self.assertEqual(code, 0, err)
-        self.elapsed = time.monotonic() - started
-        return report
+        """Job JOB_ID alone. Its output goes to files, not pipes: a merge utility still running
+        would keep Wine's helper processes, and with them any pipe they inherited, alive."""
+        with tempfile.TemporaryDirectory() as tmp:
+            path = os.path.join(tmp, "report.json")
+            started = time.monotonic()
+            proc = subprocess.run(["wine", TWPRINT, "--stream", self.streams[0], "--port", self.port, "--printer",
+                                   self.printer, "--job-id", str(JOB_ID), "--set", MERGE_UTILITY, "--report", path],
+                                  stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                  cwd=SCRATCH, timeout=240)
+            self.elapsed = time.monotonic() - started
+            self.assertEqual(proc.returncode, 0)
+            with open(path, encoding="utf-8") as f:
+                return json.load(f)
 
     def name(self, stem):
         """The name the table gives: a page format numbers its file's pages after it."""
