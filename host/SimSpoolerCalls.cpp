@@ -106,11 +106,17 @@ BOOL SimSpooler::SetJob(HANDLE hPrinter, DWORD jobId, DWORD level, LPBYTE job, D
 DWORD SimSpooler::DoSetJob(HANDLE hPrinter, DWORD jobId, DWORD level, LPBYTE job, DWORD command) {
     PrinterEntry* printer = PrinterOf(hPrinter);
     if (!printer) return ERROR_INVALID_HANDLE;
-    // Only commands are simulated; changing a job's fields (levels 1 to 4) is not.
-    if (level != 0) return ERROR_INVALID_LEVEL;
+    // Commands, and of a job's fields (levels 1 to 4) only the priority of level 1.
+    if (level != 0 && level != 1) return ERROR_INVALID_LEVEL;
     JobEntry* entry = QueuedJob(*printer, jobId);
     if (!entry) return ERROR_INVALID_PARAMETER;
     SimJob& j = entry->job;
+    if (level == 1) {
+        if (!job) return ERROR_INVALID_PARAMETER;
+        const DWORD priority = reinterpret_cast<const JOB_INFO_1W*>(job)->Priority;
+        if (priority < MIN_PRIORITY || priority > MAX_PRIORITY) return ERROR_INVALID_PRIORITY;
+        j.priority = priority;
+    }
     switch (command) {
     case 0:
         break;

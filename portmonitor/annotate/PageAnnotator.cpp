@@ -29,10 +29,15 @@ int BatesIndex(const TarnwellDEVMODE& dm) { return dm.Read<BYTE>(dmoff::BatesFor
 
 void CPageAnnotator::StartPageIfNew() {
     const DWORD page = m_job.OutputPageNumber();
-    if (page == m_page) return;
-    m_page = page;
-    m_firstPage = Picture{};  // the first page's picture lives for its page only
-    m_batesLoaded = m_batesValid = m_pageNumberTaken = false;
+    const DWORD copy = m_job.RenderingCopy();
+    if (page == m_page && copy == m_copy) return;
+    if (page != m_page) {
+        m_page = page;
+        m_firstPage = Picture{};  // the first page's picture lives for its page only
+        m_batesLoaded = m_batesValid = m_pageNumberTaken = false;
+    }
+    // Each copy of a page has its own texts (the COPY token); its Bates number stays the page's.
+    m_copy = copy;
     StartPageDrawing();
 }
 
@@ -59,6 +64,7 @@ AnnotationContext CPageAnnotator::Context(const TarnwellDEVMODE& dm) {
     ctx.documentName = m_job.DocumentName();
     ctx.printerName = m_job.PrinterName();
     ctx.pageNumber = m_job.OutputPageNumber();
+    ctx.copy = m_job.RenderingCopy();
     ctx.firstPage = m_job.PageIndexInDocument() == 0;
     ctx.printingTime = *m_printingTime;
     ctx.xDpi = DmXDpi(&dm);
@@ -121,7 +127,7 @@ const CPageAnnotator::Picture* CPageAnnotator::OverlayPicture(const TarnwellDEVM
 }
 
 void CPageAnnotator::DrawWatermark(HDC dc, int width, int height, const TarnwellDEVMODE& dm) {
-    if (!IsPrintImageWatermark(&dm, m_job.JobId())) return;
+    if (!IsPrintImageWatermark(&dm, m_job.JobId(), m_job.Merge())) return;
     const Picture* picture = PagePicture(dm);
     if (!picture) return;
     const DWORD format = m_job.Settings().dwEffectiveFormat;
@@ -130,7 +136,7 @@ void CPageAnnotator::DrawWatermark(HDC dc, int width, int height, const Tarnwell
 }
 
 bool CPageAnnotator::HasMetafileWatermark(const TarnwellDEVMODE& dm) {
-    return IsPrintImageWatermark(&dm, m_job.JobId()) && OverlayPicture(dm) != nullptr;
+    return IsPrintImageWatermark(&dm, m_job.JobId(), m_job.Merge()) && OverlayPicture(dm) != nullptr;
 }
 
 void CPageAnnotator::DrawMetafileWatermark(HDC dc, const MetafileWatermarkPage& page, const TarnwellDEVMODE& dm) {

@@ -92,6 +92,7 @@ private:
 
     CTWJob& m_job;
     DWORD m_page = 0;  // the job's page the page state below belongs to
+    DWORD m_copy = 1;  // the copy the page's texts were made for (forwarded copies differ)
     Picture m_portrait, m_landscape, m_firstPage;
     Picture m_overlay;  // kept from page to page while its file and brightness stay
     std::optional<SYSTEMTIME> m_printingTime;

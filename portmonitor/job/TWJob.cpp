@@ -8,6 +8,7 @@
 #include "job/DocumentName.h"
 #include "monitor/MonitorTexts.h"
 #include "job/JobObserver.h"
+#include "notify/MergeWindow.h"
 #include "monitor/Trace.h"
 #include "portcmd/PortCmd.h"
 #include "twfile/BlFile.h"
@@ -20,6 +21,8 @@ CTWJob::~CTWJob() {
     if (m_pActCmd) TW_TRACE(L"CTWJob::~CTWJob: dropping an incomplete command of type %u", m_pActCmd->Type());
     // A job that handed off and never reached its end tells the application starter it ended.
     if (m_postPrintId) ClosePostPrint(true);
+    // A job that never reached its end still gives the next merged job its turn.
+    LeaveMergeWindow();
     if (IJobObserver* observer = JobObserver()) observer->OnJobFinished(*this);
     // Back to the client's security context the job left for the spooler's own, then the
     // unfinished command; members go in reverse order of declaration after this.

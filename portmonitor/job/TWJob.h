@@ -14,6 +14,7 @@
 #include "emfimage/PageTextState.h"
 #include "job/ContentMail.h"
 #include "emfimage/PagesPerSheet.h"
+#include "job/JobOptions.h"
 #include "job/JobSettings.h"
 #include "job/Plugin.h"
 #include "job/TextOutputSettings.h"
@@ -36,6 +37,8 @@ class CBlFile;
 class CPageAnnotator;
 class CBarcodeWriter;
 class CFormFiller;
+class CMergeWindow;
+class IMergeWindowHost;
 
 inline constexpr wchar_t kGdiMutexName[] = L"Global\\TW_GDI_CBEC44B2-7451-47DD-ACAC-CC6C28C563D6";
 
@@ -157,6 +160,12 @@ public:
 
     // What SetDevMode settled for the document.
     const JobSettings& Settings() const { return m_settings; }
+    // What the merge utility decided for the job (not joined when it prints alone).
+    const MergeState& Merge() const { return m_merge; }
+    // The copy (from 1) whose annotations are being drawn: forwarded pages are drawn per copy.
+    DWORD RenderingCopy() const { return m_dwRenderingCopy; }
+    // Pages handed to printer forwarding so far.
+    DWORD ForwardedPages() const { return m_dwForwardedPages; }
     const JobEnvironment& Environment() const { return m_environment; }
     // The printer driver's data file, looked up again at each record.
     const std::wstring& PrinterIniFile() const { return m_szPrinterIniFile; }
@@ -404,7 +413,13 @@ private:
     void ReadDataType(const TarnwellDEVMODE& dm);
     void RevertToSpoolerForJob();
     void ReadPageSelection();
+    // ---- The merge window (TWJobMergeWindow.cpp).
     void CheckMergeWindow();
+    void JoinMergeWindow(std::wstring utility);
+    // The joined job's naming, again over every page's record.
+    void ApplyMergeNaming();
+    // The joined job's entry becomes done and the next job's turn comes.
+    void LeaveMergeWindow();
     void ReadMessagingNames();
     void ReadTimeouts();
     void CreateTemporaryGroupFiles();
@@ -474,6 +489,9 @@ private:
     void StartBeforePrinting();
     // "Aborted" when `aborted`, then the per-job key goes (once per job).
     void ClosePostPrint(bool aborted);
+    // ---- Printer forwarding (notify/TWJobForwarding.cpp): the job record at StartDoc and EndDoc.
+    void WriteForwardingStartRecord();
+    void WriteForwardingEndRecord();
     // ---- Uploader records (notify/TWJobUploaders.cpp).
     uploader::UploaderJob UploaderFacts() const;
     bool IsContentEmailChosen() const;
@@ -566,6 +584,13 @@ private:
     bool m_bMessagingClientStarted = false;
     bool m_bPostPrintClosed = false;
     bool m_bFileHandedOff = false;  // the first finished file went to the uploader records
+    MergeState m_merge;
+    std::wstring m_szMergeFileName;  // the output name the merge utility gave, if any
+    DWORD m_dwRenderingCopy = 1;
+    DWORD m_dwForwardedPages = 0;
+    // The host before the window that uses it: destroyed after it.
+    std::unique_ptr<IMergeWindowHost> m_pMergeHost;
+    std::unique_ptr<CMergeWindow> m_pMergeWindow;
 };
 
 }  // namespace tw

@@ -6,8 +6,8 @@
 
 namespace tw {
 
-void CTWJob::ForwardPage(HGLOBAL, bool) {}
-// Temporary registry data and the merge window's shared memory.
-void CTWJob::CleanUp(bool) {}
+// The merge window's shared memory goes with the job's end; the job's per-job registry key went
+// with the post-print record (ClosePostPrint).
+void CTWJob::CleanUp(bool) { LeaveMergeWindow(); }
 
 }  // namespace tw

@@ -31,8 +31,8 @@ constexpr DWORD kTextActionNumber = 2;
 bool CTWJob::UnicodeGroupFileWanted() const {
     const bool configured = !m_szPrinterIniFile.empty() &&
                             IniFile(m_szPrinterIniFile).GetInt(printerini::kDefaultSettings, naming::kUnicodeGroupFile, 0) == 1;
-    return configured || IsHttpUpload(&m_sDevMode, m_dwJobID) || IsDatabaseUpload(&m_sDevMode, m_dwJobID) ||
-           IsMFilesUpload(&m_sDevMode, m_dwJobID);
+    return configured || IsHttpUpload(&m_sDevMode, m_dwJobID, m_merge) || IsDatabaseUpload(&m_sDevMode, m_dwJobID, m_merge) ||
+           IsMFilesUpload(&m_sDevMode, m_dwJobID, m_merge);
 }
 
 BOOL CTWJob::FormCompanionNames() {
@@ -112,7 +112,7 @@ void CTWJob::FormTextNames() {
 void CTWJob::FormOcrNames() {
     m_szOCRTextFileName.clear();
     m_szOCRImageFileName.clear();
-    if (!IsOcrEnabled(&m_sDevMode, m_dwJobID)) return;
+    if (!IsOcrEnabled(&m_sDevMode, m_dwJobID, m_merge)) return;
     std::wstring directory, file;
     SplitDirectory(m_szImageFileName, directory, file);
     auto configured = settings::ReadString(&m_sDevMode, settings::kOcrSettings, naming::kOcrOutputDirectory);

@@ -88,7 +88,7 @@ BOOL CTWJob::UpdateGroupFile() {
     const bool text = DmHasFlag(dm, dmflag::IsWriteTextEnabled);
     if (!IsSilent()) put(page, naming::kGroupFileName, m_szImageFileName.c_str());
     if (text) put(page, naming::kGroupTextFileName, m_szTextFileName.c_str());
-    if (IsOcrEnabled(dm, m_dwJobID)) {
+    if (IsOcrEnabled(dm, m_dwJobID, m_merge)) {
         put(page, naming::kGroupOcrTextFileName, m_szOCRTextFileName.c_str());
         if (m_ocr.HasError()) put(page, naming::kGroupOcrError, m_ocr.ErrorText().c_str());
     }

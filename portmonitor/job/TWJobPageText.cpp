@@ -149,7 +149,7 @@ BOOL CTWJob::RenameByContent(std::wstring& fileName) {
 // Image generation is off: the page is still rendered when its text is wanted (text output,
 // mail fields, OCR), and nothing but the text is kept.
 BOOL CTWJob::CollectPageText(HGLOBAL hData, bool raw) {
-    const bool ocr = IsOcrEnabled(&m_sDevMode, m_dwJobID);
+    const bool ocr = IsOcrEnabled(&m_sDevMode, m_dwJobID, m_merge);
     if (!PageTextNeeded() && !ocr) return TRUE;
     TW_TRACE(L"> CTWJob::CollectPageText");
     TarnwellDEVMODE dm = m_sDevMode;

@@ -16,6 +16,7 @@
 #include "monitor/DebugLog.h"
 #include "monitor/SpoolerSeam.h"
 #include "monitor/Trace.h"
+#include "notify/ForwardingLog.h"
 #include "notify/JobEnvironment.h"
 #include "notify/MessagingNames.h"
 #include "portcmd/DevModeLayout.h"
@@ -27,7 +28,6 @@ namespace {
 namespace ini = printerini;
 
 
-constexpr BYTE kMergeWindowBit = 0x2;
 constexpr BYTE kSheetColumnFirst = 0x1;
 constexpr BYTE kSheetCellBorder = 0x2;
 
@@ -38,11 +38,6 @@ bool IsFullRecord(const TarnwellDEVMODE& dm) {
 void RemoveAll(std::wstring& text, const std::wstring& what) {
     if (what.empty()) return;
     for (size_t pos; (pos = text.find(what)) != std::wstring::npos;) text.erase(pos, what.size());
-}
-
-bool FileExists(const std::wstring& path) {
-    DWORD attributes = ::GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 }  // namespace
@@ -112,19 +107,6 @@ void CTWJob::ReadPageSelection() {
     m_settings.pageSelection.Parse(text ? *text : L"");
 }
 
-void CTWJob::CheckMergeWindow() {
-    const BYTE extra = m_sDevMode.Read<BYTE>(dmoff::ExtraFlags);
-    if (!(extra & kMergeWindowBit) || m_settings.bSharedPrinter || m_sDevMode.HasFlag(dmflag::PrintedFromSession0))
-        return;
-    auto utility = settings::ReadString(&m_sDevMode, settings::kFilenameGenerationSettings, settings::kMergeUtility);
-    if (!utility || utility->empty() || !FileExists(*utility)) {
-        m_sDevMode.Write<BYTE>(dmoff::ExtraFlags, static_cast<BYTE>(extra & ~kMergeWindowBit));
-        return;
-    }
-    // Joining the merge utility's job table comes with the shared memory of the merge window.
-    TW_TRACE(L"CTWJob::CheckMergeWindow: merge utility %s", utility->c_str());
-}
-
 void CTWJob::ReadMessagingNames() {
     const MessagingInterface iface = ResolveMessagingInterface(&m_sDevMode, m_dwJobID, m_szPrinterIniFile);
     m_settings.messagingInterfaceName = iface.name;
@@ -187,7 +169,8 @@ DWORD CTWJob::CorrectDevMode() {
     DWORD forceDialog = 0;
     if (settings::ReadSaveAsDword(&m_sDevMode, L"Force Save As Dialog", m_dwJobID, forceDialog) && forceDialog == 1)
         m_sDevMode.SetBits(dmoff::Flags, sizeof(DWORD), dmflag::PrintedFromSession0, true);
-    const DWORD format = EffectiveOutputFormat(&m_sDevMode, m_dwJobID);
+    // A joined job writes the merged document's format.
+    const DWORD format = m_merge.joined ? m_merge.answers.fileFormat : EffectiveOutputFormat(&m_sDevMode, m_dwJobID);
     CorrectDevModeGeometry(m_sDevMode, format);
     TW_TRACE(L"< CTWJob::CorrectDevMode: format %lu", format);
     return format;
@@ -221,6 +204,7 @@ BOOL CTWJob::SetDevMode(const BYTE* devmode, DWORD cb, BOOL bStartOfDocument) {
     if (adopt) {
         m_sDevMode.CopyFrom(incoming.Bytes());
         m_bHasDevMode = true;
+        if (m_merge.joined) ApplyMergeNaming();
     } else {
         TW_TRACE(L"CTWJob::SetDevMode: a page record may not change the file format; ignored");
     }
@@ -275,6 +259,13 @@ BOOL CTWJob::SetDevMode(const BYTE* devmode, DWORD cb, BOOL bStartOfDocument) {
         m_settings.pagesPerSheet = perSheet == 1 ? 0 : perSheet;
         m_settings.bColumnFirst = (sheet & kSheetColumnFirst) != 0;
         m_settings.bCellBorder = (sheet & kSheetCellBorder) != 0;
+        // The forwarding program's log: checked for a client started for messaging that names
+        // one, and for every forwarded job that wants logs.
+        const std::wstring log = forwarding::LogFilePath(&m_sDevMode);
+        const bool forwardingLog = IsRedirectPrinting(&m_sDevMode, m_dwJobID, m_merge) && forwarding::LogWanted(&m_sDevMode);
+        if ((m_bMessagingClientStarted && !log.empty()) || forwardingLog) {
+            if (auto problem = forwarding::CheckLogFile(log)) ReportWarningEvent(problem->c_str());
+        }
     }
     // The writer renders with its own copy: without it a page's orientation or paper would
     // reach the group file but not the image.

@@ -175,7 +175,7 @@ BOOL CTWJob::SendMemImageThroughPipe(const TarnwellDEVMODE* dm, HGLOBAL hImage, 
     TW_TRACE(L"> CTWJob::SendMemImageThroughPipe %s", pipeName.c_str());
     const DWORD start = ::GetTickCount();
     PrnMessageFields fields = MessageFields(static_cast<int>(PrnMessageKind::MemoryImage), L"");
-    fields.extra = EffectiveOutputFormat(dm, m_dwJobID);
+    fields.extra = EffectiveOutputFormat(dm, m_dwJobID, m_merge);
     JobReporter reporter(*this);
     BOOL result = tw::SendMemoryImage(fields, hImage, PipeTarget{pipeName, secondary}, Timeouts(), start, reporter);
     TW_TRACE_RESULT(L"CTWJob::SendMemImageThroughPipe", result);

@@ -40,13 +40,13 @@ bool CTWJob::IsStartApplicationOn() const { return HasStartFlag(DevMode(), dmsta
 
 bool CTWJob::IsOcrOutputOpened() const {
     const TarnwellDEVMODE* dm = DevMode();
-    return IsOcrEnabled(dm, m_dwJobID) &&
+    return IsOcrEnabled(dm, m_dwJobID, m_merge) &&
            settings::ReadNumberText(dm, settings::kOcrSettings, settings::kOcrOpenOutput, settings::kOcrNumberDefault) != 0;
 }
 
 bool CTWJob::IsFtpRouteOn() const {
     const TarnwellDEVMODE* dm = DevMode();
-    return IsFtpUpload(dm, m_dwJobID) && settings::ReadNumberText(dm, settings::kFtpSettings, settings::kFtpSelectedConnection,
+    return IsFtpUpload(dm, m_dwJobID, m_merge) && settings::ReadNumberText(dm, settings::kFtpSettings, settings::kFtpSelectedConnection,
                                                                   settings::kFtpSelectedConnectionDefault) != 0;
 }
 
@@ -55,28 +55,28 @@ DWORD CTWJob::PostPrintActionFlags() const {
     const bool inFile = !m_settings.bOutputInMemory;
     DWORD flags = 0;
     auto set = [&flags](bool on, DWORD bit) { if (on) flags |= bit; };
-    set(IsOpenOutputFolder(dm, m_dwJobID), pp::action::OpenFolder);
-    set(IsSendInEmail(dm, m_dwJobID), pp::action::Email);
-    set(IsViewInDefaultViewer(dm, m_dwJobID), pp::action::View);
-    set(IsSharePointUpload(dm, m_dwJobID), pp::action::SharePoint);
+    set(IsOpenOutputFolder(dm, m_dwJobID, m_merge), pp::action::OpenFolder);
+    set(IsSendInEmail(dm, m_dwJobID, m_merge), pp::action::Email);
+    set(IsViewInDefaultViewer(dm, m_dwJobID, m_merge), pp::action::View);
+    set(IsSharePointUpload(dm, m_dwJobID, m_merge), pp::action::SharePoint);
     set(IsOcrOutputOpened(), pp::action::OpenOcr);
     set(IsFtpRouteOn(), pp::action::Ftp);
-    set(inFile && IsHttpUpload(dm, m_dwJobID), pp::action::Http);
-    set(inFile && IsDatabaseUpload(dm, m_dwJobID), pp::action::Database);
-    set(inFile && IsMFilesUpload(dm, m_dwJobID), pp::action::MFiles);
+    set(inFile && IsHttpUpload(dm, m_dwJobID, m_merge), pp::action::Http);
+    set(inFile && IsDatabaseUpload(dm, m_dwJobID, m_merge), pp::action::Database);
+    set(inFile && IsMFilesUpload(dm, m_dwJobID, m_merge), pp::action::MFiles);
     return flags;
 }
 
 bool CTWJob::AnyPostPrintRoute() const {
     const TarnwellDEVMODE* dm = DevMode();
-    return IsOpenOutputFolder(dm, m_dwJobID) || IsViewInDefaultViewer(dm, m_dwJobID) || IsSendInEmail(dm, m_dwJobID) ||
-           IsSharePointUpload(dm, m_dwJobID) || IsFtpRouteOn() || IsHttpUpload(dm, m_dwJobID) ||
-           IsDatabaseUpload(dm, m_dwJobID) || IsMFilesUpload(dm, m_dwJobID);
+    return IsOpenOutputFolder(dm, m_dwJobID, m_merge) || IsViewInDefaultViewer(dm, m_dwJobID, m_merge) || IsSendInEmail(dm, m_dwJobID, m_merge) ||
+           IsSharePointUpload(dm, m_dwJobID, m_merge) || IsFtpRouteOn() || IsHttpUpload(dm, m_dwJobID, m_merge) ||
+           IsDatabaseUpload(dm, m_dwJobID, m_merge) || IsMFilesUpload(dm, m_dwJobID, m_merge);
 }
 
 bool CTWJob::NeedsApplicationStarter() const {
     return (IsStartApplicationOn() && !HasStartFlag(DevMode(), dmstart::StartFromMonitor)) || IsOcrOutputOpened() ||
-           AnyPostPrintRoute() || IsRedirectPrinting(DevMode(), m_dwJobID) || IsCoverPageEnabled();
+           AnyPostPrintRoute() || IsRedirectPrinting(DevMode(), m_dwJobID, m_merge) || IsCoverPageEnabled();
 }
 
 bool CTWJob::LaunchProcess(const wchar_t* application, std::wstring commandLine, const std::wstring& directory,
@@ -156,7 +156,7 @@ std::wstring CTWJob::StartParameterList() const {
         v.firstBates = v.lastBates = L"0";
     short copies = dm ? dm->Read<short>(dmoff::dmCopies) : 1;
     v.copies = copies > 0 ? static_cast<DWORD>(copies) : 1;
-    if (IsRedirectPrinting(dm, m_dwJobID) && UseNumberOfCopies(dm, m_dwJobID) && NumberOfCopies(dm, m_dwJobID) >= 2)
+    if (IsRedirectPrinting(dm, m_dwJobID, m_merge) && UseNumberOfCopies(dm, m_dwJobID) && NumberOfCopies(dm, m_dwJobID) >= 2)
         v.copies = NumberOfCopies(dm, m_dwJobID);
     IniFile ini(m_szPrinterIniFile);
     v.duplexCapability = !m_szPrinterIniFile.empty() &&
@@ -269,7 +269,7 @@ void CTWJob::StartPostPrintApplication() {
 }
 
 void CTWJob::WriteHandOffEndRecords() {
-    // The forwarding end record of printer forwarding joins this once it is built.
+    WriteForwardingEndRecord();
     if (m_postPrintId) pp::WriteJobStatus(DevMode(), *m_postPrintId, pp::kJobFinished);
 }
 

@@ -37,16 +37,17 @@ void CTWJob::WriteStartRecords() {
     TW_TRACE(L"> CTWJob::WriteStartRecords");
     const uploader::UploaderJob job = UploaderFacts();
     const TarnwellDEVMODE* dm = DevMode();
-    if (IsSendInEmail(dm, m_dwJobID) && !IsContentEmailChosen()) uploader::WriteEmailSendingProgramforStartApp(job, false);
-    if (IsSharePointUpload(dm, m_dwJobID)) uploader::WriteSharePointProgramforStart(job);
+    if (IsRedirectPrinting(dm, m_dwJobID, m_merge)) WriteForwardingStartRecord();
+    if (IsSendInEmail(dm, m_dwJobID, m_merge) && !IsContentEmailChosen()) uploader::WriteEmailSendingProgramforStartApp(job, false);
+    if (IsSharePointUpload(dm, m_dwJobID, m_merge)) uploader::WriteSharePointProgramforStart(job);
     if (IsFtpRouteOn())
         uploader::WriteFTPProgramforStart(job, settings::ReadNumberText(dm, settings::kFtpSettings,
                                                                         settings::kFtpSelectedConnection,
                                                                         settings::kFtpSelectedConnectionDefault));
-    if (IsHttpUpload(dm, m_dwJobID)) uploader::WritePipeRouteProgramforStart(job, uploader::kHttpRoute, m_settings.httpPipeName);
-    if (IsDatabaseUpload(dm, m_dwJobID))
+    if (IsHttpUpload(dm, m_dwJobID, m_merge)) uploader::WritePipeRouteProgramforStart(job, uploader::kHttpRoute, m_settings.httpPipeName);
+    if (IsDatabaseUpload(dm, m_dwJobID, m_merge))
         uploader::WritePipeRouteProgramforStart(job, uploader::kDatabaseRoute, m_settings.databasePipeName);
-    if (IsMFilesUpload(dm, m_dwJobID))
+    if (IsMFilesUpload(dm, m_dwJobID, m_merge))
         uploader::WritePipeRouteProgramforStart(job, uploader::kMFilesRoute, m_settings.mfilesPipeName);
     TW_TRACE(L"< CTWJob::WriteStartRecords");
 }
@@ -60,20 +61,20 @@ void CTWJob::WriteFileHandOffRecords(bool) {
     const TarnwellDEVMODE* dm = DevMode();
     const DWORD page = MessageFields(static_cast<int>(PrnMessageKind::EndPage), L"").pageNumber;
     const std::wstring& file = m_szCurrentOutputFile;
-    if (IsSendInEmail(dm, m_dwJobID)) {
+    if (IsSendInEmail(dm, m_dwJobID, m_merge)) {
         if (!m_bFileHandedOff && IsContentEmailChosen()) uploader::WriteEmailSendingProgramforStartApp(job, true);
         uploader::WriteEmailFileEntry(job, page, file);
         if (IsContentEmailChosen()) uploader::WriteEmailContentEntry(job, page);
     }
-    if (IsSharePointUpload(dm, m_dwJobID)) uploader::WriteSharePointFileEntry(job, page, file);
+    if (IsSharePointUpload(dm, m_dwJobID, m_merge)) uploader::WriteSharePointFileEntry(job, page, file);
     if (IsFtpRouteOn()) uploader::WriteFtpFileEntry(job, page, file);
     if (!m_settings.bOutputInMemory) {
         auto group = [&](const std::wstring& own) { return own.empty() ? MainGroupFile() : own; };
-        if (IsHttpUpload(dm, m_dwJobID))
+        if (IsHttpUpload(dm, m_dwJobID, m_merge))
             uploader::WritePipeRouteFileEntry(job, uploader::kHttpRoute, group(m_szHttpGroupFile));
-        if (IsDatabaseUpload(dm, m_dwJobID))
+        if (IsDatabaseUpload(dm, m_dwJobID, m_merge))
             uploader::WritePipeRouteFileEntry(job, uploader::kDatabaseRoute, group(m_szDatabaseGroupFile));
-        if (IsMFilesUpload(dm, m_dwJobID))
+        if (IsMFilesUpload(dm, m_dwJobID, m_merge))
             uploader::WritePipeRouteFileEntry(job, uploader::kMFilesRoute, group(m_szMFilesGroupFile));
     }
     m_bFileHandedOff = true;

@@ -15,14 +15,14 @@ constexpr wchar_t kBitmapExtension[] = L"bmp";
 }  // namespace
 
 void CTWJob::StartOcrDocument() {
-    if (!IsOcrEnabled(&m_sDevMode, m_dwJobID)) return;
+    if (!IsOcrEnabled(&m_sDevMode, m_dwJobID, m_merge)) return;
     TW_TRACE(L"> CTWJob::StartOcrDocument");
     m_ocr.OpenOCR(&m_sDevMode, m_szOCRTextFileName, IsMultipageOutput(), m_textOutput.pageHeadings,
                   m_szDocumentName);
 }
 
 void CTWJob::FinishOcrDocument() {
-    if (!m_bHasDevMode || !IsOcrEnabled(&m_sDevMode, m_dwJobID)) return;
+    if (!m_bHasDevMode || !IsOcrEnabled(&m_sDevMode, m_dwJobID, m_merge)) return;
     TW_TRACE(L"> CTWJob::FinishOcrDocument");
     m_ocr.CloseOCR(&m_sDevMode, m_szOCRTextFileName, IsMultipageOutput(), static_cast<int>(m_dwActPage),
                    m_textOutput.pageHeadings);
@@ -31,7 +31,7 @@ void CTWJob::FinishOcrDocument() {
 void CTWJob::RecognisePage(HGLOBAL pageDib) {
     const TarnwellDEVMODE* dm = DevMode();
     m_ocr.ClearResultText();
-    if (!dm || !IsOcrEnabled(dm, m_dwJobID)) return;
+    if (!dm || !IsOcrEnabled(dm, m_dwJobID, m_merge)) return;
     TW_TRACE(L"> CTWJob::RecognisePage %lu", m_dwActPage);
     OcrPageRequest page;
     page.jobId = m_dwJobID;

@@ -53,6 +53,25 @@ protected:
     HANDLE m_h = nullptr;
 };
 
+// Level 1 sets a job's priority, within the spooler's range (1 to 99); other levels stay refused.
+TEST_F(SimSpoolerJobs, LevelOneSetsThePriorityWithinTheSpoolersRange) {
+    DWORD id = Add();
+    JOB_INFO_1W info{};
+    info.Priority = MAX_PRIORITY;
+    EXPECT_TRUE(m_spooler.SetJob(m_h, id, 1, reinterpret_cast<LPBYTE>(&info), 0));
+    BYTE buf[4096];
+    DWORD n = 0;
+    ASSERT_TRUE(m_spooler.GetJob(m_h, id, 1, buf, sizeof(buf), &n));
+    EXPECT_EQ(reinterpret_cast<JOB_INFO_1W*>(buf)->Priority, 99u);
+    info.Priority = 0;
+    ::SetLastError(0xdeadbeef);
+    EXPECT_FALSE(m_spooler.SetJob(m_h, id, 1, reinterpret_cast<LPBYTE>(&info), 0));
+    EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_INVALID_PRIORITY));
+    ::SetLastError(0xdeadbeef);
+    EXPECT_FALSE(m_spooler.SetJob(m_h, id, 2, reinterpret_cast<LPBYTE>(&info), 0));
+    EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_INVALID_LEVEL));
+}
+
 TEST_F(SimSpoolerJobs, PauseAndResume) {
     DWORD id = Add();
     bool found = false;

@@ -7,6 +7,7 @@
 #include "base/WideString.h"
 #include "job/SettingsStore.h"
 #include "job/TWJob.h"
+#include "notify/ForwardingRecords.h"
 #include "notify/PostPrintRecord.h"
 #include "notify/UploaderRecordNames.h"
 
@@ -74,6 +75,14 @@ HandOffSnapshot ReadHandOffRecords(const tw::CTWJob& job) {
     ReadKey(printerKey + L"\\" + tw::postprint::kPostPrintRecords + id, snapshot.records);
     for (const tw::uploader::RouteNames& route : tw::uploader::kRoutes)
         ReadKey(printerKey + L"\\" + route.records + id, snapshot.records);
+    // The forwarding records: the job record (0), then one per page, as far as they go.
+    for (DWORD sequence = 0;; ++sequence) {
+        const size_t before = snapshot.records.size();
+        ReadKey(printerKey + L"\\" + tw::forwarding::kRecords + L"\\" + std::to_wstring(*snapshot.postPrintId) + L"_" +
+                    std::to_wstring(sequence),
+                snapshot.records);
+        if (snapshot.records.size() == before) break;
+    }
     return snapshot;
 }
 
