@@ -5,8 +5,10 @@
 #include <string>
 
 #include "base/Registry.h"
+#include "base/ThreadSlot.h"
 #include "base/UniqueHandle.h"
 #include "base/WideString.h"
+#include "job/PrinterNameScope.h"
 #include "job/SettingsNames.h"
 #include "job/SettingsStoreDetail.h"
 #include "monitor/Trace.h"
@@ -83,13 +85,26 @@ bool EqualsAsciiNoCase(std::wstring_view a, std::wstring_view b) {
 using detail::GroupSubPath;
 using detail::JoinPath;
 
-std::wstring PrinterRegistryName(const TarnwellDEVMODE* dm) {
-    TW_TRACE(L"> settings::PrinterRegistryName");
-    if (!dm) {
-        TW_TRACE_FAILED(L"settings::PrinterRegistryName", L"DevMode");
-        return {};
-    }
-    std::wstring idKey = JoinPath(kRoot, FormatW(L"%s\\%lu", kPrinterIds, dm->Read<DWORD>(dmoff::PrinterId)));
+namespace {
+
+// The names looked up under the thread's PrinterNameScope.
+struct NameCache {
+    int depth = 0;
+    bool valid = false;
+    DWORD id = 0;
+    std::wstring device;
+    std::wstring name;
+};
+ThreadSlot<NameCache> g_nameCache;
+
+std::wstring DeviceName(const TarnwellDEVMODE* dm) {
+    std::wstring device = DmText(dm, dmtext::dmDeviceName);
+    if (device.size() > kDeviceNameChars) device.resize(kDeviceNameChars);
+    return device;
+}
+
+std::wstring LookUpRegistryName(DWORD id, const std::wstring& device) {
+    std::wstring idKey = JoinPath(kRoot, FormatW(L"%s\\%lu", kPrinterIds, id));
     UniqueHKey key = OpenKey(HKEY_CURRENT_USER, idKey, KEY_QUERY_VALUE);
     if (key) {
         BYTE data[kNameBytes];
@@ -104,10 +119,37 @@ std::wstring PrinterRegistryName(const TarnwellDEVMODE* dm) {
             }
         }
     }
-    std::wstring device = DmText(dm, dmtext::dmDeviceName);
-    if (device.size() > kDeviceNameChars) device.resize(kDeviceNameChars);
     TW_TRACE(L"< settings::PrinterRegistryName: %s (device name)", device.c_str());
     return device;
+}
+
+}  // namespace
+
+PrinterNameScope::PrinterNameScope() { ++g_nameCache.Get().depth; }
+
+PrinterNameScope::~PrinterNameScope() {
+    NameCache& cache = g_nameCache.Get();
+    if (--cache.depth == 0) cache.valid = false;
+}
+
+std::wstring PrinterRegistryName(const TarnwellDEVMODE* dm) {
+    TW_TRACE(L"> settings::PrinterRegistryName");
+    if (!dm) {
+        TW_TRACE_FAILED(L"settings::PrinterRegistryName", L"DevMode");
+        return {};
+    }
+    const DWORD id = dm->Read<DWORD>(dmoff::PrinterId);
+    std::wstring device = DeviceName(dm);
+    NameCache& cache = g_nameCache.Get();
+    if (cache.depth > 0 && cache.valid && cache.id == id && cache.device == device) return cache.name;
+    std::wstring name = LookUpRegistryName(id, device);
+    if (cache.depth > 0) {
+        cache.valid = true;
+        cache.id = id;
+        cache.device = std::move(device);
+        cache.name = name;
+    }
+    return name;
 }
 
 std::wstring GroupPath(const TarnwellDEVMODE* dm, const wchar_t* root, const wchar_t* groupFormat) {

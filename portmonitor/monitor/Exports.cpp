@@ -7,6 +7,7 @@
 #include "base/CriticalSection.h"
 #include "base/Registry.h"
 #include "base/WideString.h"
+#include "job/PrinterNameScope.h"
 #include "monitor/MonitorModule.h"
 #include "monitor/MonitorReg.h"
 #include "monitor/MonitorTexts.h"
@@ -151,6 +152,7 @@ BOOL WINAPI devStartDocPort(HANDLE hPort, LPWSTR pPrinterName, DWORD JobId, DWOR
         ::SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
+    settings::PrinterNameScope names;
     return PortOf(hPort)->StartDocPort(pPrinterName, JobId, Level, pDocInfo);
 }
 
@@ -159,6 +161,7 @@ BOOL WINAPI devWritePort(HANDLE hPort, LPBYTE pBuffer, DWORD cbBuf, LPDWORD pcbW
         ::SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
+    settings::PrinterNameScope names;
     return PortOf(hPort)->WritePort(pBuffer, cbBuf, pcbWritten);
 }
 
@@ -175,6 +178,7 @@ BOOL WINAPI devEndDocPort(HANDLE hPort) {
         ::SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
+    settings::PrinterNameScope names;
     return PortOf(hPort)->EndDocPort();
 }
 

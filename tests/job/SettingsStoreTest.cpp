@@ -1,6 +1,7 @@
 // The printer registry name, key paths and the printer-scoped accessors on the real registry.
 #include <cstring>
 
+#include "job/PrinterNameScope.h"
 #include "job/SettingsNames.h"
 #include "job/SettingsTestPrinter.h"
 
@@ -22,6 +23,30 @@ TEST_F(SettingsStore, RegistryNameFromPrinterIdsElseDeviceName) {
 
     SetText(IdKey(), kPrinterNameValue, L"");  // an empty entry names no printer
     EXPECT_EQ(PrinterRegistryName(&dm), longName.substr(0, 32));
+    SetText(IdKey(), kPrinterNameValue, name);
+    EXPECT_EQ(PrinterRegistryName(&dm), name);
+}
+
+TEST_F(SettingsStore, ANameScopeLooksEachPrinterUpOnce) {
+    {
+        PrinterNameScope outer;
+        EXPECT_EQ(PrinterRegistryName(&dm), name);
+        SetText(IdKey(), kPrinterNameValue, L"Renamed");
+        {
+            PrinterNameScope inner;
+            EXPECT_EQ(PrinterRegistryName(&dm), name);  // looked up once for the whole call
+        }
+        EXPECT_EQ(PrinterRegistryName(&dm), name);
+        // Another printer ID, or another device name, is another lookup.
+        TarnwellDEVMODE other = dm;
+        other.Write<DWORD>(dmoff::PrinterId, dm.Read<DWORD>(dmoff::PrinterId) + 1000);
+        const std::wstring elsewhere = L"Elsewhere";
+        std::memset(other.Bytes() + dmoff::dmDeviceName, 0, 32 * sizeof(wchar_t));
+        std::memcpy(other.Bytes() + dmoff::dmDeviceName, elsewhere.data(), elsewhere.size() * sizeof(wchar_t));
+        EXPECT_EQ(PrinterRegistryName(&other), elsewhere);
+    }
+    // Outside every scope each call reads the registry.
+    EXPECT_EQ(PrinterRegistryName(&dm), L"Renamed");
     SetText(IdKey(), kPrinterNameValue, name);
     EXPECT_EQ(PrinterRegistryName(&dm), name);
 }
