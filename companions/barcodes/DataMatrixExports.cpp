@@ -35,11 +35,7 @@ bool Prepare(const char* value, int length, int moduleSize, int x, int y, int ro
     request.option3 = shape == kShapeSquare ? DM_SQUARE : 0;
     request.gs1 = b.options == kGs1Data;
     request.utf8 = true;
-    layout.moduleWidth = layout.moduleHeight = moduleSize;
-    layout.quietX = layout.quietY = b.quietZone * moduleSize;
-    layout.quarterTurns = rotation;
-    layout.originX = x;
-    layout.originY = y;
+    layout = SquareModuleLayout(moduleSize, b.quietZone * moduleSize, rotation, x, y);
     return true;
 }
 

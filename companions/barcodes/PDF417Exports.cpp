@@ -30,13 +30,8 @@ bool Prepare(const char* value, int length, int compact, int columns, int rows, 
     request.option2 = columns;
     request.option3 = rows;
     const int heightModules = rowHeight == '0' ? kStandardRowHeight : rowHeight - '0';
-    layout.moduleWidth = moduleWidth;
-    layout.moduleHeight = moduleWidth;
+    layout = SquareModuleLayout(moduleWidth, quietZone * moduleWidth, rotation, x, y);
     layout.barHeight = heightModules * moduleWidth;
-    layout.quietX = layout.quietY = quietZone * moduleWidth;
-    layout.quarterTurns = rotation;
-    layout.originX = x;
-    layout.originY = y;
     return true;
 }
 

@@ -23,11 +23,7 @@ bool Prepare(const char* value, int length, int moduleSize, int quietZone, int e
     request.symbology = BARCODE_QRCODE;
     request.option1 = eccLevel;
     request.utf8 = true;
-    layout.moduleWidth = layout.moduleHeight = moduleSize;
-    layout.quietX = layout.quietY = quietZone;
-    layout.quarterTurns = rotation;
-    layout.originX = x;
-    layout.originY = y;
+    layout = SquareModuleLayout(moduleSize, quietZone, rotation, x, y);
     return true;
 }
 

@@ -17,6 +17,18 @@ struct RasterLayout {
     int originX = 0, originY = 0;  // where in the bitmap the symbol's top left corner goes
 };
 
+// Square modules of `module` pixels, `quiet` white pixels on every side, turned `quarterTurns`
+// clockwise and placed at (x, y): the two-dimensional symbols' layout.
+inline RasterLayout SquareModuleLayout(int module, int quiet, int quarterTurns, int x, int y) {
+    RasterLayout layout;
+    layout.moduleWidth = layout.moduleHeight = module;
+    layout.quietX = layout.quietY = quiet;
+    layout.quarterTurns = quarterTurns;
+    layout.originX = x;
+    layout.originY = y;
+    return layout;
+}
+
 // The largest side a symbol may have, in pixels.
 inline constexpr int kMaxSymbolSide = 30000;
 

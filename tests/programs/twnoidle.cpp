@@ -8,26 +8,14 @@
 #include <cstdio>
 #include <string>
 
+#include "JsonLine.h"
+
 namespace {
+
+using twprogram::Json;
 
 constexpr DWORD kDefaultBusyMs = 30000;
 constexpr DWORD kPollMs = 100;
-
-std::string Utf8(const std::wstring& s) {
-    int n = ::WideCharToMultiByte(CP_UTF8, 0, s.c_str(), static_cast<int>(s.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(n), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, s.c_str(), static_cast<int>(s.size()), out.data(), n, nullptr, nullptr);
-    return out;
-}
-
-std::string Json(const std::wstring& s) {
-    std::string out = "\"";
-    for (char c : Utf8(s)) {
-        if (c == '"' || c == '\\') out += '\\';
-        out += c;
-    }
-    return out + "\"";
-}
 
 std::wstring Option(int argc, wchar_t** argv, const wchar_t* option) {
     for (int i = 0; i + 1 < argc; ++i)

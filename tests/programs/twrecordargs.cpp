@@ -13,6 +13,8 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+
+#include "JsonLine.h"
 #include <vector>
 
 #include "notify/MessagingRecords.h"
@@ -20,32 +22,10 @@
 
 namespace {
 
+using twprogram::Json;
+
 constexpr DWORD kIdleTimeoutMs = 30000;
 constexpr DWORD kPipeBufferSize = 64 * 1024;
-
-std::string Utf8(const std::wstring& s) {
-    int n = ::WideCharToMultiByte(CP_UTF8, 0, s.c_str(), static_cast<int>(s.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(n), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, s.c_str(), static_cast<int>(s.size()), out.data(), n, nullptr, nullptr);
-    return out;
-}
-
-std::string Json(const std::wstring& s) {
-    std::string out = "\"";
-    for (char c : Utf8(s)) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (static_cast<unsigned char>(c) < 0x20) {
-            char buf[8];
-            std::snprintf(buf, sizeof(buf), "\\u%04x", c);
-            out += buf;
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
-}
 
 // The value after `option` among the program's arguments; empty when absent.
 std::wstring Option(const std::vector<std::wstring>& args, const wchar_t* option) {
