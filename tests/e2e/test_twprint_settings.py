@@ -7,7 +7,7 @@ import tempfile
 import unittest
 import uuid
 
-from twprint_runner import run, run_report, unique
+from twprint_runner import run, run_report, run_wine, unique
 
 ROOT = os.environ.get("TW_ROOT", os.path.join(os.path.dirname(__file__), "..", ".."))
 EMF = os.path.join(ROOT, "..", "shared", "testdata", "emf", "libemf2svg__test-007.emf")
@@ -18,8 +18,7 @@ VALUE_LINE = re.compile(r"^ {4}(.+?) {4}(REG_[A-Z_]+)(?: {4}(.*))?$")
 
 
 def reg(*args):
-    proc = subprocess.run(["wine", "reg", *args], capture_output=True, text=True, stdin=subprocess.DEVNULL,
-                          timeout=120)
+    proc = run_wine("reg", *args, timeout=120)
     return proc.returncode, proc.stdout
 
 

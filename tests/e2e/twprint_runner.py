@@ -18,18 +18,25 @@ SCRATCH = tempfile.mkdtemp(prefix="twprint-")
 atexit.register(shutil.rmtree, SCRATCH, True)
 
 
+def run_wine(program, *args, timeout=300, cwd=None):
+    """Runs a Windows program under Wine; returns the completed process."""
+    proc = subprocess.run(["wine", program, *args], capture_output=True, text=True, timeout=timeout,
+                          stdin=subprocess.DEVNULL, cwd=cwd)
+    if proc.returncode == 1 and not proc.stdout and not proc.stderr:
+        # Our programs and Wine's own name every failure on stderr, and a crash makes Wine say so
+        # there: exit 1 with nothing said is Wine failing to start the program (seen with eight
+        # started at the same moment on a server that had just come up). Started once more,
+        # said out loud.
+        print(f"twprint_runner: Wine did not start {program} (exit 1, no output); starting it again",
+              file=sys.stderr)
+        proc = subprocess.run(["wine", program, *args], capture_output=True, text=True, timeout=timeout,
+                              stdin=subprocess.DEVNULL, cwd=cwd)
+    return proc
+
+
 def run(*args, timeout=300):
     """Runs twprint with the given arguments; returns (exit code, stdout, stderr)."""
-    proc = subprocess.run(["wine", TWPRINT, *args], capture_output=True, text=True, timeout=timeout,
-                          stdin=subprocess.DEVNULL, cwd=SCRATCH)
-    if proc.returncode == 1 and not proc.stdout and not proc.stderr:
-        # twprint names every failure on stderr, and a crash makes Wine say so there: exit 1 with
-        # nothing said is Wine failing to start the program (seen once with eight started at the
-        # same moment on a server that had just come up). Started once more, said out loud.
-        print("twprint_runner: Wine did not start twprint (exit 1, no output); starting it again",
-              file=sys.stderr)
-        proc = subprocess.run(["wine", TWPRINT, *args], capture_output=True, text=True, timeout=timeout,
-                              stdin=subprocess.DEVNULL, cwd=SCRATCH)
+    proc = run_wine(TWPRINT, *args, timeout=timeout, cwd=SCRATCH)
     return proc.returncode, proc.stdout, proc.stderr
 
 
