@@ -52,14 +52,29 @@ bool Record(const std::wstring& path) {
     return Append(path, line);
 }
 
+// One read or write on the overlapped pipe handle, waited for (a handle opened for overlapped
+// I/O takes no synchronous calls). False on failure, with ERROR_MORE_DATA left in GetLastError.
+bool Io(HANDLE pipe, bool write, BYTE* data, DWORD size, DWORD& done) {
+    OVERLAPPED ov{};
+    ov.hEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (!ov.hEvent) return false;
+    BOOL ok = write ? ::WriteFile(pipe, data, size, nullptr, &ov) : ::ReadFile(pipe, data, size, nullptr, &ov);
+    if (ok || ::GetLastError() == ERROR_IO_PENDING || ::GetLastError() == ERROR_MORE_DATA)
+        ok = ::GetOverlappedResult(pipe, &ov, &done, TRUE);
+    const DWORD error = ::GetLastError();
+    ::CloseHandle(ov.hEvent);
+    ::SetLastError(error);
+    return ok;
+}
+
 // Reads exactly `size` bytes of the pipe's messages; false when the client went away first.
 bool ReadExactly(HANDLE pipe, BYTE* data, size_t size) {
     size_t got = 0;
     while (got < size) {
         DWORD n = 0;
-        if (!::ReadFile(pipe, data + got, static_cast<DWORD>(size - got), &n, nullptr) &&
-            ::GetLastError() != ERROR_MORE_DATA)
+        if (!Io(pipe, false, data + got, static_cast<DWORD>(size - got), n) && ::GetLastError() != ERROR_MORE_DATA)
             return false;
+        if (n == 0) return false;
         got += n;
     }
     return true;
@@ -75,7 +90,7 @@ DWORD HandleConnection(HANDLE pipe) {
         std::vector<BYTE> devmode(tw::kDevModeSize);
         if (ReadExactly(pipe, devmode.data(), devmode.size())) {
             DWORD written = 0;
-            ::WriteFile(pipe, devmode.data(), static_cast<DWORD>(devmode.size()), &written, nullptr);
+            Io(pipe, true, devmode.data(), static_cast<DWORD>(devmode.size()), written);
             ::FlushFileBuffers(pipe);
         }
     } else if (number >= static_cast<DWORD>(tw::PrnMessageKind::MemoryImage)) {
@@ -122,12 +137,14 @@ std::vector<DWORD> ServePipe(const std::wstring& name, const std::wstring& ready
         HANDLE current = next;
         next = NewInstance(name);
         DWORD number = 0;
-        if (error == ERROR_PIPE_CONNECTED) {
+        // ERROR_NO_DATA: the monitor wrote its message and closed before this instance was
+        // listened on; what it wrote is still there to read.
+        if (error == ERROR_PIPE_CONNECTED || error == ERROR_NO_DATA) {
             number = HandleConnection(current);
             if (number) served.push_back(number);
             BYTE rest[16];
             DWORD n = 0;
-            while (::ReadFile(current, rest, sizeof(rest), &n, nullptr) && n) {
+            while ((Io(current, false, rest, sizeof(rest), n) || ::GetLastError() == ERROR_MORE_DATA) && n) {
             }
         }
         ::DisconnectNamedPipe(current);
