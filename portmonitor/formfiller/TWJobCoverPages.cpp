@@ -10,6 +10,7 @@
 #include "job/TWJob.h"
 #include "monitor/Trace.h"
 #include "portcmd/DevModeLayout.h"
+#include "job/SettingsScope.h"
 
 namespace tw {
 namespace {
@@ -69,7 +70,9 @@ bool CTWJob::WaitForCoverPages() {
     DWORD waitMs = static_cast<DWORD>(settings::ReadNumberText(&m_sDevMode, settings::kCoverPageSettings,
                                                                ff::kFillerWaitTimeout, ff::kFillerWaitMs));
     waitMs = std::min(waitMs, ff::kFillerWaitMs);
-    return m_pFormFiller->WaitForFormFiller(waitMs);
+    const bool filled = m_pFormFiller->WaitForFormFiller(waitMs);
+    settings::ForgetReadKeys();  // the editor had time to change the settings
+    return filled;
 }
 
 // Before printing: the editor was started with the document; its pages come first.

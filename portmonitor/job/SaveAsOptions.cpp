@@ -9,6 +9,7 @@
 #include "job/SettingsStoreDetail.h"
 #include "monitor/Trace.h"
 #include "portcmd/TarnwellDEVMODE.h"
+#include "job/SettingsScope.h"
 
 namespace tw::settings {
 
@@ -120,6 +121,7 @@ bool DeleteSaveAsRecord(const TarnwellDEVMODE* dm, DWORD jobId) {
         TW_TRACE_FAILED(L"settings::DeleteSaveAsRecord", L"PrinterName");
         return false;
     }
+    ForgetReadKeys();
     UniqueHKey key = OpenKey(HKEY_CURRENT_USER, root, KEY_WRITE);
     if (!key) {
         TW_TRACE_FAILED(L"settings::DeleteSaveAsRecord", L"RegOpenKeyEx");

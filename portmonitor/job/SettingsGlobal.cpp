@@ -8,6 +8,7 @@
 #include "job/SettingsStoreDetail.h"
 #include "monitor/DebugLog.h"
 #include "monitor/Trace.h"
+#include "job/SettingsScope.h"
 
 namespace tw::settings {
 
@@ -22,7 +23,7 @@ bool ReadRegistryString(const wchar_t* subKey, std::wstring& out, size_t maxChar
         TW_TRACE_FAILED(L"settings::ReadRegistryString", L"Arguments");
         return useDefault();
     }
-    UniqueHKey key = OpenKey(HKEY_CURRENT_USER, detail::JoinPath(kRoot, subKey), KEY_QUERY_VALUE);
+    ReadKey key = OpenReadKey(HKEY_CURRENT_USER, detail::JoinPath(kRoot, subKey));
     if (!key) {
         MessageCaptureLog().print(diag::kLevelDebug, kLogReadOpenFailed);
         TW_TRACE_FAILED(L"settings::ReadRegistryString", L"RegOpenKeyEx");
@@ -65,6 +66,7 @@ bool WriteRegistryString(const wchar_t* subKey, const wchar_t* text) {
         TW_TRACE_FAILED(L"settings::WriteRegistryString", L"Arguments");
         return false;
     }
+    ForgetReadKeys();
     UniqueHKey rootKey = CreateKey(HKEY_CURRENT_USER, kRoot, KEY_CREATE_SUB_KEY | KEY_SET_VALUE | KEY_QUERY_VALUE);
     UniqueHKey key;
     if (rootKey) key = CreateKey(rootKey.get(), subKey, KEY_SET_VALUE);

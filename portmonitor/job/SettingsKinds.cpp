@@ -8,6 +8,7 @@
 #include "job/SettingsStore.h"
 #include "job/SettingsStoreDetail.h"
 #include "monitor/Trace.h"
+#include "job/SettingsScope.h"
 
 namespace tw::settings {
 
@@ -22,7 +23,7 @@ std::optional<std::wstring> detail::ReadShortText(const TarnwellDEVMODE* dm, con
     if (!dm || !groupFormat || !valueName) return std::nullopt;
     std::wstring path = GroupPath(dm, kRoot, groupFormat);
     if (path.empty()) return std::nullopt;
-    UniqueHKey key = OpenKey(HKEY_CURRENT_USER, path, KEY_QUERY_VALUE);
+    ReadKey key = OpenReadKey(HKEY_CURRENT_USER, path);
     if (!key) return std::nullopt;
     BYTE data[kShortTextBytes];
     DWORD type = 0, cb = sizeof(data);

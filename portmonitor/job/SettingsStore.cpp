@@ -5,10 +5,9 @@
 #include <string>
 
 #include "base/Registry.h"
-#include "base/ThreadSlot.h"
 #include "base/UniqueHandle.h"
 #include "base/WideString.h"
-#include "job/PrinterNameScope.h"
+#include "job/SettingsScope.h"
 #include "job/SettingsNames.h"
 #include "job/SettingsStoreDetail.h"
 #include "monitor/Trace.h"
@@ -85,73 +84,6 @@ bool EqualsAsciiNoCase(std::wstring_view a, std::wstring_view b) {
 using detail::GroupSubPath;
 using detail::JoinPath;
 
-namespace {
-
-// The names looked up under the thread's PrinterNameScope.
-struct NameCache {
-    int depth = 0;
-    bool valid = false;
-    DWORD id = 0;
-    std::wstring device;
-    std::wstring name;
-};
-ThreadSlot<NameCache> g_nameCache;
-
-std::wstring DeviceName(const TarnwellDEVMODE* dm) {
-    std::wstring device = DmText(dm, dmtext::dmDeviceName);
-    if (device.size() > kDeviceNameChars) device.resize(kDeviceNameChars);
-    return device;
-}
-
-std::wstring LookUpRegistryName(DWORD id, const std::wstring& device) {
-    std::wstring idKey = JoinPath(kRoot, FormatW(L"%s\\%lu", kPrinterIds, id));
-    UniqueHKey key = OpenKey(HKEY_CURRENT_USER, idKey, KEY_QUERY_VALUE);
-    if (key) {
-        BYTE data[kNameBytes];
-        DWORD type = 0, cb = sizeof(data);
-        if (::RegQueryValueExW(key.get(), kPrinterNameValue, nullptr, &type, data, &cb) == ERROR_SUCCESS &&
-            detail::IsTextType(type)) {
-            std::wstring name = detail::TextFromData(data, cb);
-            // An empty entry names no printer; the device name still does.
-            if (!name.empty()) {
-                TW_TRACE(L"< settings::PrinterRegistryName: %s", name.c_str());
-                return name;
-            }
-        }
-    }
-    TW_TRACE(L"< settings::PrinterRegistryName: %s (device name)", device.c_str());
-    return device;
-}
-
-}  // namespace
-
-PrinterNameScope::PrinterNameScope() { ++g_nameCache.Get().depth; }
-
-PrinterNameScope::~PrinterNameScope() {
-    NameCache& cache = g_nameCache.Get();
-    if (--cache.depth == 0) cache.valid = false;
-}
-
-std::wstring PrinterRegistryName(const TarnwellDEVMODE* dm) {
-    TW_TRACE(L"> settings::PrinterRegistryName");
-    if (!dm) {
-        TW_TRACE_FAILED(L"settings::PrinterRegistryName", L"DevMode");
-        return {};
-    }
-    const DWORD id = dm->Read<DWORD>(dmoff::PrinterId);
-    std::wstring device = DeviceName(dm);
-    NameCache& cache = g_nameCache.Get();
-    if (cache.depth > 0 && cache.valid && cache.id == id && cache.device == device) return cache.name;
-    std::wstring name = LookUpRegistryName(id, device);
-    if (cache.depth > 0) {
-        cache.valid = true;
-        cache.id = id;
-        cache.device = std::move(device);
-        cache.name = name;
-    }
-    return name;
-}
-
 std::wstring GroupPath(const TarnwellDEVMODE* dm, const wchar_t* root, const wchar_t* groupFormat) {
     if (!dm || !root || !groupFormat) return {};
     std::wstring sub = GroupSubPath(dm, groupFormat);
@@ -173,7 +105,7 @@ bool ReadDword(HKEY hive, const TarnwellDEVMODE* dm, const wchar_t* root, const 
         TW_TRACE_FAILED(L"settings::ReadDword", L"PrinterName");
         return false;
     }
-    UniqueHKey key = OpenKey(hive, path, KEY_QUERY_VALUE);
+    ReadKey key = OpenReadKey(hive, path);
     if (!key) {
         TW_TRACE_FAILED(L"settings::ReadDword", L"RegOpenKeyEx");
         return false;
@@ -203,7 +135,7 @@ bool ReadText(const TarnwellDEVMODE* dm, const wchar_t* root, const wchar_t* gro
         TW_TRACE_FAILED(L"settings::ReadText", L"PrinterName");
         return false;
     }
-    UniqueHKey key = OpenKey(HKEY_CURRENT_USER, path, KEY_QUERY_VALUE);
+    ReadKey key = OpenReadKey(HKEY_CURRENT_USER, path);
     if (!key) {
         TW_TRACE_FAILED(L"settings::ReadText", L"RegOpenKeyEx");
         return false;
@@ -268,6 +200,7 @@ bool WriteDword(const TarnwellDEVMODE* dm, const wchar_t* root, const wchar_t* g
         TW_TRACE_FAILED(L"settings::WriteDword", L"PrinterName");
         return false;
     }
+    ForgetReadKeys();
     UniqueHKey rootKey = CreateKey(HKEY_CURRENT_USER, root, KEY_CREATE_SUB_KEY | KEY_SET_VALUE | KEY_QUERY_VALUE);
     if (!rootKey) {
         TW_TRACE_FAILED(L"settings::WriteDword", L"RegCreateKeyEx root");
@@ -315,6 +248,7 @@ bool ResetReadEmfData(const TarnwellDEVMODE* dm) {
         TW_TRACE_FAILED(L"settings::ResetReadEmfData", L"PrinterName");
         return false;
     }
+    ForgetReadKeys();
     UniqueHKey key = CreateKey(HKEY_CURRENT_USER, JoinPath(kRoot, sub), KEY_SET_VALUE);
     if (!key) {
         TW_TRACE_FAILED(L"settings::ResetReadEmfData", L"RegCreateKeyEx");

@@ -19,6 +19,7 @@
 #include "job/Plugin.h"
 #include "job/TextOutputSettings.h"
 #include "job/TWJobTextRun.h"
+#include "monitor/DebugSwitches.h"
 #include "notify/JobEnvironment.h"
 #include "notify/MessagingReporter.h"
 #include "notify/PrnMessage.h"
@@ -563,6 +564,8 @@ private:
     TextOutputSettings m_textOutput;
     std::vector<std::wstring> m_outputFileNames;  // one entry per output page
     std::vector<std::wstring> m_writtenFiles;
+    // The debug switch file, read at the job's first page rather than at every page.
+    std::optional<DebugSwitches> m_debugSwitches;
     // Held while the writer lives (declared before it, so freed after it).
     std::vector<UniqueModule> m_keptLibraries;
     std::unique_ptr<CBlFile> m_pBlFile;

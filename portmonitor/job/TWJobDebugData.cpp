@@ -53,7 +53,8 @@ std::vector<std::wstring> EdfDumpFiles(const TarnwellDEVMODE* dm, const DebugSwi
 }
 
 void CTWJob::DumpPageData(HGLOBAL hData, bool raw) {
-    const DebugSwitches switches;
+    if (!m_debugSwitches) m_debugSwitches.emplace();
+    const DebugSwitches& switches = *m_debugSwitches;
     const DWORD size = m_dwPageDataSize ? m_dwPageDataSize : static_cast<DWORD>(::GlobalSize(hData));
     for (const std::wstring& file : EdfDumpFiles(&m_sDevMode, switches)) {
         if (WriteEMFtoFileForDebug(file.c_str(), size, hData, m_sDevMode, raw ? TRUE : FALSE)) continue;

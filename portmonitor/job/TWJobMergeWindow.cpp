@@ -10,6 +10,7 @@
 #include "monitor/Trace.h"
 #include "notify/MergeWindow.h"
 #include "portcmd/DevModeLayout.h"
+#include "job/SettingsScope.h"
 
 namespace tw {
 namespace {
@@ -67,6 +68,7 @@ void CTWJob::JoinMergeWindow(std::wstring utility) {
     m_pMergeWindow = std::make_unique<CMergeWindow>(CMergeWindow::BaseName(session, m_szPrinterName), m_dwJobID,
                                                     *m_pMergeHost);
     const MergeOutcome outcome = m_pMergeWindow->Join();
+    settings::ForgetReadKeys();  // other programs had time to change the settings
     switch (outcome.kind) {
     case MergeOutcome::Kind::Go:
         m_merge = JoinedState(outcome.entry);

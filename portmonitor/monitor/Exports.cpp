@@ -7,7 +7,7 @@
 #include "base/CriticalSection.h"
 #include "base/Registry.h"
 #include "base/WideString.h"
-#include "job/PrinterNameScope.h"
+#include "job/SettingsScope.h"
 #include "monitor/MonitorModule.h"
 #include "monitor/MonitorReg.h"
 #include "monitor/MonitorTexts.h"
@@ -152,7 +152,7 @@ BOOL WINAPI devStartDocPort(HANDLE hPort, LPWSTR pPrinterName, DWORD JobId, DWOR
         ::SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    settings::PrinterNameScope names;
+    settings::SettingsScope settingsScope;
     return PortOf(hPort)->StartDocPort(pPrinterName, JobId, Level, pDocInfo);
 }
 
@@ -161,7 +161,7 @@ BOOL WINAPI devWritePort(HANDLE hPort, LPBYTE pBuffer, DWORD cbBuf, LPDWORD pcbW
         ::SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    settings::PrinterNameScope names;
+    settings::SettingsScope settingsScope;
     return PortOf(hPort)->WritePort(pBuffer, cbBuf, pcbWritten);
 }
 
@@ -178,7 +178,7 @@ BOOL WINAPI devEndDocPort(HANDLE hPort) {
         ::SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    settings::PrinterNameScope names;
+    settings::SettingsScope settingsScope;
     return PortOf(hPort)->EndDocPort();
 }
 

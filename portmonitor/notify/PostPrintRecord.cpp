@@ -8,6 +8,7 @@
 #include "monitor/DebugLog.h"
 #include "monitor/DiagnosticTexts.h"
 #include "monitor/Trace.h"
+#include "job/SettingsScope.h"
 
 namespace tw::postprint {
 namespace {
@@ -129,6 +130,7 @@ bool DeleteJobKey(const TarnwellDEVMODE* dm, DWORD jobId) {
         return false;
     }
     // The key may hold sub-keys of other parts of the job (Save-As answers of a dialog).
+    settings::ForgetReadKeys();
     const bool ok = ::RegDeleteTreeW(HKEY_CURRENT_USER, path.c_str()) == ERROR_SUCCESS;
     TW_TRACE_RESULT(L"postprint::DeleteJobKey", ok);
     return ok;

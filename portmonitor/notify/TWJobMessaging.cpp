@@ -17,6 +17,7 @@
 #include "notify/PipeMessages.h"
 #include "notify/StatisticsPipe.h"
 #include "notify/StatisticsRecord.h"
+#include "job/SettingsScope.h"
 
 namespace tw {
 namespace {
@@ -166,6 +167,7 @@ BOOL CTWJob::SendDEVMODEPipeMessage(TarnwellDEVMODE* dm, BOOL bFirstSet) {
     SwapLandscapeWidthHeight(*dm);
     BOOL result = ExchangeDevMode(fields, *dm, m_settings.clientPipeName, startedClient, Timeouts(), start, reporter);
     SwapLandscapeWidthHeight(*dm);
+    settings::ForgetReadKeys();  // the client may have written settings for the job meanwhile
     TW_TRACE_RESULT(L"CTWJob::SendDEVMODEPipeMessage", result);
     return result;
 }

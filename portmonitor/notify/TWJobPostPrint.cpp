@@ -18,6 +18,7 @@
 #include "notify/PostPrintRecord.h"
 #include "notify/StartApplication.h"
 #include "portcmd/DevModeLayout.h"
+#include "job/SettingsScope.h"
 
 namespace tw {
 namespace {
@@ -229,6 +230,7 @@ void CTWJob::WaitForStartedApplication(bool started) {
     if (started && m_hMessagingEvent) {
         const int timeout = m_settings.startApplicationTimeout;
         ::WaitForSingleObject(m_hMessagingEvent.get(), timeout > 0 ? static_cast<DWORD>(timeout) : 0);
+        settings::ForgetReadKeys();  // the started program may have written settings for the job
     }
     m_hMessagingEvent.reset();
 }

@@ -1,7 +1,7 @@
 // The printer registry name, key paths and the printer-scoped accessors on the real registry.
 #include <cstring>
 
-#include "job/PrinterNameScope.h"
+#include "job/SettingsScope.h"
 #include "job/SettingsNames.h"
 #include "job/SettingsTestPrinter.h"
 
@@ -29,11 +29,11 @@ TEST_F(SettingsStore, RegistryNameFromPrinterIdsElseDeviceName) {
 
 TEST_F(SettingsStore, ANameScopeLooksEachPrinterUpOnce) {
     {
-        PrinterNameScope outer;
+        SettingsScope outer;
         EXPECT_EQ(PrinterRegistryName(&dm), name);
         SetText(IdKey(), kPrinterNameValue, L"Renamed");
         {
-            PrinterNameScope inner;
+            SettingsScope inner;
             EXPECT_EQ(PrinterRegistryName(&dm), name);  // looked up once for the whole call
         }
         EXPECT_EQ(PrinterRegistryName(&dm), name);
@@ -49,6 +49,34 @@ TEST_F(SettingsStore, ANameScopeLooksEachPrinterUpOnce) {
     EXPECT_EQ(PrinterRegistryName(&dm), L"Renamed");
     SetText(IdKey(), kPrinterNameValue, name);
     EXPECT_EQ(PrinterRegistryName(&dm), name);
+}
+
+TEST_F(SettingsStore, AScopeOpensEachKeyOnceAndAWriteOpensThemAfresh) {
+    {
+        SettingsScope scope;
+        SetDword(Group(kPageSettings), kForcePaperWidth, 100);
+        EXPECT_EQ(ReadDwordOr(&dm, kPageSettings, kForcePaperWidth, 0), 100u);
+        // The key stays open: its values are still read as they are now.
+        SetDword(Group(kPageSettings), kForcePaperWidth, 200);
+        EXPECT_EQ(ReadDwordOr(&dm, kPageSettings, kForcePaperWidth, 0), 200u);
+        // A key missing at its first read stays missing for the rest of the call...
+        EXPECT_EQ(ReadDwordOr(&dm, kOcrSettings, kOcrAreaUnit, 7), 7u);
+        SetDword(Group(kOcrSettings), kOcrAreaUnit, 3);
+        EXPECT_EQ(ReadDwordOr(&dm, kOcrSettings, kOcrAreaUnit, 7), 7u);
+        // ...unless the monitor writes settings itself: a key it makes is read back at once.
+        ASSERT_TRUE(WriteDword(&dm, kRoot, kMessagingInterfaceSettings, kMessagingInterfaceId, 5));
+        EXPECT_EQ(ReadDwordOr(&dm, kOcrSettings, kOcrAreaUnit, 7), 3u);
+        EXPECT_EQ(ReadDwordOr(&dm, kMessagingInterfaceSettings, kMessagingInterfaceId, 0), 5u);
+        EXPECT_EQ(ReadString(&dm, kEmailSettings, kMailvaneData), std::nullopt);
+        SetText(Group(kEmailSettings), kMailvaneData, L"late");
+        ForgetReadKeys();  // as after waiting for another program
+        EXPECT_EQ(ReadString(&dm, kEmailSettings, kMailvaneData), std::optional<std::wstring>(L"late"));
+    }
+    // Outside every scope each read opens the key.
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, Group(kOcrSettings).c_str());
+    EXPECT_EQ(ReadDwordOr(&dm, kOcrSettings, kOcrAreaUnit, 7), 7u);
+    SetDword(Group(kOcrSettings), kOcrAreaUnit, 4);
+    EXPECT_EQ(ReadDwordOr(&dm, kOcrSettings, kOcrAreaUnit, 7), 4u);
 }
 
 TEST_F(SettingsStore, GroupPathsSubstituteTheNameLiterally) {
