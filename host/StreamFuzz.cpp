@@ -20,8 +20,6 @@ constexpr wchar_t kStatusFinished[] = L"Printing finished successfully";
 constexpr wchar_t kPortListKey[] = L"PortList";
 constexpr size_t kMaxPages = 12;
 
-bool IsPage(DWORD type) { return type == tw::PORT_CMD_END_PAGE || type == tw::PORT_CMD_END_PAGE_RAW; }
-
 // The data of a listed command, as far as the stream holds it.
 std::span<const BYTE> DataOf(std::span<const BYTE> stream, const StreamCommand& cmd) {
     return stream.subspan(cmd.offset + tw::portcmd::kHeaderSize, cmd.dataAvailable);

@@ -213,7 +213,9 @@ TEST(CommandStreamFuzz, DamagedDocumentsNeverPassForPrinted) {
             const twhost::JobVerdict verdict = runner.Run(c, id);
             SCOPED_TRACE(c.mutation);
             EXPECT_EQ(twhost::CheckVerdict(oracle, verdict), "");
-            if (c.mutation == "valid") EXPECT_FALSE(verdict.failed) << tw::ToUtf8(verdict.status);
+            if (c.mutation == "valid") {
+                EXPECT_FALSE(verdict.failed) << tw::ToUtf8(verdict.status);
+            }
             (verdict.failed ? failed : passed) += 1;
         }
         // The run must see both outcomes to mean anything.
