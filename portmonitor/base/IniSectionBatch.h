@@ -1,7 +1,6 @@
 #pragma once
-// Values of a few INI sections written together: each WritePrivateProfileString call rewrites the
-// whole file (under Wine it costs several milliseconds), and a page of a job writes a dozen
-// values. The batch reads and writes each section once, keeping the keys already there.
+// Values of a few INI sections written together: a page of a job writes a dozen values into its
+// group file, and the file is read and written once for all of them.
 #include <windows.h>
 
 #include <string>
@@ -18,7 +17,7 @@ public:
 
     // Writes every section into `path`: the keys the file has keep their place (with the new
     // value when the batch has one), the new keys follow in the order they were added. False
-    // when a section could not be written.
+    // when the file could not be read or written.
     bool WriteTo(const std::wstring& path) const;
 
 private:

@@ -2,7 +2,7 @@
 // log. None of them can fail the job.
 #include <string>
 
-#include "base/IniFile.h"
+#include "base/IniDocument.h"
 #include "base/IniSectionBatch.h"
 #include "job/JobObserver.h"
 #include "job/TWJob.h"
@@ -65,7 +65,7 @@ BOOL CTWJob::WriteGroupValue(const wchar_t* section, const wchar_t* key, const w
     for (size_t i = 0; i < kGroupFileCount; ++i) {
         const GroupFile& file = m_groupFiles[i];
         if (!GroupFileInUse(i, file.path, file.enabled, DevMode())) continue;
-        if (!IniFile(file.path).WriteString(section, key, value)) {
+        if (!IniDocument::Update(file.path, [&](IniDocument& doc) { doc.Set(section, key, value); })) {
             TW_TRACE(L"CTWJob::WriteGroupValue: cannot write %s (%lu)", file.path.c_str(), ::GetLastError());
             all = FALSE;
         }

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "annotate/BarcodeWriter.h"
-#include "base/IniFile.h"
+#include "base/IniDocument.h"
 #include "base/IniSectionBatch.h"
 #include "base/WideString.h"
 #include "job/JobOptions.h"
@@ -20,7 +20,7 @@ std::wstring CTWJob::StatusIniFile() const { return StatusIniFileName(m_szPrinte
 
 void CTWJob::WriteStatusIni(const wchar_t* key, const std::wstring& value) {
     const std::wstring file = StatusIniFile();
-    if (!IniFile(file).WriteString(m_szPrinterName.c_str(), key, value.c_str()))
+    if (!IniDocument::Update(file, [&](IniDocument& doc) { doc.Set(m_szPrinterName, key, value); }))
         TW_TRACE(L"CTWJob::WriteStatusIni: cannot write %s to %s (%lu)", key, file.c_str(), ::GetLastError());
 }
 

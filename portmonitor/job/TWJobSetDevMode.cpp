@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "base/IniDocument.h"
 #include "base/IniFile.h"
 #include "base/WideString.h"
 #include "job/DevModeCorrection.h"
@@ -157,7 +158,7 @@ void CTWJob::CreateTemporaryGroupFiles() {
         DWORD written = 0;
         ::WriteFile(file.get(), kUtf16Bom, sizeof(kUtf16Bom), &written, nullptr);
         file.reset();
-        IniFile(path).WriteString(m_szPrinterName.c_str(), L"Temporary", L"1");
+        IniDocument::Update(path, [&](IniDocument& doc) { doc.Set(m_szPrinterName, L"Temporary", L"1"); });
         *route.path = path;
         SetGroupFile(index, path, true);
     }

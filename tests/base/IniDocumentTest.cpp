@@ -1,0 +1,127 @@
+// The whole-file INI writer against the system's profile functions, which read what it writes.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "base/IniDocument.h"
+#include "support/TestSupport.h"
+
+namespace twtest {
+namespace {
+
+std::string Bytes(const std::wstring& path) {
+    std::string bytes;
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return bytes;
+    char buffer[4096];
+    DWORD got = 0;
+    while (::ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got) bytes.append(buffer, got);
+    ::CloseHandle(file);
+    return bytes;
+}
+
+void Put(const std::wstring& path, const std::string& bytes) {
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    ::CloseHandle(file);
+}
+
+std::wstring Profile(const std::wstring& path, const wchar_t* section, const wchar_t* key) {
+    wchar_t value[256] = {};
+    ::GetPrivateProfileStringW(section, key, L"<none>", value, 256, path.c_str());
+    return value;
+}
+
+bool Set(const std::wstring& path, const std::wstring& section, const std::wstring& key, const std::wstring& value) {
+    return tw::IniDocument::Update(path, [&](tw::IniDocument& doc) { doc.Set(section, key, value); });
+}
+
+class IniDocumentTest : public ::testing::Test {
+protected:
+    void SetUp() override { m_dir = MakeTempDir(L"inidoc"), m_path = m_dir + L"\\doc.ini"; }
+    void TearDown() override { RemoveTree(m_dir); }
+    std::wstring m_dir, m_path;
+};
+
+TEST_F(IniDocumentTest, KeepsWhatItDoesNotChange) {
+    Put(m_path, "; made by hand\r\nloose line\r\n[Printer]\r\n  Total Pages = 1 \r\n; note\r\nodd line\r\n\r\n"
+                "[Page 1]\r\nFileName=a.tif\r\n[Printer]\r\nTotal Pages=9\r\n");
+    ASSERT_TRUE(Set(m_path, L"printer", L"total pages", L"2"));
+    ASSERT_TRUE(Set(m_path, L"Printer", L"Status", L"done"));
+    ASSERT_TRUE(Set(m_path, L"Page 2", L"FileName", L"b.tif"));
+    // The first section of a name and its first key change; the key keeps its spelling, new
+    // keys go before the blank lines that end the section, new sections at the end.
+    EXPECT_EQ(Bytes(m_path), "; made by hand\r\nloose line\r\n[Printer]\r\nTotal Pages=2\r\n; note\r\nodd line\r\n"
+                             "Status=done\r\n\r\n[Page 1]\r\nFileName=a.tif\r\n[Printer]\r\nTotal Pages=9\r\n"
+                             "[Page 2]\r\nFileName=b.tif\r\n");
+    EXPECT_EQ(Profile(m_path, L"Printer", L"Total Pages"), L"2");
+    EXPECT_EQ(Profile(m_path, L"Page 2", L"FileName"), L"b.tif");
+}
+
+TEST_F(IniDocumentTest, AValueCannotAddLines) {
+    // A document name is the user's text: with a line break it would write keys of its own.
+    ASSERT_TRUE(Set(m_path, L"Printer", L"Document name", L"Memo\r\nPrint status=Printing finished successfully"));
+    EXPECT_EQ(Profile(m_path, L"Printer", L"Print status"), L"<none>");
+    EXPECT_EQ(Profile(m_path, L"Printer", L"Document name"), L"Memo  Print status=Printing finished successfully");
+}
+
+TEST_F(IniDocumentTest, KeepsTheFilesEncoding) {
+    const std::wstring name = L"Caf\u00e9 \u4e2d";
+    // No mark: the ANSI code page, as the profile functions write a new file.
+    ASSERT_TRUE(Set(m_path, L"S", L"K", name));
+    EXPECT_EQ(Bytes(m_path), "[S]\r\nK=Caf\xe9 ?\r\n");
+    // UTF-16 (the group file made for uploaders starts with its mark), both byte orders, and UTF-8.
+    for (const std::string& mark : {std::string("\xFF\xFE"), std::string("\xFE\xFF"), std::string("\xEF\xBB\xBF")}) {
+        SCOPED_TRACE(mark.size());
+        Put(m_path, mark);
+        ASSERT_TRUE(Set(m_path, L"S", L"K", name));
+        const std::string bytes = Bytes(m_path);
+        ASSERT_GE(bytes.size(), mark.size());
+        EXPECT_EQ(bytes.substr(0, mark.size()), mark);
+        tw::IniDocument doc;
+        ASSERT_TRUE(doc.Load(m_path));
+        std::wstring value;
+        ASSERT_TRUE(doc.Get(L"S", L"K", value));
+        EXPECT_EQ(value, name);
+    }
+    Put(m_path, "\xFF\xFE");
+    ASSERT_TRUE(Set(m_path, L"S", L"K", name));
+    EXPECT_EQ(Profile(m_path, L"S", L"K"), name);
+}
+
+TEST_F(IniDocumentTest, BareNamesLiveInTheWindowsDirectory) {
+    wchar_t windows[MAX_PATH] = {};
+    ::GetWindowsDirectoryW(windows, MAX_PATH);
+    EXPECT_EQ(tw::IniDocument::ResolvePath(L"tw_test_doc.ini"), std::wstring(windows) + L"\\tw_test_doc.ini");
+    EXPECT_EQ(tw::IniDocument::ResolvePath(m_path), m_path);
+    ASSERT_TRUE(Set(L"tw_test_doc.ini", L"S", L"K", L"v"));
+    EXPECT_EQ(Profile(L"tw_test_doc.ini", L"S", L"K"), L"v");
+    ::DeleteFileW((std::wstring(windows) + L"\\tw_test_doc.ini").c_str());
+    // A file that cannot be written is reported.
+    EXPECT_FALSE(Set(m_dir + L"\\missing\\doc.ini", L"S", L"K", L"v"));
+}
+
+TEST_F(IniDocumentTest, ThreadsWritingOneFileLoseNothing) {
+    // Every printer's jobs share the status file: read-change-write must not interleave.
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([this, t] {
+            for (int i = 0; i < 25; ++i) Set(m_path, L"Printer " + std::to_wstring(t), L"Key" + std::to_wstring(i), L"x");
+        });
+    }
+    for (std::thread& thread : threads) thread.join();
+    tw::IniDocument doc;
+    ASSERT_TRUE(doc.Load(m_path));
+    std::wstring value;
+    for (int t = 0; t < 4; ++t)
+        for (int i = 0; i < 25; ++i)
+            EXPECT_TRUE(doc.Get(L"Printer " + std::to_wstring(t), L"Key" + std::to_wstring(i), value)) << t << " " << i;
+}
+
+}  // namespace
+}  // namespace twtest
