@@ -5,30 +5,14 @@
 #include <random>
 #include <thread>
 
+#include "base/MutexOwnership.h"
+
 namespace twmerge {
 namespace {
 
 namespace mt = tw::mergetable;
 
 constexpr DWORD kMutexWaitMs = 10000;
-
-class Locked {
-public:
-    explicit Locked(HANDLE mutex) : m_mutex(mutex) {
-        const DWORD r = ::WaitForSingleObject(mutex, kMutexWaitMs);
-        m_owned = r == WAIT_OBJECT_0 || r == WAIT_ABANDONED;
-    }
-    ~Locked() {
-        if (m_owned) ::ReleaseMutex(m_mutex);
-    }
-    Locked(const Locked&) = delete;
-    Locked& operator=(const Locked&) = delete;
-    bool owned() const { return m_owned; }
-
-private:
-    HANDLE m_mutex;
-    bool m_owned = false;
-};
 
 void Put(std::vector<BYTE>& out, DWORD v) {
     const size_t at = out.size();
@@ -105,13 +89,13 @@ void MergeMemory::WriteTable(const std::vector<Entry>& entries, bool beyond) {
     } else {
         t.resize(t.size() + mt::kEndMarkBytes, 0);
     }
-    Locked lock(m_mutex.get());
+    tw::MutexOwnership lock(m_mutex.get(), kMutexWaitMs);
     std::memcpy(Bytes(), t.data(), std::min<size_t>(t.size(), m_size));
 }
 
 void MergeMemory::Scramble(unsigned seed, size_t bytes) {
     std::mt19937 random(seed);
-    Locked lock(m_mutex.get());
+    tw::MutexOwnership lock(m_mutex.get(), kMutexWaitMs);
     for (size_t i = mt::kFirstRecordOffset; i < std::min<size_t>(bytes, m_size); ++i)
         Bytes()[i] = static_cast<BYTE>(random());
 }
@@ -130,7 +114,7 @@ bool MergeMemory::Walk(F visit) {
 }
 
 bool MergeMemory::SetState(DWORD jobId, DWORD state) {
-    Locked lock(m_mutex.get());
+    tw::MutexOwnership lock(m_mutex.get(), kMutexWaitMs);
     size_t entryAt = 0;
     bool found = false;
     Walk([&](size_t at, DWORD size, DWORD type) {
@@ -144,7 +128,7 @@ bool MergeMemory::SetState(DWORD jobId, DWORD state) {
 }
 
 TableState MergeMemory::Read() {
-    Locked lock(m_mutex.get());
+    tw::MutexOwnership lock(m_mutex.get(), kMutexWaitMs);
     TableState s;
     DWORD entryState = 0;
     s.readable = Walk([&](size_t at, DWORD size, DWORD type) {

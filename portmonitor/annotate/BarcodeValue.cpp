@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "annotate/BarcodeWriter.h"
+#include "base/ByteOrderMarks.h"
 #include "base/WideString.h"
 #include "job/SettingsStore.h"
 #include "monitor/Trace.h"
@@ -25,8 +26,6 @@ constexpr wchar_t kMatchLimit[] = L"Regular expression match limit reached";
 constexpr wchar_t kFileTooLarge[] = L"%s is larger than %lu bytes";
 constexpr wchar_t kFileUnreadable[] = L"%s cannot be read";
 
-constexpr unsigned char kUtf16Bom[] = {0xFF, 0xFE};
-constexpr unsigned char kUtf8Bom[] = {0xEF, 0xBB, 0xBF};
 
 enum class FileRead { Ok, Missing, TooLarge, Unreadable };
 
@@ -52,13 +51,13 @@ bool StartsWith(const std::string& bytes, const unsigned char* prefix, size_t n)
 // A text file's characters: UTF-16 (little-endian) or UTF-8 after their byte-order marks,
 // otherwise the ANSI code page.
 std::wstring DecodeText(const std::string& bytes) {
-    if (StartsWith(bytes, kUtf16Bom, sizeof kUtf16Bom)) {
-        std::wstring text((bytes.size() - sizeof kUtf16Bom) / sizeof(wchar_t), L'\0');
-        std::memcpy(text.data(), bytes.data() + sizeof kUtf16Bom, text.size() * sizeof(wchar_t));
+    if (StartsWith(bytes, kBomUtf16Le, sizeof kBomUtf16Le)) {
+        std::wstring text((bytes.size() - sizeof kBomUtf16Le) / sizeof(wchar_t), L'\0');
+        std::memcpy(text.data(), bytes.data() + sizeof kBomUtf16Le, text.size() * sizeof(wchar_t));
         return text;
     }
-    const bool utf8 = StartsWith(bytes, kUtf8Bom, sizeof kUtf8Bom);
-    const size_t skip = utf8 ? sizeof kUtf8Bom : 0;
+    const bool utf8 = StartsWith(bytes, kBomUtf8, sizeof kBomUtf8);
+    const size_t skip = utf8 ? sizeof kBomUtf8 : 0;
     const int length = static_cast<int>(bytes.size() - skip);
     if (length <= 0) return {};
     const UINT page = utf8 ? CP_UTF8 : CP_ACP;
@@ -127,7 +126,7 @@ bool CBarcodeWriter::ValueFromFile(const BarcodeOptions& o, const TarnwellDEVMOD
     }
     // A file with a byte-order mark holds text, converted as the kind takes it; any other file
     // gives its bytes as they are. The line end an editor leaves is not part of the value.
-    if (StartsWith(bytes, kUtf16Bom, sizeof kUtf16Bom) || StartsWith(bytes, kUtf8Bom, sizeof kUtf8Bom)) {
+    if (StartsWith(bytes, kBomUtf16Le, sizeof kBomUtf16Le) || StartsWith(bytes, kBomUtf8, sizeof kBomUtf8)) {
         std::wstring text = DecodeText(bytes);
         TrimLineEnds(text);
         return Convert(o, text, value);

@@ -1,3 +1,4 @@
+#include "base/ByteOrderMarks.h"
 #include "base/IniDocument.h"
 
 #include <cstring>
@@ -10,9 +11,6 @@
 namespace tw {
 namespace {
 
-constexpr BYTE kBomUtf8[] = {0xEF, 0xBB, 0xBF};
-constexpr BYTE kBomUtf16Le[] = {0xFF, 0xFE};
-constexpr BYTE kBomUtf16Be[] = {0xFE, 0xFF};
 // INI files are small; anything this large is not one the monitor wrote.
 constexpr DWORD kMaxFileBytes = 64u * 1024 * 1024;
 

@@ -3,27 +3,22 @@
 // left abandoned is ours; a wait that times out leaves Owned() false.
 #include <windows.h>
 
+#include "base/MutexOwnership.h"
 #include "base/UniqueHandle.h"
 
 namespace tw {
 
 class NamedMutexLock {
 public:
-    NamedMutexLock(const wchar_t* name, DWORD timeoutMs) : m_mutex(::CreateMutexW(nullptr, FALSE, name)) {
-        if (!m_mutex) return;
-        const DWORD wait = ::WaitForSingleObject(m_mutex.get(), timeoutMs);
-        m_owned = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
-    }
-    ~NamedMutexLock() {
-        if (m_owned) ::ReleaseMutex(m_mutex.get());
-    }
+    NamedMutexLock(const wchar_t* name, DWORD timeoutMs)
+        : m_mutex(::CreateMutexW(nullptr, FALSE, name)), m_ownership(m_mutex.get(), timeoutMs) {}
     NamedMutexLock(const NamedMutexLock&) = delete;
     NamedMutexLock& operator=(const NamedMutexLock&) = delete;
-    bool Owned() const { return m_owned; }
+    bool Owned() const { return m_ownership.owned(); }
 
 private:
-    tw::UniqueKernelObject m_mutex;
-    bool m_owned = false;
+    tw::UniqueKernelObject m_mutex;  // declared first: released after the ownership
+    MutexOwnership m_ownership;
 };
 
 }  // namespace tw

@@ -36,14 +36,13 @@ std::optional<DWORD> ReadDword(HKEY key, const wchar_t* value) {
     return data;
 }
 
-bool WriteString(HKEY key, const wchar_t* value, const std::wstring& data) {
+LSTATUS SetStringValue(HKEY key, const wchar_t* value, const std::wstring& data) {
     return ::RegSetValueExW(key, value, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
-                            static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+                            static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
 }
 
-bool WriteDword(HKEY key, const wchar_t* value, DWORD data) {
-    return ::RegSetValueExW(key, value, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof(data)) ==
-           ERROR_SUCCESS;
+LSTATUS SetDwordValue(HKEY key, const wchar_t* value, DWORD data) {
+    return ::RegSetValueExW(key, value, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof(data));
 }
 
 }  // namespace tw

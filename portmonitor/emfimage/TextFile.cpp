@@ -1,4 +1,5 @@
 // Writing the text output file.
+#include "base/ByteOrderMarks.h"
 #include "emfimage/TextFile.h"
 
 #include "base/UniqueHandle.h"
@@ -9,9 +10,6 @@
 namespace tw {
 namespace {
 
-constexpr BYTE kBomUtf8[] = {0xEF, 0xBB, 0xBF};
-constexpr BYTE kBomUtf16Le[] = {0xFF, 0xFE};
-constexpr BYTE kBomUtf16Be[] = {0xFE, 0xFF};
 constexpr BYTE kLastLayoutMode = 2;
 constexpr BYTE kLastEncoding = 3;
 

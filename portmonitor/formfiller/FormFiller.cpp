@@ -48,22 +48,28 @@ CFormFiller::~CFormFiller() {
     ReleasePages();
 }
 
+void CFormFiller::Report(bool error, int line, const wchar_t* format, va_list args) {
+    const std::wstring text = VFormatW(format, args);
+    TW_TRACE(L"CFormFiller: %s", text.c_str());
+    if (!m_pJob) return;
+    if (error)
+        m_pJob->FormFillerError(__FILE__, line, L"%s", text.c_str());
+    else
+        m_pJob->FormFillerWarning(__FILE__, line, L"%s", text.c_str());
+}
+
 void CFormFiller::Error(int line, const wchar_t* format, ...) {
     va_list args;
     va_start(args, format);
-    const std::wstring text = VFormatW(format, args);
+    Report(true, line, format, args);
     va_end(args);
-    TW_TRACE(L"CFormFiller: %s", text.c_str());
-    if (m_pJob) m_pJob->FormFillerError(__FILE__, line, L"%s", text.c_str());
 }
 
 void CFormFiller::Warning(int line, const wchar_t* format, ...) {
     va_list args;
     va_start(args, format);
-    const std::wstring text = VFormatW(format, args);
+    Report(false, line, format, args);
     va_end(args);
-    TW_TRACE(L"CFormFiller: %s", text.c_str());
-    if (m_pJob) m_pJob->FormFillerWarning(__FILE__, line, L"%s", text.c_str());
 }
 
 bool CFormFiller::LoadLibraries(std::wstring directory) {

@@ -4,6 +4,7 @@
 // drawing.
 #include <windows.h>
 
+#include <cstdarg>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,7 @@ private:
     bool TakePages();
     bool CopyMapping(UniqueHGlobal& block, unsigned long long& size);
     void CloseObjects();
+    void Report(bool error, int line, const wchar_t* format, va_list args);
     void Error(int line, const wchar_t* format, ...);
     void Warning(int line, const wchar_t* format, ...);
 

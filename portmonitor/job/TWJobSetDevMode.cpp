@@ -22,6 +22,7 @@
 #include "notify/MessagingNames.h"
 #include "portcmd/DevModeLayout.h"
 #include "twfile/BlFile.h"
+#include "twfile/GroupFile.h"
 
 namespace tw {
 namespace {
@@ -151,13 +152,7 @@ void CTWJob::CreateTemporaryGroupFiles() {
             continue;
         std::wstring path = FormatW(route.format, temp, m_settings.dwMessagingSessionId, m_dwJobID, ::GetTickCount()) +
                             L"_" + CleanObjectName(m_szPrinterName) + L".grp";
-        UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                      nullptr));
-        if (!file) continue;
-        static constexpr BYTE kUtf16Bom[] = {0xFF, 0xFE};
-        DWORD written = 0;
-        ::WriteFile(file.get(), kUtf16Bom, sizeof(kUtf16Bom), &written, nullptr);
-        file.reset();
+        if (!CreateUnicodeGroupFile(path, true)) continue;
         IniDocument::Update(path, [&](IniDocument& doc) { doc.Set(m_szPrinterName, L"Temporary", L"1"); });
         *route.path = path;
         SetGroupFile(index, path, true);

@@ -25,7 +25,7 @@ bool SetText(HKEY key, const wchar_t* name, const std::wstring& text) {
 }
 
 bool SetDword(HKEY key, const wchar_t* name, DWORD value) {
-    LSTATUS status = ::RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
+    LSTATUS status = SetDwordValue(key, name, value);
     if (status != ERROR_SUCCESS) LogError(FormatW(kLogSetFailed, name, status));
     return status == ERROR_SUCCESS;
 }

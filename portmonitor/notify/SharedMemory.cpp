@@ -61,16 +61,6 @@ size_t ClampedLength(size_t length, size_t offset) {
 
 }  // namespace
 
-MutexOwnership::MutexOwnership(HANDLE mutex, DWORD timeoutMs)
-    : m_mutex(mutex), m_result(mutex ? ::WaitForSingleObject(mutex, timeoutMs) : WAIT_FAILED) {}
-
-MutexOwnership::~MutexOwnership() {
-    if (m_result == WAIT_OBJECT_0 || m_result == WAIT_ABANDONED) {
-        PreserveLastError keep;
-        ::ReleaseMutex(m_mutex);
-    }
-}
-
 SharedMemory::SharedMemory(const std::wstring& baseName)
     : m_mapName(baseName + mt::kMapSuffix), m_mutexName(baseName + mt::kMutexSuffix) {
     TW_TRACE(L"> SharedMemory::SharedMemory: %s", baseName.c_str());

@@ -7,6 +7,7 @@
 #include <string>
 #include <utility>
 
+#include "base/MutexOwnership.h"
 #include "base/UniqueHandle.h"
 #include "base/UniqueMappedView.h"
 
@@ -24,26 +25,6 @@ public:
 private:
     Kind m_kind;
     std::wstring m_text;
-};
-
-// Holds a mutex for its life once the wait gave it (also when its last owner abandoned it).
-class MutexOwnership {
-public:
-    MutexOwnership(HANDLE mutex, DWORD timeoutMs);
-    ~MutexOwnership();
-    MutexOwnership(MutexOwnership&& other) noexcept
-        : m_mutex(other.m_mutex), m_result(std::exchange(other.m_result, WAIT_FAILED)) {}
-    MutexOwnership(const MutexOwnership&) = delete;
-    MutexOwnership& operator=(const MutexOwnership&) = delete;
-    MutexOwnership& operator=(MutexOwnership&&) = delete;
-    // The wait's result: WAIT_OBJECT_0, WAIT_ABANDONED, WAIT_TIMEOUT or WAIT_FAILED.
-    DWORD result() const { return m_result; }
-    // Obtained cleanly: an abandoned mutex guards data its owner may have left half written.
-    bool clean() const { return m_result == WAIT_OBJECT_0; }
-
-private:
-    HANDLE m_mutex;
-    DWORD m_result;
 };
 
 class SharedMemory {

@@ -44,15 +44,6 @@ bool Logged(LSTATUS status, const wchar_t* text) {
     return status == ERROR_SUCCESS;
 }
 
-LSTATUS SetString(HKEY key, const wchar_t* name, const std::wstring& text) {
-    return ::RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                            static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
-}
-
-LSTATUS SetDwordValue(HKEY key, const wchar_t* name, DWORD value) {
-    return ::RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
-}
-
 // A program path of the settings, copied expanded when it is not empty.
 bool PutProgram(const UploaderJob& job, HKEY key, const wchar_t* groupFormat, const wchar_t* name, const wchar_t* writer) {
     auto path = Setting(job, groupFormat, name);
@@ -61,7 +52,7 @@ bool PutProgram(const UploaderJob& job, HKEY key, const wchar_t* groupFormat, co
 
 // "File_<page>" = the file.
 bool PutFileName(HKEY key, DWORD page, const std::wstring& fileName) {
-    return Logged(SetString(key, FormatW(kFileFormat, static_cast<int>(page)).c_str(), fileName), kLogFileName);
+    return Logged(SetStringValue(key, FormatW(kFileFormat, static_cast<int>(page)).c_str(), fileName), kLogFileName);
 }
 
 // Values an e-mail record copies for its own settings.
@@ -177,7 +168,7 @@ bool WriteEmailFileEntry(const UploaderJob& job, DWORD page, const std::wstring&
     UniqueHKey key = OpenRecord(job, kEmailRecords, kFileWriter);
     return key && PutFileName(key.get(), page, fileName) &&
            Logged(SetDwordValue(key.get(), kCount, page), kLogCount) &&
-           Logged(SetString(key.get(), kPrinterName, job.printerName), kLogPrinterName);
+           Logged(SetStringValue(key.get(), kPrinterName, job.printerName), kLogPrinterName);
 }
 
 bool WriteEmailContentEntry(const UploaderJob& job, DWORD page) {
@@ -191,7 +182,7 @@ bool WriteEmailContentEntry(const UploaderJob& job, DWORD page) {
         // The recipients of each file's message include the settings' own; the rest are the file's.
         const std::wstring text =
             a.name == kEmailTo ? JoinTwo(ReadString(k, kEmailTo).value_or(L""), a.text, a.separator) : a.text;
-        if (!Logged(SetString(k, FormatW(kPerFileFormat, a.name, n).c_str(), text), kLogAddress)) return false;
+        if (!Logged(SetStringValue(k, FormatW(kPerFileFormat, a.name, n).c_str(), text), kLogAddress)) return false;
     }
     return Logged(SetDwordValue(k, kEmailCount, page), kLogCount);
 }
@@ -204,13 +195,13 @@ bool WriteSharePointFileEntry(const UploaderJob& job, DWORD page, const std::wst
 bool WriteFtpFileEntry(const UploaderJob& job, DWORD page, const std::wstring& fileName) {
     UniqueHKey key = OpenRecord(job, kFtpRecords, kFileWriter);
     return key && PutFileName(key.get(), page, fileName) &&
-           Logged(SetString(key.get(), kFileCount, std::to_wstring(page)), kLogCount);
+           Logged(SetStringValue(key.get(), kFileCount, std::to_wstring(page)), kLogCount);
 }
 
 bool WritePipeRouteFileEntry(const UploaderJob& job, const PipeRoute& route, const std::wstring& groupFile) {
     UniqueHKey key = OpenRecord(job, route.records, kFileWriter);
     // "Ready" follows the group file name every time: the group file is whole for the files so far.
-    return key && Logged(SetString(key.get(), kGroupFilename, groupFile), kLogGroupFile) &&
+    return key && Logged(SetStringValue(key.get(), kGroupFilename, groupFile), kLogGroupFile) &&
            Logged(postprint::SetTextWithoutTerminator(key.get(), kReady, kReadyYes), kLogReady);
 }
 

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "base/ByteOrderMarks.h"
 #include "base/UniqueHandle.h"
 #include "base/WideString.h"
 #include "job/SettingsNames.h"
@@ -15,7 +16,6 @@
 namespace tw {
 namespace {
 
-constexpr BYTE kUtf16ByteOrderMark[] = {0xFF, 0xFE};
 
 std::string Encode(const std::wstring& text, UINT codePage) {
     if (text.empty()) return {};
@@ -68,7 +68,7 @@ bool COCR::SaveOutput(const std::wstring& text, const std::wstring& file, bool u
         UniqueFile created(::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
                                          nullptr));
         if (created) {
-            if (!WriteAll(created.get(), kUtf16ByteOrderMark, sizeof(kUtf16ByteOrderMark))) {
+            if (!WriteAll(created.get(), kBomUtf16Le, sizeof(kBomUtf16Le))) {
                 ReportFileError(file);
                 RecordError(ocrerr::kSaveOutput, ocrtext::kCouldNotWrite);
                 return false;

@@ -1,3 +1,4 @@
+#include "base/ByteOrderMarks.h"
 #include "twfile/GroupFile.h"
 
 #include <algorithm>
@@ -13,7 +14,6 @@
 namespace tw {
 namespace {
 
-constexpr BYTE kUtf16Bom[] = {0xFF, 0xFE};
 constexpr DWORD kMinForwardingCopies = 2;
 
 }  // namespace
@@ -61,15 +61,16 @@ DWORD GroupFileCopies(const TarnwellDEVMODE* dm, DWORD jobId) {
     return copies;
 }
 
-bool CreateUnicodeGroupFile(const std::wstring& path) {
-    UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+bool CreateUnicodeGroupFile(const std::wstring& path, bool replace) {
+    UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, replace ? CREATE_ALWAYS : CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         if (::GetLastError() == ERROR_FILE_EXISTS) return true;
         TW_TRACE(L"%s %s (%lu)", naming::kLogUnicodeGroupFile, path.c_str(), ::GetLastError());
         return false;
     }
     DWORD written = 0;
-    return ::WriteFile(file.get(), kUtf16Bom, sizeof(kUtf16Bom), &written, nullptr) && written == sizeof(kUtf16Bom);
+    return ::WriteFile(file.get(), kBomUtf16Le, sizeof(kBomUtf16Le), &written, nullptr) && written == sizeof(kBomUtf16Le);
 }
 
 std::wstring StatusIniFileName(const std::wstring& printerIniFile) {

@@ -24,9 +24,9 @@ GroupPageGeometry GroupFileGeometry(const TarnwellDEVMODE* dm);
 // forwarding uses its own count of 2 or more.
 DWORD GroupFileCopies(const TarnwellDEVMODE* dm, DWORD jobId);
 
-// Creates `path` holding only the UTF-16 byte-order mark, so that the INI functions write
-// UTF-16 into it; an existing file is left alone. False when it cannot be created.
-bool CreateUnicodeGroupFile(const std::wstring& path);
+// Creates `path` holding only the UTF-16 byte-order mark, so that the INI writers write UTF-16
+// into it; an existing file is left alone unless `replace`. False when it cannot be created.
+bool CreateUnicodeGroupFile(const std::wstring& path, bool replace = false);
 
 // The status INI file named by the printer INI file ("TwGroup.ini", "INI File"), default
 // "tw_group.ini" (in the Windows directory, like every INI file named without a path).

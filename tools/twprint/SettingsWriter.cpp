@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "HostPaths.h"
+#include "base/ByteOrderMarks.h"
 #include "base/Registry.h"
 #include "base/UniqueHandle.h"
 #include "base/WideString.h"
@@ -11,7 +12,6 @@
 namespace twprint {
 namespace {
 
-constexpr BYTE kUtf16Bom[] = {0xFF, 0xFE};
 
 std::vector<std::wstring> SplitKeyPath(const std::wstring& path) {
     std::vector<std::wstring> parts;
@@ -160,7 +160,7 @@ bool SettingsWriter::WriteIniFile(const std::wstring& path, const std::vector<In
     }
     m_file = std::move(backup);
     // The byte-order mark makes the profile functions keep the file in UTF-16.
-    if (!WriteWholeFile(path, std::vector<BYTE>(std::begin(kUtf16Bom), std::end(kUtf16Bom)))) {
+    if (!WriteWholeFile(path, std::vector<BYTE>(std::begin(tw::kBomUtf16Le), std::end(tw::kBomUtf16Le)))) {
         error = L"cannot create '" + path + L"'";
         TW_TRACE_FAILED(L"SettingsWriter::WriteIniFile", L"Create");
         return false;
