@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+#include "emfimage/DitheredFills.h"
 #include "emfimage/EmfBitmapRecords.h"
 #include "emfimage/EmfLayout.h"
 #include "emfimage/EmfRecordCheck.h"
@@ -34,6 +35,7 @@ struct PlayContext {
     POINT brushBase{};  // the DC's brush origin when playback began
     std::optional<MarkerFilter> markers;  // hides the page's markers
     TemporaryFontLoader* tempFonts = nullptr;
+    std::optional<DitheredFills> fills;
 };
 
 int CALLBACK PlayRecord(HDC dc, HANDLETABLE* table, const ENHMETARECORD* given, int handles, LPARAM param) {
@@ -51,6 +53,8 @@ int CALLBACK PlayRecord(HDC dc, HANDLETABLE* table, const ENHMETARECORD* given, 
     }
     if (step == CheckedRecords::Step::Skip) return 1;
     const ENHMETARECORD* record = ctx->records.Record();
+    ctx->fills->Observe(record);
+    if (ctx->fills->Play(dc, table, record, handles)) return 1;
     if (record->iType == EMR_SETBRUSHORGEX && record->nSize >= sizeof(EMRSETBRUSHORGEX)) {
         // Brush origins are device coordinates: a page drawn in bands keeps them relative to
         // the page, so dithered and hatched fills run on across band seams.
@@ -209,6 +213,7 @@ PlaybackStats PlayPage(HDC dc, HENHMETAFILE emf, const RECT& rect, HANDLE gdiMut
     if (markers && markers->HasMarks()) ctx.markers.emplace(*markers);
     ctx.tempFonts = tempFonts;
     ::GetBrushOrgEx(dc, &ctx.brushBase);
+    ctx.fills.emplace(dc);
     {
         GdiMutexLock lock(gdiMutex);
         ::EnumEnhMetaFile(dc, emf, PlayRecord, &ctx, &rect);
