@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstddef>
 #include <cstring>
 
 namespace tw {
@@ -86,7 +87,22 @@ void DitheredFills::Observe(const ENHMETARECORD* record) {
 bool DitheredFills::DeviceBounds(HDC dc, const ENHMETARECORD* record, RECT& bounds) const {
     RECT box{};
     switch (record->iType) {
-    case EMR_RECTANGLE: {
+    case EMR_BITBLT: {
+        // A pattern fill of a box: no source bitmap, the brush copied.
+        DWORD rop = 0, sourceAt = 0, sourceSize = 0;
+        LONG dest[4];
+        if (!ReadAt(record, offsetof(EMRBITBLT, dwRop), rop) || rop != PATCOPY ||
+            !ReadAt(record, offsetof(EMRBITBLT, offBmiSrc), sourceAt) || sourceAt != 0 ||
+            !ReadAt(record, offsetof(EMRBITBLT, cbBmiSrc), sourceSize) || sourceSize != 0 ||
+            !ReadAt(record, offsetof(EMRBITBLT, xDest), dest))
+            return false;
+        box = {std::min(dest[0], dest[0] + dest[2]), std::min(dest[1], dest[1] + dest[3]),
+               std::max(dest[0], dest[0] + dest[2]), std::max(dest[1], dest[1] + dest[3])};
+        break;
+    }
+    case EMR_RECTANGLE:
+    case EMR_ELLIPSE:
+    case EMR_ROUNDRECT: {  // each begins with its box
         RECTL r;
         if (!ReadAt(record, sizeof(EMR), r)) return false;
         box = {std::min(r.left, r.right), std::min(r.top, r.bottom), std::max(r.left, r.right),
@@ -213,8 +229,11 @@ bool DitheredFills::Play(HDC dc, HANDLETABLE* table, const ENHMETARECORD* record
     const HGDIOBJ brush = ::GetCurrentObject(dc, OBJ_BRUSH);
     LOGBRUSH lb{};
     if (!brush || brush == ::GetStockObject(DC_BRUSH) || ::GetObjectW(brush, sizeof(lb), &lb) != sizeof(lb) ||
-        lb.lbStyle != BS_SOLID || !Dithered(lb.lbColor) || ::GetROP2(dc) != R2_COPYPEN)
+        lb.lbStyle != BS_SOLID || !Dithered(lb.lbColor))
         return false;
+    // A pattern blit names its own operation (only PATCOPY is taken); shapes use the DC's.
+    const bool shape = record->iType != EMR_BITBLT;
+    if (shape && ::GetROP2(dc) != R2_COPYPEN) return false;
     RECT bounds;
     if (!DeviceBounds(dc, record, bounds)) return false;
     if (static_cast<LONGLONG>(bounds.right - bounds.left) * (bounds.bottom - bounds.top) < kMinArea) return false;
@@ -225,7 +244,7 @@ bool DitheredFills::Play(HDC dc, HANDLETABLE* table, const ENHMETARECORD* record
     if (!tile || !LayPattern(*tile)) return false;
     const HPEN pen = static_cast<HPEN>(::GetCurrentObject(dc, OBJ_PEN));
     bool drawsOutline = false;
-    const HPEN maskPen = MaskPen(pen, drawsOutline);
+    const HPEN maskPen = shape ? MaskPen(pen, drawsOutline) : pen;
     if (!maskPen) return false;
 
     const HGDIOBJ page = ::SelectObject(dc, m_mask.get());
