@@ -10,9 +10,7 @@ namespace tw {
 namespace {
 
 constexpr DWORD kRopAndNotSource = 0x00220326;  // DSna: the page loses what the mask covers
-constexpr size_t kMaxTiles = 16;
 constexpr COLORREF kPaletteIndexFlag = 0x01000000;
-constexpr int kTileSize = 8;
 constexpr LONG kBoundsMargin = 2;  // device rounding of the corners and GDI's inclusive edges
 
 // Colours GDI draws without dithering: black, white, palette and DIB indexes.
@@ -132,48 +130,6 @@ bool DitheredFills::DeviceBounds(HDC dc, const ENHMETARECORD* record, RECT& boun
     return bounds.left < bounds.right && bounds.top < bounds.bottom;
 }
 
-bool DitheredFills::Prepare() {
-    if (m_mask) return true;
-    m_pageDc.reset(::CreateCompatibleDC(nullptr));
-    m_maskDc.reset(::CreateCompatibleDC(nullptr));
-    m_patternDc.reset(::CreateCompatibleDC(nullptr));
-    m_mask.reset(::CreateBitmap(m_width, m_height, 1, 1, nullptr));
-    m_pattern.reset(::CreateBitmap(m_width, m_height, 1, 1, nullptr));
-    m_parking.reset(::CreateBitmap(1, 1, 1, 1, nullptr));
-    m_tileBitmap.reset(::CreateBitmap(kTileSize, kTileSize, 1, 1, nullptr));
-    if (!m_pageDc || !m_maskDc || !m_patternDc || !m_mask || !m_pattern || !m_parking || !m_tileBitmap) {
-        m_enabled = false;
-        m_mask.reset();
-        return false;
-    }
-    SelectGuard mask(m_maskDc.get(), m_mask.get());
-    ::PatBlt(m_maskDc.get(), 0, 0, m_width, m_height, BLACKNESS);
-    return true;
-}
-
-// GDI's own dither of `colour` for a fill whose brush origin is `origin`: the 8x8 tile as it lies
-// on device pixels 0..7 (the pattern repeats every 8 pixels both ways).
-const DitheredFills::Tile* DitheredFills::TileFor(COLORREF colour, POINT origin) {
-    origin = {origin.x & (kTileSize - 1), origin.y & (kTileSize - 1)};
-    for (const Tile& t : m_tiles)
-        if (t.colour == colour && t.origin.x == origin.x && t.origin.y == origin.y) return &t;
-    UniqueGdiObject brush(::CreateSolidBrush(colour));
-    if (!brush) return nullptr;
-    Tile tile{colour, origin, {}};
-    {
-        SelectGuard bitmap(m_patternDc.get(), m_tileBitmap.get());
-        SelectGuard selected(m_patternDc.get(), brush.get());
-        ::SetBrushOrgEx(m_patternDc.get(), origin.x, origin.y, nullptr);
-        if (!::PatBlt(m_patternDc.get(), 0, 0, kTileSize, kTileSize, PATCOPY)) return nullptr;
-    }
-    BYTE rows[kTileSize * 2];  // device bitmap rows are WORD-aligned
-    if (::GetBitmapBits(static_cast<HBITMAP>(m_tileBitmap.get()), sizeof(rows), rows) != sizeof(rows)) return nullptr;
-    for (int y = 0; y < kTileSize; ++y) tile.rows[y] = rows[y * 2];
-    if (m_tiles.size() >= kMaxTiles) m_tiles.erase(m_tiles.begin());
-    m_tiles.push_back(tile);
-    return &m_tiles.back();
-}
-
 // A pen that draws the outline in the same places as `pen`, in black, so the mask pass leaves
 // nothing of it; `drawsOutline` says whether `pen` draws at all.
 HPEN DitheredFills::MaskPen(HPEN pen, bool& drawsOutline) {
@@ -199,29 +155,17 @@ HPEN DitheredFills::MaskPen(HPEN pen, bool& drawsOutline) {
     return static_cast<HPEN>(m_penCopy.get());
 }
 
-// The page-sized pattern bitmap holds `tile` repeated from device pixel (0, 0).
-bool DitheredFills::LayPattern(const Tile& tile) {
-    if (m_hasLaid && std::memcmp(m_laidRows, tile.rows, sizeof(m_laidRows)) == 0) return true;
-    const size_t stride = ((static_cast<size_t>(m_width) + 15) / 16) * 2;  // device rows are WORD-aligned
-    std::vector<BYTE> bits(stride * m_height);
-    for (LONG y = 0; y < m_height; ++y) std::memset(bits.data() + y * stride, tile.rows[y & (kTileSize - 1)], stride);
-    m_hasLaid = ::SetBitmapBits(static_cast<HBITMAP>(m_pattern.get()), static_cast<DWORD>(bits.size()), bits.data()) ==
-                static_cast<LONG>(bits.size());
-    if (m_hasLaid) std::memcpy(m_laidRows, tile.rows, sizeof(m_laidRows));
-    return m_hasLaid;
-}
-
 // The page takes the pattern wherever the mask is set: page = page & ~mask | pattern & mask;
 // the mask is cleared behind.
-void DitheredFills::Combine(HBITMAP page, const RECT& bounds) {
+void DitheredFills::Combine(FillSurfaces& surfaces, HBITMAP page, const RECT& bounds) {
     const LONG x = bounds.left, y = bounds.top, w = bounds.right - bounds.left, h = bounds.bottom - bounds.top;
-    SelectGuard onPage(m_pageDc.get(), page);
-    SelectGuard onMask(m_maskDc.get(), m_mask.get());
-    SelectGuard onPattern(m_patternDc.get(), m_pattern.get());
-    ::BitBlt(m_pageDc.get(), x, y, w, h, m_maskDc.get(), x, y, kRopAndNotSource);
-    ::BitBlt(m_maskDc.get(), x, y, w, h, m_patternDc.get(), x, y, SRCAND);
-    ::BitBlt(m_pageDc.get(), x, y, w, h, m_maskDc.get(), x, y, SRCPAINT);
-    ::PatBlt(m_maskDc.get(), x, y, w, h, BLACKNESS);
+    SelectGuard onPage(surfaces.PageDc(), page);
+    SelectGuard onMask(surfaces.MaskDc(), surfaces.Mask());
+    SelectGuard onPattern(surfaces.PatternDc(), surfaces.Pattern());
+    ::BitBlt(surfaces.PageDc(), x, y, w, h, surfaces.MaskDc(), x, y, kRopAndNotSource);
+    ::BitBlt(surfaces.MaskDc(), x, y, w, h, surfaces.PatternDc(), x, y, SRCAND);
+    ::BitBlt(surfaces.PageDc(), x, y, w, h, surfaces.MaskDc(), x, y, SRCPAINT);
+    ::PatBlt(surfaces.MaskDc(), x, y, w, h, BLACKNESS);
 }
 
 bool DitheredFills::Play(HDC dc, HANDLETABLE* table, const ENHMETARECORD* record, int handles) {
@@ -237,17 +181,21 @@ bool DitheredFills::Play(HDC dc, HANDLETABLE* table, const ENHMETARECORD* record
     RECT bounds;
     if (!DeviceBounds(dc, record, bounds)) return false;
     if (static_cast<LONGLONG>(bounds.right - bounds.left) * (bounds.bottom - bounds.top) < kMinArea) return false;
-    if (!Prepare()) return false;
+    FillSurfaces* surfaces = FillSurfaces::ForThread(m_width, m_height);
+    if (!surfaces) {
+        m_enabled = false;
+        return false;
+    }
     POINT origin{};
     ::GetBrushOrgEx(dc, &origin);
-    const Tile* tile = TileFor(lb.lbColor, origin);
-    if (!tile || !LayPattern(*tile)) return false;
+    const FillSurfaces::Tile* tile = surfaces->TileFor(lb.lbColor, origin);
+    if (!tile || !surfaces->LayPattern(*tile, bounds.bottom)) return false;
     const HPEN pen = static_cast<HPEN>(::GetCurrentObject(dc, OBJ_PEN));
     bool drawsOutline = false;
     const HPEN maskPen = shape ? MaskPen(pen, drawsOutline) : pen;
     if (!maskPen) return false;
 
-    const HGDIOBJ page = ::SelectObject(dc, m_mask.get());
+    const HGDIOBJ page = ::SelectObject(dc, surfaces->Mask());
     if (!page || page == HGDI_ERROR) return false;
     {
         SelectGuard white(dc, ::GetStockObject(WHITE_BRUSH));
@@ -257,8 +205,8 @@ bool DitheredFills::Play(HDC dc, HANDLETABLE* table, const ENHMETARECORD* record
         ::SetBkMode(dc, bkMode);
     }
     // Both bitmaps leave the page's DC (its clip and transform stay) for DCs without a transform.
-    ::SelectObject(dc, m_parking.get());
-    Combine(static_cast<HBITMAP>(page), bounds);
+    ::SelectObject(dc, surfaces->Parking());
+    Combine(*surfaces, static_cast<HBITMAP>(page), bounds);
     ::SelectObject(dc, page);
     m_penCopy.reset();
     if (drawsOutline) {

@@ -10,9 +10,8 @@
 // null brush for its outline. The page comes out as GDI's single pass would draw it.
 #include <windows.h>
 
-#include <vector>
-
 #include "base/UniqueHandle.h"
+#include "emfimage/FillSurfaces.h"
 
 namespace tw {
 
@@ -34,36 +33,15 @@ public:
     int Taken() const { return m_taken; }
 
 private:
-    struct Tile {
-        COLORREF colour;
-        POINT origin;  // brush origin modulo 8
-        BYTE rows[8];
-    };
-
     bool DeviceBounds(HDC dc, const ENHMETARECORD* record, RECT& bounds) const;
-    bool Prepare();
-    const Tile* TileFor(COLORREF colour, POINT origin);
-    bool LayPattern(const Tile& tile);
     HPEN MaskPen(HPEN pen, bool& drawsOutline);
-    void Combine(HBITMAP page, const RECT& bounds);
+    void Combine(FillSurfaces& surfaces, HBITMAP page, const RECT& bounds);
 
     bool m_enabled = false;
     bool m_pathOpen = false;
     int m_taken = 0;
     LONG m_width = 0;
     LONG m_height = 0;
-    // Device bitmaps throughout: blits between two of them copy bytes, where a DIB section's
-    // colour table would make GDI convert pixel by pixel.
-    UniqueDC m_pageDc;          // holds the page bitmap, with no transform, while the mask is laid in
-    UniqueDC m_maskDc;
-    UniqueDC m_patternDc;
-    UniqueGdiObject m_mask;     // the page's size, all zero between uses
-    UniqueGdiObject m_pattern;  // the page's size, one tile repeated
-    UniqueGdiObject m_parking;  // sits in the page's DC while its bitmaps are elsewhere
-    UniqueGdiObject m_tileBitmap;
-    BYTE m_laidRows[8] = {};    // the tile m_pattern holds
-    bool m_hasLaid = false;
-    std::vector<Tile> m_tiles;
     UniqueGdiObject m_penCopy;  // the page's pen in black, for one mask pass
 };
 

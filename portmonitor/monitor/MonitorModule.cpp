@@ -4,6 +4,7 @@
 #include <cstring>
 #include <memory>
 
+#include "emfimage/FillSurfaces.h"
 #include "monitor/ThreadBlock.h"
 #include "monitor/Trace.h"
 #include "ocr/OCR.h"
@@ -60,6 +61,7 @@ BOOL ThreadAttach() {
 void ThreadDetach() {
     TwGIFMain(DLL_THREAD_DETACH);
     TwPNGMain(DLL_THREAD_DETACH);
+    FillSurfaces::ReleaseThread();
     threadblock::Detach();
 }
 
