@@ -5,17 +5,18 @@
 #include <climits>
 #include <cstddef>
 #include <cstring>
+#include <vector>
 
 namespace tw {
 namespace {
 
 constexpr DWORD kRopAndNotSource = 0x00220326;  // DSna: the page loses what the mask covers
-constexpr COLORREF kPaletteIndexFlag = 0x01000000;
+constexpr COLORREF kIndexFlags = 0xFF000000;  // palette and DIB indexes name no colour of their own
 constexpr LONG kBoundsMargin = 2;  // device rounding of the corners and GDI's inclusive edges
 
 // Colours GDI draws without dithering: black, white, palette and DIB indexes.
 bool Dithered(COLORREF colour) {
-    if (colour & 0xFF000000u) return false;
+    if (colour & kIndexFlags) return false;
     return colour != RGB(0, 0, 0) && colour != RGB(255, 255, 255);
 }
 
@@ -178,6 +179,7 @@ bool DitheredFills::Play(HDC dc, HANDLETABLE* table, const ENHMETARECORD* record
     // A pattern blit names its own operation (only PATCOPY is taken); shapes use the DC's.
     const bool shape = record->iType != EMR_BITBLT;
     if (shape && ::GetROP2(dc) != R2_COPYPEN) return false;
+    if (::GetLayout(dc) != 0) return false;  // mirrored pages keep GDI's own fills
     RECT bounds;
     if (!DeviceBounds(dc, record, bounds)) return false;
     if (static_cast<LONGLONG>(bounds.right - bounds.left) * (bounds.bottom - bounds.top) < kMinArea) return false;

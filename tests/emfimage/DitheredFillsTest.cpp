@@ -205,25 +205,40 @@ TEST(DitheredFills, AwkwardFillsComeOutAsGdiDrawsThem) {
     }
 }
 
-TEST(DitheredFills, OnlyMonochromeDeviceBitmapsAreTakenOver) {
-    tw::UniqueEnhMetaFile emf = EmfFromBits(AwkwardPage());
+TEST(DitheredFills, LeavesToGdiWhatItCannotDrawTheSame) {
     tw::UniqueDC dc(::CreateCompatibleDC(nullptr));
-    struct {
-        BITMAPINFOHEADER header;
-        RGBQUAD colours[2];
-    } info{{sizeof(BITMAPINFOHEADER), 64, 64, 1, 1, BI_RGB}, {{0, 0, 0, 0}, {255, 255, 255, 0}}};
-    void* bits = nullptr;
-    tw::UniqueGdiObject section(
-        ::CreateDIBSection(dc.get(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0));
-    tw::SelectGuard select(dc.get(), section.get());
-    tw::DitheredFills fills(dc.get());
-    // A 1-bit DIB section keeps its colour table: GDI does not dither on it, so nothing is taken.
-    EMRRECTANGLE rect{{EMR_RECTANGLE, sizeof(EMRRECTANGLE)}, {0, 0, 60, 60}};
+    EMRRECTANGLE rect{{EMR_RECTANGLE, sizeof(EMRRECTANGLE)}, {0, 0, 120, 120}};
+    const auto* record = reinterpret_cast<const ENHMETARECORD*>(&rect);
     tw::UniqueGdiObject grey(::CreateSolidBrush(RGB(128, 128, 128)));
     tw::SelectGuard brush(dc.get(), grey.get());
     HANDLETABLE table{};
-    EXPECT_FALSE(fills.Play(dc.get(), &table, reinterpret_cast<const ENHMETARECORD*>(&rect), 1));
+    // A 1-bit DIB section keeps its colour table: GDI does not dither on it.
+    struct {
+        BITMAPINFOHEADER header;
+        RGBQUAD colours[2];
+    } info{{sizeof(BITMAPINFOHEADER), 128, 128, 1, 1, BI_RGB}, {{0, 0, 0, 0}, {255, 255, 255, 0}}};
+    void* bits = nullptr;
+    tw::UniqueGdiObject section(
+        ::CreateDIBSection(dc.get(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0));
+    {
+        tw::SelectGuard select(dc.get(), section.get());
+        tw::DitheredFills fills(dc.get());
+        EXPECT_FALSE(fills.Play(dc.get(), &table, record, 1));
+    }
+    tw::UniqueGdiObject mono(::CreateBitmap(128, 128, 1, 1, nullptr));
+    tw::SelectGuard select(dc.get(), mono.get());
+    tw::DitheredFills fills(dc.get());
+    // A mirrored page, and a fill with another raster operation.
+    ::SetLayout(dc.get(), LAYOUT_RTL);
+    EXPECT_FALSE(fills.Play(dc.get(), &table, record, 1));
+    ::SetLayout(dc.get(), 0);
+    ::SetROP2(dc.get(), R2_NOTXORPEN);
+    EXPECT_FALSE(fills.Play(dc.get(), &table, record, 1));
+    ::SetROP2(dc.get(), R2_COPYPEN);
     EXPECT_EQ(fills.Taken(), 0);
+    // The same box on the plain monochrome bitmap is taken.
+    EXPECT_TRUE(fills.Play(dc.get(), &table, record, 1));
+    EXPECT_EQ(fills.Taken(), 1);
 }
 
 }  // namespace
