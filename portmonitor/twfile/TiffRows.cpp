@@ -60,7 +60,10 @@ int WINAPI MonochromeRowProc(BYTE* row, int rowIndex, void* params) {
     const BYTE* from = SourceRow(source, rowIndex);
     if (!from || !row) return TIFF_ROW_END;
     if (source.invert) {
-        for (DWORD i = 0; i < source.rowBytes; ++i) row[i] = static_cast<BYTE>(~from[i]);
+        // The count is read once: a byte store may alias `source`, which would stop the loop
+        // from being vectorised.
+        const DWORD bytes = source.rowBytes;
+        for (DWORD i = 0; i < bytes; ++i) row[i] = static_cast<BYTE>(~from[i]);
     } else {
         std::memcpy(row, from, source.rowBytes);
     }
