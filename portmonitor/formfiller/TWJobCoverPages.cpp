@@ -71,7 +71,7 @@ bool CTWJob::WaitForCoverPages() {
                                                                ff::kFillerWaitTimeout, ff::kFillerWaitMs));
     waitMs = std::min(waitMs, ff::kFillerWaitMs);
     const bool filled = m_pFormFiller->WaitForFormFiller(waitMs);
-    settings::ForgetReadKeys();  // the editor had time to change the settings
+    settings::RefreshReadKeys();  // the editor had time to change the settings
     return filled;
 }
 

@@ -2,8 +2,10 @@
 // One call of the spooler into the monitor reads many settings: each names the printer by the
 // registry entry of its ID, and many come from the same few keys. While a SettingsScope lives on
 // the thread, PrinterRegistryName looks each printer ID (and device name) up once, and each
-// settings key read is opened once (a missing key is remembered as missing). Scopes nest; the
-// last one to end forgets, closing the keys.
+// settings key read is opened once (a missing key is remembered as missing). Scopes nest. The keys
+// below the settings root stay with the thread after the last scope ends, for the next port
+// call, as long as a registry change notification says nothing below the root changed; any
+// change there makes the next scope look everything up afresh.
 #include <windows.h>
 
 #include <string>
@@ -36,5 +38,11 @@ ReadKey OpenReadKey(HKEY hive, const std::wstring& path);
 
 // Every write to the settings calls this: a key it made or removed is then opened afresh.
 void ForgetReadKeys();
+// After waiting for another program: the keys are looked up afresh if anything below the
+// settings root changed meanwhile (always, when no change notification is armed).
+void RefreshReadKeys();
+
+// Frees the calling thread's looked-up keys (at thread detach).
+void ReleaseThreadSettings();
 
 }  // namespace tw::settings

@@ -68,7 +68,7 @@ void CTWJob::JoinMergeWindow(std::wstring utility) {
     m_pMergeWindow = std::make_unique<CMergeWindow>(CMergeWindow::BaseName(session, m_szPrinterName), m_dwJobID,
                                                     *m_pMergeHost);
     const MergeOutcome outcome = m_pMergeWindow->Join();
-    settings::ForgetReadKeys();  // other programs had time to change the settings
+    settings::RefreshReadKeys();  // other programs had time to change the settings
     switch (outcome.kind) {
     case MergeOutcome::Kind::Go:
         m_merge = JoinedState(outcome.entry);

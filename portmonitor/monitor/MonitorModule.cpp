@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "emfimage/FillSurfaces.h"
+#include "job/SettingsScope.h"
 #include "monitor/ThreadBlock.h"
 #include "monitor/Trace.h"
 #include "ocr/OCR.h"
@@ -62,6 +63,7 @@ void ThreadDetach() {
     TwGIFMain(DLL_THREAD_DETACH);
     TwPNGMain(DLL_THREAD_DETACH);
     FillSurfaces::ReleaseThread();
+    settings::ReleaseThreadSettings();
     threadblock::Detach();
 }
 

@@ -167,7 +167,7 @@ BOOL CTWJob::SendDEVMODEPipeMessage(TarnwellDEVMODE* dm, BOOL bFirstSet) {
     SwapLandscapeWidthHeight(*dm);
     BOOL result = ExchangeDevMode(fields, *dm, m_settings.clientPipeName, startedClient, Timeouts(), start, reporter);
     SwapLandscapeWidthHeight(*dm);
-    settings::ForgetReadKeys();  // the client may have written settings for the job meanwhile
+    settings::RefreshReadKeys();  // the client may have written settings for the job meanwhile
     TW_TRACE_RESULT(L"CTWJob::SendDEVMODEPipeMessage", result);
     return result;
 }

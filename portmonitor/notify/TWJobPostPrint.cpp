@@ -230,7 +230,7 @@ void CTWJob::WaitForStartedApplication(bool started) {
     if (started && m_hMessagingEvent) {
         const int timeout = m_settings.startApplicationTimeout;
         ::WaitForSingleObject(m_hMessagingEvent.get(), timeout > 0 ? static_cast<DWORD>(timeout) : 0);
-        settings::ForgetReadKeys();  // the started program may have written settings for the job
+        settings::RefreshReadKeys();  // the started program may have written settings for the job
     }
     m_hMessagingEvent.reset();
 }

@@ -79,6 +79,44 @@ TEST_F(SettingsStore, AScopeOpensEachKeyOnceAndAWriteOpensThemAfresh) {
     EXPECT_EQ(ReadDwordOr(&dm, kOcrSettings, kOcrAreaUnit, 7), 4u);
 }
 
+TEST_F(SettingsStore, KeysKeptFromCallToCallAreNeverStale) {
+    // The keys of one port call stay for the next while nothing below the root changes; any
+    // change made meanwhile, by anyone, is read by the next call.
+    {
+        SettingsScope first;
+        EXPECT_EQ(ReadDwordOr(&dm, kOcrSettings, kOcrAreaUnit, 7), 7u);
+        EXPECT_EQ(PrinterRegistryName(&dm), name);
+    }
+    {
+        SettingsScope unchanged;
+        EXPECT_EQ(ReadDwordOr(&dm, kOcrSettings, kOcrAreaUnit, 7), 7u);
+    }
+    SetDword(Group(kOcrSettings), kOcrAreaUnit, 3);  // another program makes the key
+    {
+        SettingsScope next;
+        EXPECT_EQ(ReadDwordOr(&dm, kOcrSettings, kOcrAreaUnit, 7), 3u);
+    }
+    SetText(IdKey(), kPrinterNameValue, L"Renamed");
+    {
+        SettingsScope renamed;
+        EXPECT_EQ(PrinterRegistryName(&dm), L"Renamed");
+    }
+    SetText(IdKey(), kPrinterNameValue, name);
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, Group(kOcrSettings).c_str());
+    {
+        SettingsScope removed;
+        EXPECT_EQ(ReadDwordOr(&dm, kOcrSettings, kOcrAreaUnit, 7), 7u);
+        // Within a call, after waiting for another program: its writes are read, and without
+        // any the keys stay as they were.
+        SetDword(Group(kOcrSettings), kOcrAreaUnit, 4);
+        EXPECT_EQ(ReadDwordOr(&dm, kOcrSettings, kOcrAreaUnit, 7), 7u);
+        RefreshReadKeys();
+        EXPECT_EQ(ReadDwordOr(&dm, kOcrSettings, kOcrAreaUnit, 7), 4u);
+        RefreshReadKeys();
+        EXPECT_EQ(ReadDwordOr(&dm, kOcrSettings, kOcrAreaUnit, 7), 4u);
+    }
+}
+
 TEST_F(SettingsStore, GroupPathsSubstituteTheNameLiterally) {
     EXPECT_EQ(GroupPath(&dm, kRoot, kHeaderSettings), PrinterKey() + L"\\Header Settings");
     EXPECT_EQ(JobGroupFormat(42), L"%s\\42");
