@@ -71,6 +71,13 @@ std::wstring IniDocument::ResolvePath(const std::wstring& path) {
     return std::wstring(windows) + L"\\" + path;
 }
 
+UniqueFile IniDocument::OpenForUpdate(const std::wstring& path) {
+    // OPEN_ALWAYS keeps the file's attributes and makes a missing file, as the profile functions do.
+    return UniqueFile(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
 bool IniDocument::Load(const std::wstring& path) {
     m_lines.clear();
     m_encoding = Encoding::Ansi;
@@ -80,11 +87,17 @@ bool IniDocument::Load(const std::wstring& path) {
         const DWORD error = ::GetLastError();
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
     }
+    return Read(file.get());
+}
+
+bool IniDocument::Read(HANDLE file) {
+    m_lines.clear();
+    m_encoding = Encoding::Ansi;
     LARGE_INTEGER size{};
-    if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart > kMaxFileBytes) return false;
+    if (!::GetFileSizeEx(file, &size) || size.QuadPart > kMaxFileBytes) return false;
     std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
     DWORD got = 0;
-    if (!bytes.empty() && (!::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr)))
+    if (!bytes.empty() && (!::ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr)))
         return false;
     bytes.resize(got);
 
@@ -168,7 +181,7 @@ void IniDocument::Set(const std::wstring& section, const std::wstring& key, cons
     m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(at), entry);
 }
 
-bool IniDocument::Save(const std::wstring& path) const {
+bool IniDocument::Write(HANDLE file, bool rewind) const {
     std::wstring text;
     for (const std::wstring& line : m_lines) {
         text += line;
@@ -195,16 +208,20 @@ bool IniDocument::Save(const std::wstring& path) const {
         break;
     }
     }
-    // OPEN_ALWAYS keeps the file's attributes; the end is set after the one write.
-    UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return false;
+    if (rewind && ::SetFilePointer(file, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER) return false;
     DWORD written = 0;
     if (!bytes.empty() &&
-        (!::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+        (!::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
          written != bytes.size()))
         return false;
-    return ::SetEndOfFile(file.get()) != FALSE;
+    return ::SetEndOfFile(file) != FALSE;  // the end is set after the one write
+}
+
+bool IniDocument::Save(const std::wstring& path) const {
+    // OPEN_ALWAYS keeps the file's attributes.
+    UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file && Write(file.get(), false);
 }
 
 }  // namespace tw

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "base/UniqueHandle.h"
+
 namespace tw {
 
 class IniDocument {
@@ -28,14 +30,22 @@ public:
 
     // Load, change and save under one lock of the process: jobs on other threads may write the
     // same file (the status file is shared by every printer).
+    // The file is opened once for both (under Wine each open, read handle and close is a server
+    // round trip); where it cannot be opened for both, it is read and written apart as before.
     template <typename Change>
     static bool Update(const std::wstring& path, Change change) {
         const std::wstring full = ResolvePath(path);
         UpdateLock lock;
         IniDocument doc;
-        if (!doc.Load(full)) return false;
+        UniqueFile file = OpenForUpdate(full);
+        if (!file) {
+            if (!doc.Load(full)) return false;
+            change(doc);
+            return doc.Save(full);
+        }
+        if (!doc.Read(file.get())) return false;
         change(doc);
-        return doc.Save(full);
+        return doc.Write(file.get(), true);
     }
 
 private:
@@ -47,6 +57,11 @@ private:
         UpdateLock& operator=(const UpdateLock&) = delete;
     };
     enum class Encoding { Ansi, Utf8, Utf16Le, Utf16Be };
+    static UniqueFile OpenForUpdate(const std::wstring& path);
+    bool Read(HANDLE file);
+    // Writes the document over the file's bytes from the start (`rewind`: from wherever a read
+    // left it) and ends the file there.
+    bool Write(HANDLE file, bool rewind) const;
     // The line range [begin, end) of the section's entries, after its header; false if absent.
     bool FindSection(const std::wstring& section, size_t& begin, size_t& end) const;
     static bool KeyOf(const std::wstring& line, std::wstring& key, std::wstring& value);

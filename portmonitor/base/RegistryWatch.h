@@ -17,6 +17,8 @@ public:
     bool Arm(HKEY root, const std::wstring& subKey);
     // True when the watch is armed and nothing below the key changed since.
     bool Unchanged() const;
+    // Armed, whatever happened since (no check, no cost).
+    bool Armed() const { return m_armed; }
     void Disarm();
 
 private:

@@ -85,11 +85,12 @@ SettingsScope::SettingsScope() {
 SettingsScope::~SettingsScope() {
     ScopeCache& cache = g_scope.Get();
     if (--cache.depth > 0) return;
-    if (!cache.watch.Unchanged()) {
+    if (!cache.watch.Armed()) {
         cache.nameValid = false;
         cache.keys.clear();
         return;
     }
+    // Whether they are still good is asked when the next scope begins.
     std::erase_if(cache.keys, [](const OpenedKey& opened) { return !Watched(opened); });
 }
 

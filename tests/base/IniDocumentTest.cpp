@@ -63,6 +63,19 @@ TEST_F(IniDocumentTest, KeepsWhatItDoesNotChange) {
     EXPECT_EQ(Profile(m_path, L"Page 2", L"FileName"), L"b.tif");
 }
 
+TEST_F(IniDocumentTest, OneOpenReadsAndRewritesTheWholeFile) {
+    // A shorter document leaves nothing of the longer one behind it.
+    Put(m_path, "[Printer]\r\nDocument=" + std::string(300, 'x') + "\r\n");
+    ASSERT_TRUE(Set(m_path, L"Printer", L"Document", L"short"));
+    EXPECT_EQ(Bytes(m_path), "[Printer]\r\nDocument=short\r\n");
+    // A missing file is made.
+    const std::wstring fresh = m_dir + L"\\fresh.ini";
+    ASSERT_TRUE(Set(fresh, L"A", L"B", L"C"));
+    EXPECT_EQ(Bytes(fresh), "[A]\r\nB=C\r\n");
+    // A folder that does not exist takes no file.
+    EXPECT_FALSE(Set(m_dir + L"\\missing\\x.ini", L"A", L"B", L"C"));
+}
+
 TEST_F(IniDocumentTest, AValueCannotAddLines) {
     // A document name is the user's text: with a line break it would write keys of its own.
     ASSERT_TRUE(Set(m_path, L"Printer", L"Document name", L"Memo\r\nPrint status=Printing finished successfully"));
