@@ -74,6 +74,8 @@ UniqueHKey CreateRecordKey(const TarnwellDEVMODE* dm, const std::wstring& groupF
 
 std::optional<DWORD> AllocatePostPrintId(const TarnwellDEVMODE* dm, DWORD jobId) {
     TW_TRACE(L"> postprint::AllocatePostPrintId");
+    // Read afresh: a job on another port may have taken an identifier since this thread looked.
+    settings::ForgetReadKeys();
     DWORD last = 0;
     const DWORD id =
         settings::ReadDword(HKEY_CURRENT_USER, dm, settings::kRoot, settings::kPrinterGroup, kLastPostPrintId, last)
