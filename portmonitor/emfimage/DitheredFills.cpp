@@ -7,6 +7,8 @@
 #include <cstring>
 #include <vector>
 
+#include "emfimage/EmfRecordWalk.h"
+
 namespace tw {
 namespace {
 
@@ -23,8 +25,23 @@ bool Dithered(COLORREF colour) {
 template <typename T>
 bool ReadAt(const ENHMETARECORD* record, size_t offset, T& value) {
     if (offset + sizeof(T) > record->nSize) return false;
-    std::memcpy(&value, reinterpret_cast<const BYTE*>(record) + offset, sizeof(T));
+    value = ReadRecordField<T>(reinterpret_cast<const BYTE*>(record), offset);
     return true;
+}
+
+// The records whose fills are drawn through the mask.
+bool FillRecord(DWORD type) {
+    switch (type) {
+    case EMR_BITBLT:
+    case EMR_RECTANGLE:
+    case EMR_ELLIPSE:
+    case EMR_ROUNDRECT:
+    case EMR_POLYGON16:
+    case EMR_POLYPOLYGON16:
+    case EMR_POLYGON:
+    case EMR_POLYPOLYGON: return true;
+    default: return false;
+    }
 }
 
 // The logical bounding box of a run of points stored as POINTS (16-bit) or POINTL.
@@ -89,14 +106,16 @@ bool DitheredFills::DeviceBounds(HDC dc, const ENHMETARECORD* record, RECT& boun
     case EMR_BITBLT: {
         // A pattern fill of a box: no source bitmap, the brush copied.
         DWORD rop = 0, sourceAt = 0, sourceSize = 0;
-        LONG dest[4];
+        struct {
+            LONG x, y, cx, cy;
+        } dest;
         if (!ReadAt(record, offsetof(EMRBITBLT, dwRop), rop) || rop != PATCOPY ||
             !ReadAt(record, offsetof(EMRBITBLT, offBmiSrc), sourceAt) || sourceAt != 0 ||
             !ReadAt(record, offsetof(EMRBITBLT, cbBmiSrc), sourceSize) || sourceSize != 0 ||
             !ReadAt(record, offsetof(EMRBITBLT, xDest), dest))
             return false;
-        box = {std::min(dest[0], dest[0] + dest[2]), std::min(dest[1], dest[1] + dest[3]),
-               std::max(dest[0], dest[0] + dest[2]), std::max(dest[1], dest[1] + dest[3])};
+        box = {std::min(dest.x, dest.x + dest.cx), std::min(dest.y, dest.y + dest.cy),
+               std::max(dest.x, dest.x + dest.cx), std::max(dest.y, dest.y + dest.cy)};
         break;
     }
     case EMR_RECTANGLE:
@@ -170,7 +189,8 @@ void DitheredFills::Combine(FillSurfaces& surfaces, HBITMAP page, const RECT& bo
 }
 
 bool DitheredFills::Play(HDC dc, HANDLETABLE* table, const ENHMETARECORD* record, int handles) {
-    if (!m_enabled || m_pathOpen) return false;
+    // Every record of the page passes here: the type is looked at before GDI is asked anything.
+    if (!m_enabled || m_pathOpen || !FillRecord(record->iType)) return false;
     const HGDIOBJ brush = ::GetCurrentObject(dc, OBJ_BRUSH);
     LOGBRUSH lb{};
     if (!brush || brush == ::GetStockObject(DC_BRUSH) || ::GetObjectW(brush, sizeof(lb), &lb) != sizeof(lb) ||

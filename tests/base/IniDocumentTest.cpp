@@ -12,25 +12,6 @@
 namespace twtest {
 namespace {
 
-std::string Bytes(const std::wstring& path) {
-    std::string bytes;
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return bytes;
-    char buffer[4096];
-    DWORD got = 0;
-    while (::ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got) bytes.append(buffer, got);
-    ::CloseHandle(file);
-    return bytes;
-}
-
-void Put(const std::wstring& path, const std::string& bytes) {
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    DWORD written = 0;
-    ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    ::CloseHandle(file);
-}
-
 std::wstring Profile(const std::wstring& path, const wchar_t* section, const wchar_t* key) {
     wchar_t value[256] = {};
     ::GetPrivateProfileStringW(section, key, L"<none>", value, 256, path.c_str());
@@ -49,14 +30,14 @@ protected:
 };
 
 TEST_F(IniDocumentTest, KeepsWhatItDoesNotChange) {
-    Put(m_path, "; made by hand\r\nloose line\r\n[Printer]\r\n  Total Pages = 1 \r\n; note\r\nodd line\r\n\r\n"
+    WriteFileBytes(m_path, "; made by hand\r\nloose line\r\n[Printer]\r\n  Total Pages = 1 \r\n; note\r\nodd line\r\n\r\n"
                 "[Page 1]\r\nFileName=a.tif\r\n[Printer]\r\nTotal Pages=9\r\n");
     ASSERT_TRUE(Set(m_path, L"printer", L"total pages", L"2"));
     ASSERT_TRUE(Set(m_path, L"Printer", L"Status", L"done"));
     ASSERT_TRUE(Set(m_path, L"Page 2", L"FileName", L"b.tif"));
     // The first section of a name and its first key change; the key keeps its spelling, new
     // keys go before the blank lines that end the section, new sections at the end.
-    EXPECT_EQ(Bytes(m_path), "; made by hand\r\nloose line\r\n[Printer]\r\nTotal Pages=2\r\n; note\r\nodd line\r\n"
+    EXPECT_EQ(ReadFileBytes(m_path), "; made by hand\r\nloose line\r\n[Printer]\r\nTotal Pages=2\r\n; note\r\nodd line\r\n"
                              "Status=done\r\n\r\n[Page 1]\r\nFileName=a.tif\r\n[Printer]\r\nTotal Pages=9\r\n"
                              "[Page 2]\r\nFileName=b.tif\r\n");
     EXPECT_EQ(Profile(m_path, L"Printer", L"Total Pages"), L"2");
@@ -65,13 +46,13 @@ TEST_F(IniDocumentTest, KeepsWhatItDoesNotChange) {
 
 TEST_F(IniDocumentTest, OneOpenReadsAndRewritesTheWholeFile) {
     // A shorter document leaves nothing of the longer one behind it.
-    Put(m_path, "[Printer]\r\nDocument=" + std::string(300, 'x') + "\r\n");
+    WriteFileBytes(m_path, "[Printer]\r\nDocument=" + std::string(300, 'x') + "\r\n");
     ASSERT_TRUE(Set(m_path, L"Printer", L"Document", L"short"));
-    EXPECT_EQ(Bytes(m_path), "[Printer]\r\nDocument=short\r\n");
+    EXPECT_EQ(ReadFileBytes(m_path), "[Printer]\r\nDocument=short\r\n");
     // A missing file is made.
     const std::wstring fresh = m_dir + L"\\fresh.ini";
     ASSERT_TRUE(Set(fresh, L"A", L"B", L"C"));
-    EXPECT_EQ(Bytes(fresh), "[A]\r\nB=C\r\n");
+    EXPECT_EQ(ReadFileBytes(fresh), "[A]\r\nB=C\r\n");
     // A folder that does not exist takes no file.
     EXPECT_FALSE(Set(m_dir + L"\\missing\\x.ini", L"A", L"B", L"C"));
 }
@@ -87,13 +68,13 @@ TEST_F(IniDocumentTest, KeepsTheFilesEncoding) {
     const std::wstring name = L"Caf\u00e9 \u4e2d";
     // No mark: the ANSI code page, as the profile functions write a new file.
     ASSERT_TRUE(Set(m_path, L"S", L"K", name));
-    EXPECT_EQ(Bytes(m_path), "[S]\r\nK=Caf\xe9 ?\r\n");
+    EXPECT_EQ(ReadFileBytes(m_path), "[S]\r\nK=Caf\xe9 ?\r\n");
     // UTF-16 (the group file made for uploaders starts with its mark), both byte orders, and UTF-8.
     for (const std::string& mark : {std::string("\xFF\xFE"), std::string("\xFE\xFF"), std::string("\xEF\xBB\xBF")}) {
         SCOPED_TRACE(mark.size());
-        Put(m_path, mark);
+        WriteFileBytes(m_path, mark);
         ASSERT_TRUE(Set(m_path, L"S", L"K", name));
-        const std::string bytes = Bytes(m_path);
+        const std::string bytes = ReadFileBytes(m_path);
         ASSERT_GE(bytes.size(), mark.size());
         EXPECT_EQ(bytes.substr(0, mark.size()), mark);
         tw::IniDocument doc;
@@ -102,7 +83,7 @@ TEST_F(IniDocumentTest, KeepsTheFilesEncoding) {
         ASSERT_TRUE(doc.Get(L"S", L"K", value));
         EXPECT_EQ(value, name);
     }
-    Put(m_path, "\xFF\xFE");
+    WriteFileBytes(m_path, "\xFF\xFE");
     ASSERT_TRUE(Set(m_path, L"S", L"K", name));
     EXPECT_EQ(Profile(m_path, L"S", L"K"), name);
 }
